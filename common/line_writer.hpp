@@ -1,0 +1,37 @@
+// Output file written line by line, every line handed to the system as soon as it is complete.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class line_writer {
+ public:
+  // Creates the file, or truncates it; throws run_error "cannot create PATH: reason".
+  explicit line_writer(std::string path);
+  // Closes without a check: only reached without close() when an error is already on its way.
+  ~line_writer();
+  line_writer(const line_writer&) = delete;
+  line_writer& operator=(const line_writer&) = delete;
+
+  line_writer& operator<<(std::string_view text) {
+    line_.append(text);
+    return *this;
+  }
+  line_writer& operator<<(char c) {
+    line_.push_back(c);
+    return *this;
+  }
+  // A distance, formatted as a default stream formats a float.
+  line_writer& operator<<(float value);
+
+  // Ends the line and writes it with one system call, so that a long run's results appear as it goes;
+  // throws run_error "cannot write PATH: reason" (a full disk, /dev/full).
+  void end_line();
+  // Closes the file; throws run_error when the system reports a late write error.
+  void close();
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+  std::string line_;
+};

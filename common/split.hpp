@@ -1,0 +1,15 @@
+// Field splitting, the one tokenizer of both file formats.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Fields of text at delimiter: a run of delimiters counts as one, delimiter characters at the end are dropped,
+// a leading delimiter gives one empty first field. Never empty: "" and a text of delimiters alone give {""}.
+// An empty delimiter gives the whole text as one field.
+std::vector<std::string> split(std::string text, std::string delimiter);
+
+// The fields that split(text, std::string(1, delimiter)) returns, as views into text, written into fields
+// (cleared first). One pass and no allocation once fields has grown to the widest line.
+void split_views(std::string_view text, char delimiter, std::vector<std::string_view>& fields);

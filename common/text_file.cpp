@@ -1,0 +1,45 @@
+#include "text_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "error.hpp"
+
+namespace {
+
+[[noreturn]] void fail_reading(const std::string& name, int error_number) {
+  fail("cannot read " + name + ": " + std::strerror(error_number));
+}
+
+}  // namespace
+
+text_file read_text_file(const std::string& name) {
+  text_file file{name, {}};
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail_reading(name, errno);
+  // A regular file is read into a buffer one byte larger than its size, so the end shows without a regrowth;
+  // a pipe has no size and grows by doubling, which keeps reading linear.
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  file.bytes.resize(regular ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
+  std::size_t used = 0;
+  for (;;) {
+    if (used == file.bytes.size()) file.bytes.resize(2 * used);
+    const ssize_t got = ::read(fd, &file.bytes[used], file.bytes.size() - used);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error_number = errno;
+      ::close(fd);
+      fail_reading(name, error_number);
+    }
+    used += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  file.bytes.resize(used);
+  return file;
+}

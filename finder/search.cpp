@@ -1,0 +1,79 @@
+#include <algorithm>
+
+#include "cell_list.hpp"
+#include "geometry.hpp"
+
+std::int64_t cell_list::clamped_axis_cell(float delta, std::uint32_t n_axis) const {
+  const float quotient = delta / cutoff;
+  if (!(quotient >= 0.0f)) return 1;  // before the box; NaN only with an infinite cut-off, a grid of one cell
+  if (!(quotient < static_cast<float>(n_axis))) return n_axis;
+  return static_cast<std::int64_t>(quotient) + 1;
+}
+
+void cell_list::write_contact(line_writer& out, std::int32_t a, std::int32_t b, float d) const {
+  out << labels_A[static_cast<std::uint32_t>(a)] << '\t' << labels_B[static_cast<std::uint32_t>(b)] << '\t' << d;
+  out.end_line();
+}
+
+void cell_list::print(std::string out_file) {
+  line_writer out(std::move(out_file));
+  std::vector<std::pair<std::int32_t, float>> found;
+  for (std::uint32_t c = 1; c <= n_cells; ++c) {
+    if (cell_fill_A[c] == 0) continue;
+    const std::uint32_t* near = neighbours[c].data();
+    const std::uint32_t n_near = n_neighbours[c];
+    std::uint32_t i = 0, j = 0, k = 0;
+    revert2_3d(c, i, j, k);
+    for (const std::int32_t a : members_A(c)) {
+      const float xa = x_A[static_cast<std::uint32_t>(a)];
+      const float ya = y_A[static_cast<std::uint32_t>(a)];
+      const float za = z_A[static_cast<std::uint32_t>(a)];
+      for (std::uint32_t m = 0; m < n_near; ++m) {
+        for (const std::int32_t b : members_B(near[m])) {
+          const auto ib = static_cast<std::uint32_t>(b);
+          const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
+          if (d <= cutoff) write_contact(out, a, b, d);
+        }
+      }
+      print_far_partners(out, a, i, j, k, found);
+    }
+  }
+  out.close();
+}
+
+// A cell comes from a rounded quotient, so two points just one cut-off apart along an axis, at a cell face,
+// can land two cells apart while their float distance is still within the cut-off. The quotient is monotone
+// in the coordinate, so the cells of x - reach and x + reach, with reach a few units in the last place above
+// the cut-off, bound where any partner can lie; cells beyond the neighbour block are searched only when that
+// bound reaches past it, which is rare.
+void cell_list::print_far_partners(line_writer& out, std::int32_t a, std::uint32_t i, std::uint32_t j,
+                                   std::uint32_t k, std::vector<std::pair<std::int32_t, float>>& found) const {
+  const float reach = cutoff * (1.0f + 0x1p-20f);
+  const auto ia = static_cast<std::uint32_t>(a);
+  const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
+  const std::int64_t lo_i = clamped_axis_cell(xa - reach - box_min_x, cells_x);
+  const std::int64_t hi_i = clamped_axis_cell(xa + reach - box_min_x, cells_x);
+  const std::int64_t lo_j = clamped_axis_cell(ya - reach - box_min_y, cells_y);
+  const std::int64_t hi_j = clamped_axis_cell(ya + reach - box_min_y, cells_y);
+  const std::int64_t lo_k = clamped_axis_cell(za - reach - box_min_z, cells_z);
+  const std::int64_t hi_k = clamped_axis_cell(za + reach - box_min_z, cells_z);
+  const std::int64_t ci = i, cj = j, ck = k;
+  if (lo_i >= ci - 1 && hi_i <= ci + 1 && lo_j >= cj - 1 && hi_j <= cj + 1 && lo_k >= ck - 1 && hi_k <= ck + 1)
+    return;
+  found.clear();
+  for (std::int64_t nk = lo_k; nk <= hi_k; ++nk)
+    for (std::int64_t nj = lo_j; nj <= hi_j; ++nj)
+      for (std::int64_t ni = lo_i; ni <= hi_i; ++ni) {
+        const bool adjacent = ni >= ci - 1 && ni <= ci + 1 && nj >= cj - 1 && nj <= cj + 1 && nk >= ck - 1 && nk <= ck + 1;
+        if (adjacent) continue;
+        const std::uint32_t n = find_cell_index(static_cast<std::uint32_t>(ni), static_cast<std::uint32_t>(nj),
+                                                static_cast<std::uint32_t>(nk));
+        for (const std::int32_t b : members_B(n)) {
+          const auto ib = static_cast<std::uint32_t>(b);
+          const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
+          if (d <= cutoff) found.emplace_back(b, d);
+        }
+      }
+  std::sort(found.begin(), found.end());
+  for (const auto& partner : found) write_contact(out, a, partner.first, partner.second);
+}

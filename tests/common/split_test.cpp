@@ -1,0 +1,84 @@
+#include "split.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using fields = std::vector<std::string>;
+
+// The splitting rules written as plainly as possible: rewrite the leftmost doubled delimiter until none is
+// left, cut trailing delimiter characters, then cut at every delimiter.
+fields reference_split(std::string text, const std::string& delimiter) {
+  const std::string doubled = delimiter + delimiter;
+  for (std::size_t hit; (hit = text.find(doubled)) != std::string::npos;) text.replace(hit, doubled.size(), delimiter);
+  const std::size_t last = text.find_last_not_of(delimiter);
+  text.resize(last == std::string::npos ? 0 : last + 1);
+  fields result;
+  std::size_t start = 0;
+  for (std::size_t hit; (hit = text.find(delimiter, start)) != std::string::npos; start = hit + delimiter.size())
+    result.push_back(text.substr(start, hit - start));
+  result.push_back(text.substr(start));
+  return result;
+}
+
+TEST(Split, Cases) {
+  const struct {
+    std::string text, delimiter;
+    fields expected;
+  } cases[] = {
+      {"a\t\t\tb", "\t", {"a", "b"}},
+      {"a\tb\t\t", "\t", {"a", "b"}},
+      {"\ta\tb", "\t", {"", "a", "b"}},
+      {"\t\ta", "\t", {"", "a"}},
+      {"a b c", "\t", {"a b c"}},
+      {"", "\t", {""}},
+      {"\t\t\t", "\t", {""}},
+      {"a\tb\r", "\t", {"a", "b\r"}},
+      {"12::LYS:NZ", ":", {"12", "LYS", "NZ"}},
+      {"a:b:c:d", ":", {"a", "b", "c", "d"}},
+      // Several characters: only whole repetitions collapse, but any trailing mix of them is cut.
+      {"xababy", "ab", {"x", "y"}},
+      {"xaby", "ab", {"x", "y"}},
+      {"xyba", "ab", {"xy"}},
+      {"xaab", "ab", {"x"}},
+      {"b", "ab", {""}},
+      {"c", "ab", {"c"}},
+      {"a", "", {"a"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(split(c.text, c.delimiter), c.expected) << '"' << c.text << '"';
+}
+
+TEST(Split, AgreesWithThePlainRulesOnRandomTexts) {
+  std::mt19937 random(7);
+  const std::string delimiters[] = {"\t", ":", "ab", "aa", "aba", "abab"};
+  for (const std::string& delimiter : delimiters) {
+    const std::string alphabet = delimiter.size() == 1 ? delimiter + "x\r" : "abx";
+    for (int round = 0; round < 3000; ++round) {
+      std::string text(random() % 14, ' ');
+      for (char& c : text) c = alphabet[random() % alphabet.size()];
+      ASSERT_EQ(split(text, delimiter), reference_split(text, delimiter)) << '"' << text << "\" at \"" << delimiter << '"';
+    }
+  }
+}
+
+TEST(Split, ViewsMatchStrings) {
+  std::vector<std::string_view> views;
+  for (const std::string text : {"", "\t", "a", "\ta\t\tb\t", "a\tb\r"}) {
+    split_views(text, '\t', views);
+    const fields expected = split(text, "\t");
+    ASSERT_EQ(views.size(), expected.size());
+    for (std::size_t i = 0; i < views.size(); ++i) EXPECT_EQ(views[i], expected[i]);
+  }
+}
+
+// A quadratic collapse of the run would not finish within the test's time limit.
+TEST(Split, LongRunsOfDelimitersTakeLinearTime) {
+  const std::string tabs = "a" + std::string(5'000'000, '\t') + "b" + std::string(5'000'000, '\t');
+  EXPECT_EQ(split(tabs, "\t"), (fields{"a", "b"}));
+  const std::string pairs = "x" + std::string(200'000, 'a') + "y";
+  EXPECT_EQ(split(pairs, "a"), (fields{"x", "y"}));
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "cell_list.hpp"
+#include "error.hpp"
+
+namespace {
+
+cell_list grid_of(std::uint32_t nx, std::uint32_t ny, std::uint32_t nz) {
+  cell_list grid;
+  grid.cells_x = nx;
+  grid.cells_y = ny;
+  grid.cells_z = nz;
+  grid.n_cells = nx * ny * nz;
+  return grid;
+}
+
+std::vector<std::uint32_t> neighbour_list(const cell_list& grid, std::uint32_t c) {
+  std::uint32_t list[27];
+  return std::vector<std::uint32_t>(list, list + grid.build_neighbour_valid(c, list));
+}
+
+TEST(Grid, NeighbourLists) {
+  const struct {
+    std::uint32_t nx, ny, nz, cell;
+    std::vector<std::uint32_t> expected;
+  } cases[] = {
+      {1, 1, 1, 1, {1}},
+      {2, 1, 1, 1, {1, 2}},
+      {2, 1, 1, 2, {1, 2}},
+      {3, 3, 3, 1, {1, 10, 4, 13, 2, 11, 5, 14}},
+      {3, 3, 3, 27, {14, 23, 17, 26, 15, 24, 18, 27}},
+      {3, 3, 3, 14, {1, 10, 19, 4, 13, 22, 7, 16, 25, 2, 11, 20, 5, 14, 23, 8, 17, 26, 3, 12, 21, 6, 15, 24, 9, 18, 27}},
+      {4, 3, 2, 5, {1, 13, 5, 17, 9, 21, 2, 14, 6, 18, 10, 22}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(neighbour_list(grid_of(c.nx, c.ny, c.nz), c.cell), c.expected) << c.nx << "x" << c.ny << "x" << c.nz;
+}
+
+TEST(Grid, CellIndexesRoundTrip) {
+  const std::uint32_t shapes[][3] = {{1, 1, 1}, {4, 3, 2}, {1, 5, 1}, {7, 1, 3}, {5, 5, 5}, {2, 9, 4}};
+  for (const auto& shape : shapes) {
+    const cell_list grid = grid_of(shape[0], shape[1], shape[2]);
+    std::uint32_t expected = 1;
+    for (std::uint32_t k = 1; k <= shape[2]; ++k)
+      for (std::uint32_t j = 1; j <= shape[1]; ++j)
+        for (std::uint32_t i = 1; i <= shape[0]; ++i, ++expected) {
+          ASSERT_EQ(grid.find_cell_index(i, j, k), expected);
+          std::uint32_t ri = 0, rj = 0, rk = 0;
+          grid.revert2_3d(expected, ri, rj, rk);
+          ASSERT_EQ(std::vector<std::uint32_t>({ri, rj, rk}), std::vector<std::uint32_t>({i, j, k})) << expected;
+        }
+  }
+  std::uint32_t i = 0, j = 0, k = 0;
+  grid_of(4, 3, 2).revert2_3d(5, i, j, k);
+  EXPECT_EQ(std::vector<std::uint32_t>({i, j, k}), std::vector<std::uint32_t>({1, 2, 1}));
+}
+
+cell_list boxed(std::vector<float> xs, float cutoff) {
+  cell_list grid;
+  grid.cutoff = cutoff;
+  grid.n_points_A = grid.n_points_B = static_cast<std::uint32_t>(xs.size());
+  grid.x_A = grid.x_B = xs;
+  grid.y_A = grid.y_B = grid.z_A = grid.z_B = std::vector<float>(xs.size(), 0.0f);
+  grid.build_box();
+  return grid;
+}
+
+TEST(Grid, CellsPerAxisAndTheUpperFace) {
+  cell_list grid = boxed({0, 8}, 4);
+  EXPECT_EQ(grid.cells_x, 3u);
+  EXPECT_EQ(grid.find_cell(8, 0, 0), 3u);
+  EXPECT_EQ(boxed({0, 7.9f}, 4).cells_x, 2u);
+  const cell_list one = boxed({5, 5, 5}, 4);
+  EXPECT_EQ(one.n_cells, 1u);
+  EXPECT_EQ(one.n_neighbours[1], 1u);
+  EXPECT_EQ(boxed({-10, -2}, 4).cells_x, 3u);
+  // An infinite cut-off makes one cell, even when the extent itself overflows.
+  EXPECT_EQ(boxed({-3e38f, 3e38f}, std::numeric_limits<float>::infinity()).n_cells, 1u);
+}
+
+std::string refusal(std::vector<float> xs, std::vector<float> ys, std::vector<float> zs, float cutoff) {
+  cell_list grid;
+  grid.cutoff = cutoff;
+  grid.n_points_A = grid.n_points_B = static_cast<std::uint32_t>(xs.size());
+  grid.x_A = grid.x_B = xs;
+  grid.y_A = grid.y_B = ys;
+  grid.z_A = grid.z_B = zs;
+  try {
+    grid.build_box();
+  } catch (const run_error& e) {
+    return e.what();
+  }
+  return "built";
+}
+
+TEST(Grid, RefusesGridsBeyondItsLimits) {
+  EXPECT_EQ(refusal({0, 16777215}, {0, 0}, {0, 0}, 1),
+            "the points span 16777216 x 1 x 1 cells at cut-off 1, more than 16777215 along one axis; use a larger cut-off");
+  EXPECT_EQ(refusal({0, 3e38f}, {0, 0}, {0, 0}, 1e-30f).substr(0, 32), "the points span inf x 1 x 1 cell");
+  EXPECT_EQ(refusal({0, 1e13f}, {0, 0}, {0, 0}, 1).substr(0, 36), "the points span 1e+13 x 1 x 1 cells ");
+  EXPECT_EQ(refusal({0, 100000}, {0, 100000}, {0, 1000}, 1),
+            "the points span 100001 x 100001 x 1001 cells at cut-off 1, more than 4294967294 cells in all; "
+            "use a larger cut-off");
+  const std::string huge = refusal({0, 100000, 0}, {0, 0, 100000}, {100000, 0, 0}, 100);
+  EXPECT_EQ(huge.substr(0, 62), "the points span 1001 x 1001 x 1001 cells at cut-off 100, a gri") << huge;
+  EXPECT_NE(huge.find("; use a larger cut-off"), std::string::npos);
+}
+
+}  // namespace
