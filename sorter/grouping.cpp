@@ -1,0 +1,64 @@
+#include "grouping.hpp"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "error.hpp"
+#include "number_text.hpp"
+#include "split.hpp"
+
+namespace {
+
+struct label {
+  std::string_view id, type, atom;
+};
+
+label parse_label(const text_file& input, std::size_t line, std::string_view text, std::vector<std::string_view>& parts) {
+  split_views(text, ':', parts);
+  if (parts.size() < 3)
+    fail_at(input.name, line, "label '" + std::string(text) + "' is not of the form residue:type:atom");
+  return {parts[0], parts[1], parts[2]};
+}
+
+}  // namespace
+
+void group_contacts(const text_file& input, record_map& records) {
+  std::vector<std::string_view> fields, parts;
+  std::int32_t n_contacts = 0;
+  // Consecutive lines mostly share a residue pair; remembering the last record spares most map searches.
+  inter_residue* last = nullptr;
+  for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
+    split_views(line, '\t', fields);
+    if (fields.size() < 3)
+      fail_at(input.name, number,
+              "expected two labels and a distance, found " + std::to_string(fields.size()) +
+                  (fields.size() == 1 ? " field" : " fields"));
+    const label one = parse_label(input, number, fields[0], parts);
+    const label two = parse_label(input, number, fields[1], parts);
+    const float distance = read_float(fields[2]);
+    if (std::isnan(distance)) {
+      std::string_view text = fields[2];
+      while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);
+      fail_at(input.name, number, "distance '" + std::string(text) + "' is not a number");
+    }
+    if (n_contacts == std::numeric_limits<std::int32_t>::max())
+      fail_at(input.name, number, "more than " + std::to_string(n_contacts) + " contacts");
+    ++n_contacts;
+
+    const bool in_order = one.id < two.id;
+    const label& first = in_order ? one : two;
+    const label& second = in_order ? two : one;
+    const residue_key key{first.id, second.id};
+    if (last == nullptr || last->id_first != key.first || last->id_second != key.second) {
+      auto [place, created] = records.try_emplace(key);
+      last = &place->second;
+      if (created) {
+        last->set_id(key);
+        last->set_type({first.type, second.type});
+      }
+    }
+    last->feed({distance, n_contacts}, {first.atom, second.atom});
+  });
+}

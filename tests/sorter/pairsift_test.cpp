@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "error.hpp"
+#include "grouping.hpp"
+
+namespace {
+
+// Groups and writes a contact list, as pairsift does, and returns what it wrote.
+std::string sift(const std::string& bytes) {
+  const text_file input{"in.pairtab", bytes};
+  record_map records;
+  group_contacts(input, records);
+  const std::string path = ::testing::TempDir() + "sift_" + std::to_string(::getpid()) + ".pairtab";
+  {
+    line_writer out(path);
+    for (auto& entry : records) entry.second.sort_n_print(out);
+    out.close();
+  }
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(Pairsift, OrdersGroupsAndFilters) {
+  const struct {
+    const char* what;
+    std::string input, expected;
+  } cases[] = {
+      {"labels exchanged: one record, one atom pair, the smaller distance",
+       "12:LYS:NZ\t7:ASP:OD1\t3.1\n7:ASP:OD1\t12:LYS:NZ\t2.9\n", "12:LYS:NZ\t7:ASP:OD1\t2.9\n"},
+      {"residue identifiers in text order",
+       "9:A:X\t90:B:Y\t1\n20:A:X\t5:B:Y\t1\n100:A:X\t5:B:Y\t1\n",
+       "100:A:X\t5:B:Y\t1\n20:A:X\t5:B:Y\t1\n9:A:X\t90:B:Y\t1\n"},
+      {"equal identifiers: the second label first", "5:GLY:N\t5:GLY:CA\t1.4\n", "5:GLY:CA\t5:GLY:N\t1.4\n"},
+      {"equal identifiers: both directions are different atom pairs",
+       "5:GLY:N\t5:GLY:CA\t1.4\n5:GLY:CA\t5:GLY:N\t1.5\n", "5:GLY:CA\t5:GLY:N\t1.4\n5:GLY:N\t5:GLY:CA\t1.5\n"},
+      {"the first line's residue types win", "10:ALA:N\t20:GLY:O\t3\n20:THR:C\t10:SER:CA\t2\n",
+       "10:ALA:CA\t20:GLY:C\t2\n10:ALA:N\t20:GLY:O\t3\n"},
+      {"same atom pair at the same distance: once", "1:A:X\t2:B:Y\t3\n1:A:X\t2:B:Y\t3.0\n", "1:A:X\t2:B:Y\t3\n"},
+      {"other atom pairs at the same distance: input order", "1:A:Z\t2:B:Y\t3\n1:A:X\t2:B:Y\t3\n1:A:Y\t2:B:Y\t2\n",
+       "1:A:Y\t2:B:Y\t2\n1:A:Z\t2:B:Y\t3\n1:A:X\t2:B:Y\t3\n"},
+      {"read and written as a float", "1:A:X\t2:B:Y\t2.8284271\n1:A:X\t2:B:Z\t2.828427\n",
+       "1:A:X\t2:B:Y\t2.82843\n1:A:X\t2:B:Z\t2.82843\n"},
+      {"blank lines, CRLF, extra fields and label parts",
+       "\n1:A:X:extra\t2:B:Y\t3.5\tmore\r\n\r\n  \n2:B:Y\t1:A:W\t1e-5\r\n", "1:A:W\t2:B:Y\t1e-05\n1:A:X\t2:B:Y\t3.5\n"},
+      {"doubled separators count as one", "1::A:X\t\t2:B:Y\t4\n", "1:A:X\t2:B:Y\t4\n"},
+      {"no contacts", "\n\r\n", ""},
+      {"bytes compare unsigned", "\xc3\xa9:A:X\tz:B:Y\t1\n", "z:B:Y\t\xc3\xa9:A:X\t1\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(sift(c.input), c.expected) << c.what;
+}
+
+TEST(Pairsift, RejectsMalformedLinesWithTheirLineNumbers) {
+  const struct {
+    std::string input, message;
+  } cases[] = {
+      {"1:A:X\t2:B:Y\t1\n\n1:A:X\t2:B:Y\n", "in.pairtab:3: expected two labels and a distance, found 2 fields"},
+      {"1:A:X 2:B:Y 1\n", "in.pairtab:1: expected two labels and a distance, found 1 field"},
+      {"\r\n1:A\t2:B:Y\t1\n", "in.pairtab:2: label '1:A' is not of the form residue:type:atom"},
+      {"1:A:X\t2:B:Y\tnan\r\n", "in.pairtab:1: distance 'nan' is not a number"},
+  };
+  for (const auto& c : cases) {
+    try {
+      sift(c.input);
+      ADD_FAILURE() << "accepted: " << c.input;
+    } catch (const run_error& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+}
+
+}  // namespace
