@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "line_writer.hpp"
+#include "geometry.hpp"
 #include "text_file.hpp"
 
 // The point indexes of one cell, ascending.
@@ -59,6 +59,9 @@ class cell_list {
   // Writes the contact list: by cell of the A point, A index, neighbour cell in list order, B index; after
   // the lines of one A point come its contacts in cells further out, by B index.
   void print(std::string out_file);
+  // Calls found(a, b, distance) for every contact, in the order print writes them.
+  template <class Found>
+  void for_each_contact(Found&& found) const;
 
   point_range members_A(std::uint32_t cell) const { return members(cell_members_A, cell_start_A, cell_fill_A, cell); }
   point_range members_B(std::uint32_t cell) const { return members(cell_members_B, cell_start_B, cell_fill_B, cell); }
@@ -94,12 +97,37 @@ class cell_list {
                   std::vector<std::pair<std::uint32_t, std::uint32_t>>& point_cell,
                   std::vector<std::uint32_t>& fill, std::vector<std::uint32_t>& start,
                   std::vector<std::int32_t>& members) const;
-  void print_far_partners(line_writer& out, std::int32_t a, std::uint32_t i, std::uint32_t j, std::uint32_t k,
-                          std::vector<std::pair<std::int32_t, float>>& found) const;
-  void write_contact(line_writer& out, std::int32_t a, std::int32_t b, float d) const;
+  // Sets far to the contacts of A point a, in cell (i, j, k), that lie beyond its neighbour cells, by B index.
+  void far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, std::uint32_t k,
+                    std::vector<std::pair<std::int32_t, float>>& far) const;
   static point_range members(const std::vector<std::int32_t>& all, const std::vector<std::uint32_t>& start,
                              const std::vector<std::uint32_t>& fill, std::uint32_t cell) {
     const std::int32_t* first = all.data() + start[cell];
     return {first, first + fill[cell]};
   }
 };
+
+template <class Found>
+void cell_list::for_each_contact(Found&& found) const {
+  std::vector<std::pair<std::int32_t, float>> far;
+  for (std::uint32_t c = 1; c <= n_cells; ++c) {
+    if (cell_fill_A[c] == 0) continue;
+    const std::uint32_t* near = neighbours[c].data();
+    const std::uint32_t n_near = n_neighbours[c];
+    std::uint32_t i = 0, j = 0, k = 0;
+    revert2_3d(c, i, j, k);
+    for (const std::int32_t a : members_A(c)) {
+      const auto ia = static_cast<std::uint32_t>(a);
+      const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
+      for (std::uint32_t m = 0; m < n_near; ++m) {
+        for (const std::int32_t b : members_B(near[m])) {
+          const auto ib = static_cast<std::uint32_t>(b);
+          const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
+          if (d <= cutoff) found(a, b, d);
+        }
+      }
+      far_partners(a, i, j, k, far);
+      for (const auto& partner : far) found(a, partner.first, partner.second);
+    }
+  }
+}

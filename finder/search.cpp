@@ -2,6 +2,7 @@
 
 #include "cell_list.hpp"
 #include "geometry.hpp"
+#include "line_writer.hpp"
 
 std::int64_t cell_list::clamped_axis_cell(float delta, std::uint32_t n_axis) const {
   const float quotient = delta / cutoff;
@@ -10,34 +11,12 @@ std::int64_t cell_list::clamped_axis_cell(float delta, std::uint32_t n_axis) con
   return static_cast<std::int64_t>(quotient) + 1;
 }
 
-void cell_list::write_contact(line_writer& out, std::int32_t a, std::int32_t b, float d) const {
-  out << labels_A[static_cast<std::uint32_t>(a)] << '\t' << labels_B[static_cast<std::uint32_t>(b)] << '\t' << d;
-  out.end_line();
-}
-
 void cell_list::print(std::string out_file) {
   line_writer out(std::move(out_file));
-  std::vector<std::pair<std::int32_t, float>> found;
-  for (std::uint32_t c = 1; c <= n_cells; ++c) {
-    if (cell_fill_A[c] == 0) continue;
-    const std::uint32_t* near = neighbours[c].data();
-    const std::uint32_t n_near = n_neighbours[c];
-    std::uint32_t i = 0, j = 0, k = 0;
-    revert2_3d(c, i, j, k);
-    for (const std::int32_t a : members_A(c)) {
-      const float xa = x_A[static_cast<std::uint32_t>(a)];
-      const float ya = y_A[static_cast<std::uint32_t>(a)];
-      const float za = z_A[static_cast<std::uint32_t>(a)];
-      for (std::uint32_t m = 0; m < n_near; ++m) {
-        for (const std::int32_t b : members_B(near[m])) {
-          const auto ib = static_cast<std::uint32_t>(b);
-          const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
-          if (d <= cutoff) write_contact(out, a, b, d);
-        }
-      }
-      print_far_partners(out, a, i, j, k, found);
-    }
-  }
+  for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+    out << labels_A[static_cast<std::uint32_t>(a)] << '\t' << labels_B[static_cast<std::uint32_t>(b)] << '\t' << d;
+    out.end_line();
+  });
   out.close();
 }
 
@@ -46,8 +25,9 @@ void cell_list::print(std::string out_file) {
 // in the coordinate, so the cells of x - reach and x + reach, with reach a few units in the last place above
 // the cut-off, bound where any partner can lie; cells beyond the neighbour block are searched only when that
 // bound reaches past it, which is rare.
-void cell_list::print_far_partners(line_writer& out, std::int32_t a, std::uint32_t i, std::uint32_t j,
-                                   std::uint32_t k, std::vector<std::pair<std::int32_t, float>>& found) const {
+void cell_list::far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, std::uint32_t k,
+                             std::vector<std::pair<std::int32_t, float>>& far) const {
+  far.clear();
   const float reach = cutoff * (1.0f + 0x1p-20f);
   const auto ia = static_cast<std::uint32_t>(a);
   const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
@@ -60,7 +40,6 @@ void cell_list::print_far_partners(line_writer& out, std::int32_t a, std::uint32
   const std::int64_t ci = i, cj = j, ck = k;
   if (lo_i >= ci - 1 && hi_i <= ci + 1 && lo_j >= cj - 1 && hi_j <= cj + 1 && lo_k >= ck - 1 && hi_k <= ck + 1)
     return;
-  found.clear();
   for (std::int64_t nk = lo_k; nk <= hi_k; ++nk)
     for (std::int64_t nj = lo_j; nj <= hi_j; ++nj)
       for (std::int64_t ni = lo_i; ni <= hi_i; ++ni) {
@@ -71,9 +50,8 @@ void cell_list::print_far_partners(line_writer& out, std::int32_t a, std::uint32
         for (const std::int32_t b : members_B(n)) {
           const auto ib = static_cast<std::uint32_t>(b);
           const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
-          if (d <= cutoff) found.emplace_back(b, d);
+          if (d <= cutoff) far.emplace_back(b, d);
         }
       }
-  std::sort(found.begin(), found.end());
-  for (const auto& partner : found) write_contact(out, a, partner.first, partner.second);
+  std::sort(far.begin(), far.end());
 }

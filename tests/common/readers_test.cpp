@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -88,6 +89,22 @@ TEST(NumberText, ReadsLikeAtofWithinTheField) {
     float expected;
   } cases[] = {{"4.5abc", 4.5f}, {" 3", 3}, {"x", 0}, {"", 0}, {"-0.5", -0.5f}, {"1e-5", 1e-5f}, {"2.8284271", 2.8284271f}};
   for (const auto& c : cases) EXPECT_EQ(read_float(c.field), c.expected) << c.field;
+  // Whatever the text, the value is atof's, narrowed to float.
+  const char* const texts[] = {"+1.5", "0x1p3", "-0x10", ".5", "-.5", ".", "-", "1e400", "-1e400", "1e-400", "4.9e-324",
+                               "1e-310", "-0", "007", "1.5e", "1e+", "1e5x", "infinity", "-INF", "3.4028235e38",
+                               "3.4028236e38", "1.00000005960464477539062", "1.0000000596046447753906250001"};
+  for (const char* text : texts) {
+    const float expected = static_cast<float>(std::atof(text));
+    const float got = read_float(text);
+    EXPECT_TRUE(std::memcmp(&got, &expected, sizeof got) == 0) << text << ": " << got << " vs " << expected;
+  }
+  std::mt19937 random(5);
+  for (int i = 0; i < 100000; ++i) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", static_cast<int>(random() % 12),
+                  (static_cast<double>(random()) - 2147483648.0) / std::pow(10.0, random() % 12));
+    ASSERT_EQ(read_float(text), static_cast<float>(std::atof(text))) << text;
+  }
   // Blanks alone must not let the parse run on into the next field.
   const std::string line = "  \t7";
   EXPECT_EQ(read_float(std::string_view(line).substr(0, 2)), 0.0f);
