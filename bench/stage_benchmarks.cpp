@@ -1,1 +1,130 @@
-int main(){}
+// Time of each stage of both programs on synthetic input, without the per-line write that dominates a run.
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+#include "cell_list.hpp"
+#include "coordinate_list.hpp"
+#include "grouping.hpp"
+#include "number_text.hpp"
+#include "synthetic_block.hpp"
+
+namespace {
+
+// One block of n points, as both lists, loaded; the grid built and the points binned.
+cell_list loaded_block(long n) {
+  static std::map<long, text_file> blocks;
+  auto found = blocks.find(n);
+  if (found == blocks.end()) found = blocks.emplace(n, text_file{"block.xyz", synthetic::block(n, 'A', 0.0, 3)}).first;
+  cell_list grid;
+  grid.cutoff = 4.0f;
+  grid.text_A = grid.text_B = found->second;
+  grid.n_points_A = grid.n_points_B = static_cast<std::uint32_t>(n);
+  for (auto* xs : {&grid.x_A, &grid.y_A, &grid.z_A, &grid.x_B, &grid.y_B, &grid.z_B}) xs->resize(static_cast<std::size_t>(n));
+  grid.labels_A.resize(static_cast<std::size_t>(n));
+  grid.labels_B.resize(static_cast<std::size_t>(n));
+  grid.point_cell_A.resize(static_cast<std::size_t>(n));
+  grid.point_cell_B.resize(static_cast<std::size_t>(n));
+  read_3dvector(grid.text_A, "\t", grid.labels_A.data(), grid.x_A.data(), grid.y_A.data(), grid.z_A.data());
+  read_3dvector(grid.text_B, "\t", grid.labels_B.data(), grid.x_B.data(), grid.y_B.data(), grid.z_B.data());
+  return grid;
+}
+
+void load_points(benchmark::State& state) {
+  const text_file file{"block.xyz", synthetic::block(state.range(0), 'A', 0.0, 3)};
+  std::vector<std::string_view> labels(static_cast<std::size_t>(state.range(0)));
+  std::vector<float> xs(labels.size()), ys(labels.size()), zs(labels.size());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(line_count(file));
+    read_3dvector(file, "\t", labels.data(), xs.data(), ys.data(), zs.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.bytes.size()));
+}
+BENCHMARK(load_points)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void build_grid(benchmark::State& state) {
+  cell_list grid = loaded_block(state.range(0));
+  for (auto _ : state) grid.build_box();
+}
+BENCHMARK(build_grid)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void bin_points(benchmark::State& state) {
+  cell_list grid = loaded_block(state.range(0));
+  grid.build_box();
+  for (auto _ : state) grid.assign_points();
+}
+BENCHMARK(bin_points)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void search_only(benchmark::State& state) {
+  cell_list grid = loaded_block(state.range(0));
+  grid.build_box();
+  grid.assign_points();
+  std::size_t contacts = 0;
+  for (auto _ : state) {
+    contacts = 0;
+    grid.for_each_contact([&contacts](std::int32_t, std::int32_t, float) { ++contacts; });
+  }
+  state.counters["contacts"] = static_cast<double>(contacts);
+}
+BENCHMARK(search_only)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void format_distance(benchmark::State& state) {
+  char text[float_text_room];
+  float d = 0.5f;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(write_float(text, d));
+    d = d < 4.0f ? d + 0.000123f : 0.5f;
+  }
+}
+BENCHMARK(format_distance);
+
+// What pairsweep writes for a block against itself.
+const text_file& contact_list(long n) {
+  static std::map<long, text_file> lists;
+  auto found = lists.find(n);
+  if (found != lists.end()) return found->second;
+  const cell_list grid = [n] {
+    cell_list g = loaded_block(n);
+    g.build_box();
+    g.assign_points();
+    return g;
+  }();
+  std::string text;
+  char distance[float_text_room];
+  grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+    text.append(grid.labels_A[static_cast<std::size_t>(a)]).append(1, '\t');
+    text.append(grid.labels_B[static_cast<std::size_t>(b)]).append(1, '\t');
+    text.append(distance, write_float(distance, d)).append(1, '\n');
+  });
+  return lists.emplace(n, text_file{"contacts.pairtab", std::move(text)}).first->second;
+}
+
+void group_lines(benchmark::State& state) {
+  const text_file& input = contact_list(state.range(0));
+  for (auto _ : state) {
+    record_map records;
+    group_contacts(input, records);
+    benchmark::DoNotOptimize(records.size());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.bytes.size()));
+}
+BENCHMARK(group_lines)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Sorting, filtering and formatting; the lines go to /dev/null, one write each.
+void sort_and_write(benchmark::State& state) {
+  const text_file& input = contact_list(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    record_map records;
+    group_contacts(input, records);
+    line_writer out("/dev/null");
+    state.ResumeTiming();
+    for (inter_residue* record : in_key_order(records)) record->sort_n_print(out);
+    out.close();
+  }
+}
+BENCHMARK(sort_and_write)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

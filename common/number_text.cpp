@@ -1,6 +1,7 @@
 #include "number_text.hpp"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,6 +18,57 @@ float read_with_strtod(std::string_view field) {
   }
   const std::string copy(field);
   return static_cast<float>(std::strtod(copy.c_str(), nullptr));
+}
+
+constexpr std::uint64_t powers_of_ten[] = {1,         10,         100,         1000,         10000,         100000,
+                                           1000000,   10000000,   100000000,   1000000000,   10000000000,   100000000000};
+
+// Whether m / 2^shift >= 10^j, exactly; shift <= 41, -6 <= j <= 6, m < 2^24 keep every product below 2^64.
+bool at_least_power(std::uint64_t m, int shift, int j) {
+  if (j >= 0) return (powers_of_ten[j] << shift) <= m;
+  return (std::uint64_t{1} << shift) <= m * powers_of_ten[-j];
+}
+
+// The six significant digits of a positive float below 2^20 and at least 2^-17 in fixed notation, as "%.6g"
+// writes it, with integer arithmetic on the exact binary value; nullptr where "%.6g" takes the exponent form.
+char* write_fixed(char* out, std::uint32_t bits) {
+  const std::uint64_t m = (bits & 0x7fffffu) | 0x800000u;
+  const int shift = 150 - static_cast<int>(bits >> 23);  // value = m / 2^shift
+  // Decimal exponent k with 10^k <= value < 10^(k+1): the binary exponent gives it to within one.
+  int k = ((23 - shift) * 1233) >> 12;  // floor((23 - shift) * log10(2)), close enough for this range
+  if (k > 6) k = 6;
+  if (k < -6) k = -6;
+  while (k > -6 && !at_least_power(m, shift, k)) --k;
+  while (k < 6 && at_least_power(m, shift, k + 1)) ++k;
+  if (k > 5) return nullptr;
+  // digits = value * 10^(5 - k), rounded half to even, as printf rounds the exact value.
+  const std::uint64_t scaled = m * powers_of_ten[5 - k];
+  std::uint64_t digits = scaled >> shift;
+  const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+  const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+  if (rest > half || (rest == half && (digits & 1) != 0)) ++digits;
+  if (digits == 1000000) {
+    digits = 100000;
+    ++k;
+  }
+  if (k < -4 || k > 5) return nullptr;
+  char text[6];
+  for (int i = 5; i >= 0; --i, digits /= 10) text[i] = static_cast<char>('0' + digits % 10);
+  int last = 5;
+  while (last > 0 && text[last] == '0') --last;  // trailing zeros go, the leading digit is never 0
+  if (k >= 0) {
+    for (int i = 0; i <= k; ++i) *out++ = text[i];
+    if (last > k) {
+      *out++ = '.';
+      for (int i = k + 1; i <= last; ++i) *out++ = text[i];
+    }
+  } else {
+    *out++ = '0';
+    *out++ = '.';
+    for (int i = -1; i > k; --i) *out++ = '0';
+    for (int i = 0; i <= last; ++i) *out++ = text[i];
+  }
+  return out;
 }
 
 }  // namespace
@@ -36,5 +88,13 @@ float read_float(std::string_view field) {
 }
 
 char* write_float(char* first, float value) {
+  // Distances are positive and of modest size: those take the integer path, several times faster than
+  // to_chars; everything else, to_chars itself.
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const std::uint32_t biased = bits >> 23;  // sign bit 0: positive
+  if (biased >= 127 - 17 && biased < 127 + 20) {
+    if (char* end = write_fixed(first, bits)) return end;
+  }
   return std::to_chars(first, first + float_text_room, value, std::chars_format::general, 6).ptr;
 }

@@ -1,5 +1,6 @@
 #include "grouping.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -61,4 +62,15 @@ void group_contacts(const text_file& input, record_map& records) {
     }
     last->feed({distance, n_contacts}, {first.atom, second.atom});
   });
+}
+
+std::vector<inter_residue*> in_key_order(record_map& records) {
+  std::vector<std::pair<residue_key, inter_residue*>> keyed;
+  keyed.reserve(records.size());
+  for (auto& entry : records) keyed.emplace_back(entry.first, &entry.second);
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<inter_residue*> ordered;
+  ordered.reserve(keyed.size());
+  for (const auto& entry : keyed) ordered.push_back(entry.second);
+  return ordered;
 }

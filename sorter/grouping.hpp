@@ -1,14 +1,29 @@
 // Reading a contact list into one record per residue pair.
 #pragma once
 
-#include <map>
+#include <functional>
+#include <unordered_map>
+#include <vector>
 
 #include "inter_residue.hpp"
 #include "text_file.hpp"
 
-// Both residue identifiers of a contact, the smaller string first; the map keeps the records in that order.
+// Both residue identifiers of a contact, the smaller string first.
 using residue_key = name_pair;
-using record_map = std::map<residue_key, inter_residue>;
+
+struct residue_key_hash {
+  std::size_t operator()(const residue_key& key) const {
+    const std::size_t first = std::hash<std::string_view>()(key.first);
+    return first ^ (std::hash<std::string_view>()(key.second) + 0x9e3779b97f4a7c15ull + (first << 6) + (first >> 2));
+  }
+};
+
+// One record per residue pair. Hashed while reading, which costs a line far less than an ordered search; put
+// in order once, at the end, by in_key_order.
+using record_map = std::unordered_map<residue_key, inter_residue, residue_key_hash>;
+
+// The records in ascending order of residue key: by first identifier, then second, each compared byte by byte.
+std::vector<inter_residue*> in_key_order(record_map& records);
 
 // Feeds every contact line of input ("id:type:atom<TAB>id:type:atom<TAB>distance", further fields and label
 // parts ignored) to the record of its residue pair. The labels are put in order of residue identifier as

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -31,5 +30,4 @@ class inter_residue {
   // In the order fed; sorted by key when written. Keys are distinct, so this holds what a map from key to atom
   // pair would, at a third of the memory.
   std::vector<std::pair<contact_key, name_pair>> contacts;
-  std::set<name_pair> printed_pairs;
 };

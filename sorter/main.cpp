@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     record_map records;
     group_contacts(input, records);
     line_writer out(argv[2]);
-    for (auto& entry : records) entry.second.sort_n_print(out);
+    for (inter_residue* record : in_key_order(records)) record->sort_n_print(out);
     out.close();
   } catch (const run_error& e) {
     std::fprintf(stderr, "pairsift: %s\n", e.what());

@@ -138,8 +138,15 @@ TEST(NumberText, WritesAsADefaultStream) {
     ASSERT_EQ(written(a), stream_text(a));
     ASSERT_EQ(written(any), stream_text(any));
   }
+  // Every 1009th float from 2^-18 to 2^21, across the integer path and its edges.
+  for (std::uint32_t b = (127u - 18) << 23; b < (127u + 21) << 23; b += 1009) {
+    float value;
+    std::memcpy(&value, &b, sizeof value);
+    ASSERT_EQ(written(value), stream_text(value)) << b;
+  }
   // Exact ties at the sixth digit round as the stream does.
-  for (float tie : {1234565.0f, 1234575.0f, 0.5f, 2.5f, 1000005.0f, 0.000125f})
+  for (float tie : {1234565.0f, 1234575.0f, 0.5f, 2.5f, 1000005.0f, 0.000125f, 999999.5f, 99999.95f, 0.0001f,
+                    0.00009999995f, 0.0f, -0.0f, -3.5f, 1e-40f})
     EXPECT_EQ(written(tie), stream_text(tie));
 }
 

@@ -18,7 +18,7 @@ std::string sift(const std::string& bytes) {
   const std::string path = ::testing::TempDir() + "sift_" + std::to_string(::getpid()) + ".pairtab";
   {
     line_writer out(path);
-    for (auto& entry : records) entry.second.sort_n_print(out);
+    for (inter_residue* record : in_key_order(records)) record->sort_n_print(out);
     out.close();
   }
   std::ifstream in(path);

@@ -1,0 +1,60 @@
+// Deterministic coordinate lists with protein-like density (0.05 points per cubic Angstrom) and labels of the
+// form residue:type:atom. Every residue is a cube of 8 points, so residues are compact, as in a protein.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace synthetic {
+
+constexpr int atoms_per_residue = 8;
+constexpr double density = 0.05;
+// Edge of one residue's cube.
+inline double residue_edge() { return std::cbrt(atoms_per_residue / density); }
+// Residue cubes along x and y in a block of n points.
+inline long residues_across(long n) {
+  return std::max(1L, std::lround(std::cbrt(static_cast<double>((n + atoms_per_residue - 1) / atoms_per_residue))));
+}
+
+// splitmix64: the same stream on every machine.
+struct random_stream {
+  std::uint64_t state;
+  std::uint64_t next() {
+    std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+  }
+  double uniform() { return static_cast<double>(next() >> 11) * 0x1p-53; }
+};
+
+// A block of n points as coordinate-list text, residue cubes filling x and y first, starting at x = x0;
+// residue identifiers are the chain letter and a number.
+inline std::string block(long n, char chain, double x0, std::uint64_t seed) {
+  static const char* const atom_names[atoms_per_residue] = {"N", "CA", "C", "O", "CB", "CG", "CD", "CE"};
+  static const char* const types[] = {"ALA", "ARG", "ASN", "ASP", "CYS", "GLN", "GLU", "GLY", "HIS", "ILE",
+                                      "LEU", "LYS", "MET", "PHE", "PRO", "SER", "THR", "TRP", "TYR", "VAL"};
+  const double edge = residue_edge();
+  const long m = residues_across(n);
+  random_stream random{seed};
+  std::string text;
+  text.reserve(static_cast<std::size_t>(n) * 40);
+  char line[128];
+  long written = 0;
+  for (long r = 0; written < n; ++r) {
+    const double cx = x0 + static_cast<double>(r % m) * edge, cy = static_cast<double>((r / m) % m) * edge,
+                 cz = static_cast<double>(r / (m * m)) * edge;
+    const char* type = types[random.next() % 20];
+    for (int a = 0; a < atoms_per_residue && written < n; ++a, ++written) {
+      const double x = cx + random.uniform() * edge, y = cy + random.uniform() * edge, z = cz + random.uniform() * edge;
+      text.append(line, static_cast<std::size_t>(std::snprintf(line, sizeof line, "%c%ld:%s:%s\t%.3f\t%.3f\t%.3f\n", chain,
+                                                                r + 1, type, atom_names[a], x, y, z)));
+    }
+  }
+  return text;
+}
+
+}  // namespace synthetic
