@@ -2,6 +2,7 @@
 // The i-th line that is not blank (counted from 0) is point i.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <string>
@@ -38,17 +39,19 @@ inline float read_coordinate(const text_file& file, std::size_t line, char axis,
 // not finite (nan, inf, 1e39).
 template <class Label>
 void read_3dvector(const text_file& file, std::string separator, Label* labels, float* xs, float* ys, float* zs) {
-  std::vector<std::string_view> fields;
+  std::string_view fields[4];
   std::vector<std::string> owned;  // only for a separator of several characters
   std::size_t i = 0;
   for_each_line(file.bytes, [&](std::string_view line, std::size_t number) {
+    std::size_t n_fields = 0;
     if (separator.size() == 1) {
-      split_views(line, separator[0], fields);
+      n_fields = split_first(line, separator[0], fields, 4);
     } else {
       owned = split(std::string(line), separator);
-      fields.assign(owned.begin(), owned.end());
+      n_fields = std::min<std::size_t>(owned.size(), 4);
+      for (std::size_t f = 0; f < n_fields; ++f) fields[f] = owned[f];
     }
-    if (fields.size() < 4) detail::fail_field_count(file, number, fields.size());
+    if (n_fields < 4) detail::fail_field_count(file, number, n_fields);
     labels[i] = Label(fields[0]);
     xs[i] = detail::read_coordinate(file, number, 'x', fields[1]);
     ys[i] = detail::read_coordinate(file, number, 'y', fields[2]);

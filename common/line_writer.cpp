@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -12,23 +13,25 @@
 line_writer::line_writer(std::string path) : path_(std::move(path)) {
   fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd_ < 0) fail("cannot create " + path_ + ": " + std::strerror(errno));
-  line_.reserve(256);
+  line_.resize(256);
 }
+
+void line_writer::grow(std::size_t more) { line_.resize(std::max(2 * line_.size(), used_ + more + float_text_room)); }
 
 line_writer::~line_writer() {
   if (fd_ >= 0) ::close(fd_);
 }
 
 line_writer& line_writer::operator<<(float value) {
-  char text[float_text_room];
-  line_.append(text, write_float(text, value));
+  if (line_.size() - used_ < float_text_room) grow(float_text_room);
+  used_ = static_cast<std::size_t>(write_float(line_.data() + used_, value) - line_.data());
   return *this;
 }
 
 void line_writer::end_line() {
-  line_.push_back('\n');
+  *this << '\n';
   const char* next = line_.data();
-  std::size_t left = line_.size();
+  std::size_t left = used_;
   while (left > 0) {
     const ssize_t put = ::write(fd_, next, left);
     if (put < 0) {
@@ -38,7 +41,7 @@ void line_writer::end_line() {
     next += put;
     left -= static_cast<std::size_t>(put);
   }
-  line_.clear();
+  used_ = 0;
 }
 
 void line_writer::close() {

@@ -1,8 +1,10 @@
 // Output file written line by line, every line handed to the system as soon as it is complete.
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class line_writer {
  public:
@@ -14,11 +16,15 @@ class line_writer {
   line_writer& operator=(const line_writer&) = delete;
 
   line_writer& operator<<(std::string_view text) {
-    line_.append(text);
+    if (text.empty()) return *this;
+    if (text.size() > line_.size() - used_) grow(text.size());
+    std::memcpy(line_.data() + used_, text.data(), text.size());
+    used_ += text.size();
     return *this;
   }
   line_writer& operator<<(char c) {
-    line_.push_back(c);
+    if (used_ == line_.size()) grow(1);
+    line_[used_++] = c;
     return *this;
   }
   // A distance, formatted as a default stream formats a float.
@@ -31,7 +37,11 @@ class line_writer {
   void close();
 
  private:
+  void grow(std::size_t more);
+
   std::string path_;
   int fd_ = -1;
-  std::string line_;
+  // The line being built: a plain buffer with a fill mark, so that appending a field is one copy.
+  std::vector<char> line_;
+  std::size_t used_ = 0;
 };

@@ -2,27 +2,49 @@
 
 #include <cstdint>
 
-void split_views(std::string_view text, char delimiter, std::vector<std::string_view>& fields) {
-  fields.clear();
+namespace {
+
+// Calls emit(field) for each field of text at a one-character delimiter, in order, until emit returns false.
+template <class Emit>
+void scan_fields(std::string_view text, char delimiter, Emit&& emit) {
   const std::size_t n = text.size();
   std::size_t pos = 0;
-  if (n > 0 && text[0] == delimiter) {
+  if (n == 0) {
+    emit(std::string_view());
+    return;
+  }
+  if (text[0] == delimiter) {
     while (pos < n && text[pos] == delimiter) ++pos;
     // A text of delimiters alone is cut to nothing and gives one empty field, not two.
-    fields.emplace_back();
-    if (pos == n) return;
-  }
-  if (n == 0) {
-    fields.emplace_back();
-    return;
+    if (!emit(std::string_view()) || pos == n) return;
   }
   while (pos < n) {
     std::size_t end = pos;
     while (end < n && text[end] != delimiter) ++end;
-    fields.push_back(text.substr(pos, end - pos));
+    if (!emit(text.substr(pos, end - pos))) return;
     pos = end;
     while (pos < n && text[pos] == delimiter) ++pos;
   }
+}
+
+}  // namespace
+
+void split_views(std::string_view text, char delimiter, std::vector<std::string_view>& fields) {
+  fields.clear();
+  scan_fields(text, delimiter, [&fields](std::string_view field) {
+    fields.push_back(field);
+    return true;
+  });
+}
+
+std::size_t split_first(std::string_view text, char delimiter, std::string_view* fields, std::size_t n) {
+  std::size_t count = 0;
+  if (n == 0) return 0;
+  scan_fields(text, delimiter, [&](std::string_view field) {
+    fields[count++] = field;
+    return count < n;
+  });
+  return count;
 }
 
 namespace {

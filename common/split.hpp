@@ -13,3 +13,7 @@ std::vector<std::string> split(std::string text, std::string delimiter);
 // The fields that split(text, std::string(1, delimiter)) returns, as views into text, written into fields
 // (cleared first). One pass and no allocation once fields has grown to the widest line.
 void split_views(std::string_view text, char delimiter, std::vector<std::string_view>& fields);
+
+// The first fields of split_views, at most n of them, written to fields[0..n-1]; returns how many were
+// written, which is below n only when the text has fewer fields. Stops scanning after the n-th field.
+std::size_t split_first(std::string_view text, char delimiter, std::string_view* fields, std::size_t n);

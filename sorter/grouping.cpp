@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "error.hpp"
 #include "number_text.hpp"
@@ -16,9 +15,9 @@ struct label {
   std::string_view id, type, atom;
 };
 
-label parse_label(const text_file& input, std::size_t line, std::string_view text, std::vector<std::string_view>& parts) {
-  split_views(text, ':', parts);
-  if (parts.size() < 3)
+label parse_label(const text_file& input, std::size_t line, std::string_view text) {
+  std::string_view parts[3];
+  if (split_first(text, ':', parts, 3) < 3)
     fail_at(input.name, line, "label '" + std::string(text) + "' is not of the form residue:type:atom");
   return {parts[0], parts[1], parts[2]};
 }
@@ -26,18 +25,17 @@ label parse_label(const text_file& input, std::size_t line, std::string_view tex
 }  // namespace
 
 void group_contacts(const text_file& input, record_map& records) {
-  std::vector<std::string_view> fields, parts;
+  std::string_view fields[3];
   std::int32_t n_contacts = 0;
   // Consecutive lines mostly share a residue pair; remembering the last record spares most map searches.
   inter_residue* last = nullptr;
   for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
-    split_views(line, '\t', fields);
-    if (fields.size() < 3)
+    const std::size_t n_fields = split_first(line, '\t', fields, 3);
+    if (n_fields < 3)
       fail_at(input.name, number,
-              "expected two labels and a distance, found " + std::to_string(fields.size()) +
-                  (fields.size() == 1 ? " field" : " fields"));
-    const label one = parse_label(input, number, fields[0], parts);
-    const label two = parse_label(input, number, fields[1], parts);
+              "expected two labels and a distance, found " + std::to_string(n_fields) + (n_fields == 1 ? " field" : " fields"));
+    const label one = parse_label(input, number, fields[0]);
+    const label two = parse_label(input, number, fields[1]);
     const float distance = read_float(fields[2]);
     if (std::isnan(distance)) {
       std::string_view text = fields[2];

@@ -1,6 +1,21 @@
 #include "inter_residue.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// FNV-1a over both names, with a separator so that ("AB", "C") and ("A", "BC") differ.
+std::size_t hash_of(const name_pair& atoms) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (const char c : atoms.first) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+  h = (h ^ 0xffu) * 0x100000001b3ull;
+  for (const char c : atoms.second) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+}  // namespace
 
 void inter_residue::set_id(name_pair ids) {
   id_first = ids.first;
@@ -16,24 +31,29 @@ void inter_residue::feed(contact_key key, name_pair atoms) { contacts.emplace_ba
 
 void inter_residue::sort_n_print(line_writer& out) {
   std::sort(contacts.begin(), contacts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  // The first contact of each atom pair in distance order is the one written. Ranks sorted by atom pair, and by
-  // rank within one, put that contact first in its run; no set, so no allocation per atom pair.
-  std::vector<std::uint32_t> ranks(contacts.size());
-  for (std::uint32_t r = 0; r < ranks.size(); ++r) ranks[r] = r;
-  std::sort(ranks.begin(), ranks.end(), [this](std::uint32_t a, std::uint32_t b) {
-    const name_pair& atoms_a = contacts[a].second;
-    const name_pair& atoms_b = contacts[b].second;
-    return atoms_a < atoms_b || (atoms_a == atoms_b && a < b);
-  });
-  std::vector<bool> written(contacts.size(), false);
-  for (std::size_t r = 0; r < ranks.size(); ++r)
-    if (r == 0 || contacts[ranks[r]].second != contacts[ranks[r - 1]].second) written[ranks[r]] = true;
-
-  for (std::size_t r = 0; r < contacts.size(); ++r) {
-    if (!written[r]) continue;
-    const auto& [key, atoms] = contacts[r];
+  // The first contact of each atom pair in distance order is the one written. The atom pairs written so far
+  // sit in an open-addressing table of contact ranks, on the stack for the usual few dozen contacts: no
+  // allocation per atom pair, and mostly none per record.
+  std::size_t capacity = 4;
+  while (capacity < 2 * contacts.size()) capacity *= 2;
+  constexpr std::uint32_t empty = UINT32_MAX;
+  constexpr std::size_t local_capacity = 256;
+  std::uint32_t local[local_capacity];
+  std::vector<std::uint32_t> heap;
+  std::uint32_t* written = local;
+  if (capacity > local_capacity) {
+    heap.resize(capacity);
+    written = heap.data();
+  }
+  std::fill(written, written + capacity, empty);
+  for (std::uint32_t r = 0; r < contacts.size(); ++r) {
+    const name_pair& atoms = contacts[r].second;
+    std::size_t slot = hash_of(atoms) & (capacity - 1);
+    while (written[slot] != empty && contacts[written[slot]].second != atoms) slot = (slot + 1) & (capacity - 1);
+    if (written[slot] != empty) continue;
+    written[slot] = r;
     out << id_first << ':' << type_first << ':' << atoms.first << '\t' << id_second << ':' << type_second << ':'
-        << atoms.second << '\t' << key.first;
+        << atoms.second << '\t' << contacts[r].first.first;
     out.end_line();
   }
 }

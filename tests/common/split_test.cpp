@@ -73,6 +73,22 @@ TEST(Split, ViewsMatchStrings) {
   }
 }
 
+TEST(Split, FirstFieldsAreTheLeadingViews) {
+  std::mt19937 random(9);
+  std::vector<std::string_view> views;
+  for (int round = 0; round < 5000; ++round) {
+    std::string text(random() % 10, ' ');
+    for (char& c : text) c = ":ab"[random() % 3];
+    split_views(text, ':', views);
+    for (std::size_t n = 0; n <= 4; ++n) {
+      std::string_view first[4];
+      const std::size_t count = split_first(text, ':', first, n);
+      ASSERT_EQ(count, std::min(n, views.size())) << text;
+      for (std::size_t i = 0; i < count; ++i) ASSERT_EQ(first[i], views[i]) << text;
+    }
+  }
+}
+
 // A quadratic collapse of the run would not finish within the test's time limit.
 TEST(Split, LongRunsOfDelimitersTakeLinearTime) {
   const std::string tabs = "a" + std::string(5'000'000, '\t') + "b" + std::string(5'000'000, '\t');
