@@ -1,4 +1,5 @@
-// The parsing floor: read files whole and convert every number field with strtod, nothing else.
+// The input floors: read files whole, and convert every number field with strtod, nothing else.
+//   floor_parse read FILE...      only read
 //   floor_parse xyz FILE...       fields 2 to 4 of every line
 //   floor_parse pairtab FILE...   field 3 of every line
 #include <fcntl.h>
@@ -11,10 +12,11 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: floor_parse xyz|pairtab FILE...\n");
+    std::fprintf(stderr, "usage: floor_parse read|xyz|pairtab FILE...\n");
     return 1;
   }
   const bool xyz = std::strcmp(argv[1], "xyz") == 0;
+  const bool parse = std::strcmp(argv[1], "read") != 0;
   double sum = 0;
   for (int f = 2; f < argc; ++f) {
     std::string bytes;
@@ -28,7 +30,7 @@ int main(int argc, char** argv) {
     ::close(fd);
     const char* p = bytes.c_str();
     const char* end = p + bytes.size();
-    while (p < end) {
+    while (parse && p < end) {
       const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
       if (eol == nullptr) eol = end;
       int field = 0;
@@ -40,6 +42,6 @@ int main(int argc, char** argv) {
       p = eol + 1;
     }
   }
-  std::printf("%g\n", sum);
+  if (parse) std::printf("%g\n", sum);
   return 0;
 }

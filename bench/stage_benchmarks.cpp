@@ -102,9 +102,9 @@ const text_file& contact_list(long n) {
 void group_lines(benchmark::State& state) {
   const text_file& input = contact_list(state.range(0));
   for (auto _ : state) {
-    record_map records;
-    group_contacts(input, records);
-    benchmark::DoNotOptimize(records.size());
+    contact_groups groups;
+    group_contacts(input, groups);
+    benchmark::DoNotOptimize(groups.records.size());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.bytes.size()));
 }
@@ -115,11 +115,11 @@ void sort_and_write(benchmark::State& state) {
   const text_file& input = contact_list(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
-    record_map records;
-    group_contacts(input, records);
+    contact_groups groups;
+    group_contacts(input, groups);
     line_writer out("/dev/null");
     state.ResumeTiming();
-    for (inter_residue* record : in_key_order(records)) record->sort_n_print(out);
+    groups.write(out);
     out.close();
   }
 }

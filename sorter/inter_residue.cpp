@@ -1,21 +1,6 @@
 #include "inter_residue.hpp"
 
 #include <algorithm>
-#include <cstdint>
-#include <vector>
-
-namespace {
-
-// FNV-1a over both names, with a separator so that ("AB", "C") and ("A", "BC") differ.
-std::size_t hash_of(const name_pair& atoms) {
-  std::uint64_t h = 0xcbf29ce484222325ull;
-  for (const char c : atoms.first) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
-  h = (h ^ 0xffu) * 0x100000001b3ull;
-  for (const char c : atoms.second) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
-  return static_cast<std::size_t>(h ^ (h >> 29));
-}
-
-}  // namespace
 
 void inter_residue::set_id(name_pair ids) {
   id_first = ids.first;
@@ -27,33 +12,33 @@ void inter_residue::set_type(name_pair types) {
   type_second = types.second;
 }
 
-void inter_residue::feed(contact_key key, name_pair atoms) { contacts.emplace_back(key, atoms); }
+void inter_residue::feed(contact_key key, atom_pair atoms) { contacts.emplace_back(key, atoms); }
 
-void inter_residue::sort_n_print(line_writer& out) {
+void inter_residue::sort_n_print(line_writer& out, const name_table& atom_names) {
   std::sort(contacts.begin(), contacts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   // The first contact of each atom pair in distance order is the one written. The atom pairs written so far
-  // sit in an open-addressing table of contact ranks, on the stack for the usual few dozen contacts: no
-  // allocation per atom pair, and mostly none per record.
+  // sit in an open-addressing table, on the stack for the usual few dozen contacts: no allocation per atom
+  // pair, and mostly none per record.
   std::size_t capacity = 4;
   while (capacity < 2 * contacts.size()) capacity *= 2;
-  constexpr std::uint32_t empty = UINT32_MAX;
+  constexpr std::uint64_t empty = UINT64_MAX;  // no atom pair: names are numbered far below 2^32 - 1
   constexpr std::size_t local_capacity = 256;
-  std::uint32_t local[local_capacity];
-  std::vector<std::uint32_t> heap;
-  std::uint32_t* written = local;
+  std::uint64_t local[local_capacity];
+  std::vector<std::uint64_t> heap;
+  std::uint64_t* written = local;
   if (capacity > local_capacity) {
     heap.resize(capacity);
     written = heap.data();
   }
   std::fill(written, written + capacity, empty);
-  for (std::uint32_t r = 0; r < contacts.size(); ++r) {
-    const name_pair& atoms = contacts[r].second;
-    std::size_t slot = hash_of(atoms) & (capacity - 1);
-    while (written[slot] != empty && contacts[written[slot]].second != atoms) slot = (slot + 1) & (capacity - 1);
-    if (written[slot] != empty) continue;
-    written[slot] = r;
-    out << id_first << ':' << type_first << ':' << atoms.first << '\t' << id_second << ':' << type_second << ':'
-        << atoms.second << '\t' << contacts[r].first.first;
+  for (const auto& [key, atoms] : contacts) {
+    const std::uint64_t both = (std::uint64_t{atoms.first} << 32) | atoms.second;
+    std::size_t slot = static_cast<std::size_t>((both * 0x9e3779b97f4a7c15ull) >> 32) & (capacity - 1);
+    while (written[slot] != empty && written[slot] != both) slot = (slot + 1) & (capacity - 1);
+    if (written[slot] == both) continue;
+    written[slot] = both;
+    out << id_first << ':' << type_first << ':' << atom_names.name(atoms.first) << '\t' << id_second << ':'
+        << type_second << ':' << atom_names.name(atoms.second) << '\t' << key.first;
     out.end_line();
   }
 }

@@ -7,27 +7,30 @@
 #include <vector>
 
 #include "line_writer.hpp"
+#include "name_table.hpp"
 
 // Distance, then the contact's number among the input's non-blank lines: equal distances keep input order.
 using contact_key = std::pair<float, std::int32_t>;
-// Two strings, first element from the label whose residue identifier sorts first. The strings are views into
-// the input's bytes, which outlive every record.
+// Two strings, the first from the label whose residue identifier sorts first; views into the input's bytes,
+// which outlive every record.
 using name_pair = std::pair<std::string_view, std::string_view>;
+// The two atom names of a contact, in the same order, as numbers of the run's atom name table.
+using atom_pair = std::pair<std::uint32_t, std::uint32_t>;
 
 class inter_residue {
  public:
   void set_id(name_pair ids);
   void set_type(name_pair types);
   // Stores one contact; keys are distinct, one per input line.
-  void feed(contact_key key, name_pair atoms);
+  void feed(contact_key key, atom_pair atoms);
   // Writes the contacts by key; an atom pair that was already written is skipped, so each atom pair appears
   // once, at its smallest distance (the earliest line among equals). Labels are rebuilt from the record's
-  // identifiers and types (the first line's types) and the contact's atom names.
-  void sort_n_print(line_writer& out);
+  // identifiers and types (the first line's types) and the contact's atom names, looked up in atom_names.
+  void sort_n_print(line_writer& out, const name_table& atom_names);
 
   std::string_view id_first, id_second;
   std::string_view type_first, type_second;
   // In the order fed; sorted by key when written. Keys are distinct, so this holds what a map from key to atom
-  // pair would, at a third of the memory.
-  std::vector<std::pair<contact_key, name_pair>> contacts;
+  // pair would, at a fraction of the memory.
+  std::vector<std::pair<contact_key, atom_pair>> contacts;
 };

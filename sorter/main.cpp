@@ -16,10 +16,10 @@ int main(int argc, char** argv) {
   try {
     // All input is read and checked before the output is opened, so a bad line never costs the old output.
     const text_file input = read_text_file(argv[1]);
-    record_map records;
-    group_contacts(input, records);
+    contact_groups groups;
+    group_contacts(input, groups);
     line_writer out(argv[2]);
-    for (inter_residue* record : in_key_order(records)) record->sort_n_print(out);
+    groups.write(out);
     out.close();
   } catch (const run_error& e) {
     std::fprintf(stderr, "pairsift: %s\n", e.what());

@@ -18,12 +18,12 @@ namespace {
 // Groups and writes a contact list, as pairsift does, and returns what it wrote.
 std::string sift(const std::string& bytes) {
   const text_file input{"in.pairtab", bytes};
-  record_map records;
-  group_contacts(input, records);
+  contact_groups groups;
+  group_contacts(input, groups);
   const std::string path = ::testing::TempDir() + "sift_" + std::to_string(::getpid()) + ".pairtab";
   {
     line_writer out(path);
-    for (inter_residue* record : in_key_order(records)) record->sort_n_print(out);
+    groups.write(out);
     out.close();
   }
   std::ifstream in(path);
@@ -103,6 +103,17 @@ TEST(Pairsift, AgreesWithThePlainRulesOnRandomContactLists) {
     }
     ASSERT_EQ(sift(text), plain_sift(lines)) << text;
   }
+}
+
+TEST(NameTable, NumbersInOrderOfFirstAppearanceThroughGrowth) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 5000; ++i) names.push_back("N" + std::to_string(i * 7919 % 10007));
+  name_table table;
+  for (std::uint32_t i = 0; i < names.size(); ++i) ASSERT_EQ(table.intern(names[i]), i);
+  for (std::uint32_t i = 0; i < names.size(); ++i) ASSERT_EQ(table.intern(std::string(names[i])), i);
+  EXPECT_EQ(table.size(), 5000u);
+  EXPECT_EQ(table.name(42), names[42]);
+  EXPECT_EQ(table.intern(""), 5000u);
 }
 
 TEST(Pairsift, RejectsMalformedLinesWithTheirLineNumbers) {

@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""Benchmark driver: builds in Release, runs pairsweep and then pairsift on generated inputs, measures the floors
+that reading, number parsing and one write(2) per output line set on this machine, and prints one table.
+
+    python3 bench/run.py                      # sizes 10k, 100k and 1M points per list
+    python3 bench/run.py --sizes 10000 --repeat 1
+
+Memory budgets: pairsweep, the input bytes plus the grid (128 bytes a cell) plus 64 bytes a point; pairsift, 200
+bytes an input line; both on top of what the program holds before reading anything (its code and libraries).
+Floors, each measured in the same run: pairsweep on the interface (few contacts) against parsing its inputs;
+pairsweep on the overlap against parsing plus writing its output lines; pairsift against parsing its input plus
+writing its output lines. Times are medians of --repeat runs; peak memory is the child's maximum resident set.
+"""
+import argparse
+import math
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+CUTOFF = "4"
+RESIDUE_EDGE = (8 / 0.05) ** (1 / 3)  # the generator's residue cube, 8 points at 0.05 per cubic Angstrom
+BYTES_PER_CELL = 128
+
+
+def run(argv, stdout=subprocess.DEVNULL, expect=0):
+    """Wall time in seconds and peak resident memory in bytes of one run; fails loudly on a non-zero exit.
+    GNU time reports the memory: a child forked from this script would count the script's own pages too."""
+    start = time.perf_counter()
+    done = subprocess.run(["/usr/bin/time", "-f", "%M", *argv], stdout=stdout, stderr=subprocess.PIPE)
+    wall = time.perf_counter() - start
+    err = done.stderr.decode().strip().splitlines()
+    if done.returncode != expect or not err:
+        sys.exit(f"bench: {' '.join(argv)} failed: {' '.join(err)}")
+    return wall, int(err[-1]) * 1024
+
+
+def median_run(argv, repeat):
+    results = [run(argv) for _ in range(repeat)]
+    return statistics.median(r[0] for r in results), max(r[1] for r in results)
+
+
+def count_lines(path):
+    with open(path, "rb") as f:
+        return sum(chunk.count(b"\n") for chunk in iter(lambda: f.read(1 << 20), b""))
+
+
+def grid_bytes(n, blocks_along_x):
+    """The grid pairsweep lays over the generator's blocks, from their shape."""
+    m = max(1, round(math.ceil(n / 8) ** (1 / 3)))
+    layers = math.ceil(math.ceil(n / 8) / (m * m))
+    extents = (blocks_along_x * m * RESIDUE_EDGE, m * RESIDUE_EDGE, layers * RESIDUE_EDGE)
+    cells = 1
+    for extent in extents:
+        cells *= int(extent / float(CUTOFF)) + 1
+    return cells * BYTES_PER_CELL
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--sizes", default="10000,100000,1000000", help="points per list, comma-separated")
+    parser.add_argument("--repeat", type=int, default=3, help="runs per measurement; the median is reported")
+    parser.add_argument("--build", default=os.path.join(ROOT, "build-bench"), help="Release build directory")
+    args = parser.parse_args()
+
+    subprocess.run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Release"], check=True,
+                   stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", args.build, "-j2"], check=True, stdout=subprocess.DEVNULL)
+    tool = {name: os.path.join(args.build, sub, name) for sub, name in
+            [("finder", "pairsweep"), ("sorter", "pairsift"), ("bench", "generate_points"),
+             ("bench", "floor_parse"), ("bench", "floor_write")]}
+    # What any run of the program holds before it reads a byte: its code and libraries.
+    baseline = max(run([tool["pairsweep"]], stdout=subprocess.DEVNULL, expect=1)[1],
+                   run([tool["pairsift"]], stdout=subprocess.DEVNULL, expect=1)[1])
+    data = os.path.join(args.build, "bench-data")
+    os.makedirs(data, exist_ok=True)
+
+    rows = []
+    for n in [int(s) for s in args.sizes.split(",")]:
+        for scenario in ("interface", "overlap"):
+            if scenario == "interface":
+                inputs = [os.path.join(data, f"interface_{n}_A.xyz"), os.path.join(data, f"interface_{n}_B.xyz")]
+            else:
+                inputs = [os.path.join(data, f"overlap_{n}.xyz")] * 2
+            if not all(os.path.exists(p) for p in inputs):
+                subprocess.run([tool["generate_points"], scenario, str(n), data], check=True)
+            contacts = os.path.join(data, f"{scenario}_{n}.pairtab")
+            sorted_contacts = os.path.join(data, f"{scenario}_{n}_sorted.pairtab")
+            scratch = os.path.join(data, "floor.pairtab")
+
+            sweep_time, sweep_memory = median_run([tool["pairsweep"], *inputs, CUTOFF, contacts], args.repeat)
+            n_contacts = count_lines(contacts)
+            read_floor, _ = median_run([tool["floor_parse"], "read", *inputs], args.repeat)
+            parse_floor, _ = median_run([tool["floor_parse"], "xyz", *inputs], args.repeat)
+            write_floor, _ = median_run([tool["floor_write"], contacts, scratch], args.repeat)
+            input_bytes = sum(os.path.getsize(p) for p in inputs)
+            sweep_budget = baseline + input_bytes + grid_bytes(n, 2 if scenario == "interface" else 1) + 64 * 2 * n
+            if scenario == "interface":
+                floor, target = parse_floor, "<= 1.5"
+            else:
+                floor, target = parse_floor + write_floor, "<= 1.15"
+            rows.append((scenario, "pairsweep", f"{n:,} + {n:,}", f"{n_contacts:,}", sweep_time, sweep_memory,
+                         floor, sweep_time / floor, target, sweep_budget, read_floor))
+
+            sift_time, sift_memory = median_run([tool["pairsift"], contacts, sorted_contacts], args.repeat)
+            n_sorted = count_lines(sorted_contacts)
+            sift_parse, _ = median_run([tool["floor_parse"], "pairtab", contacts], args.repeat)
+            sift_write, _ = median_run([tool["floor_write"], sorted_contacts, scratch], args.repeat)
+            sift_floor = sift_parse + sift_write
+            rows.append((scenario, "pairsift", f"{n_contacts:,} lines", f"{n_sorted:,}", sift_time, sift_memory,
+                         sift_floor, sift_time / sift_floor, "<= 1.3" if scenario == "overlap" else "",
+                         baseline + 200 * n_contacts, None))
+            os.remove(scratch)
+
+    print("| scenario | program | input | lines out | wall (s) | peak memory (MB) | memory budget (MB) | "
+          "floor (s) | ratio | target | read floor (s) |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
+    for (scenario, program, points, lines_out, wall, memory, floor, ratio, target, budget, read_floor) in rows:
+        read_text = f"{read_floor:.3f}" if read_floor is not None else ""
+        print(f"| {scenario} | {program} | {points} | {lines_out} | {wall:.3f} | {memory / 1e6:.1f} | "
+              f"{budget / 1e6:.1f} | {floor:.3f} | {ratio:.2f} | {target} | {read_text} |")
+
+
+if __name__ == "__main__":
+    main()
