@@ -3,6 +3,7 @@
 //   floor_parse xyz FILE...       fields 2 to 4 of every line
 //   floor_parse pairtab FILE...   field 3 of every line
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -25,8 +26,14 @@ int main(int argc, char** argv) {
       std::perror(argv[f]);
       return 2;
     }
-    char chunk[1 << 16];
-    for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) > 0;) bytes.append(chunk, static_cast<std::size_t>(got));
+    // One buffer of the file's size, as the programs read their inputs.
+    struct stat info {};
+    ::fstat(fd, &info);
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t used = 0;
+    for (ssize_t got; used < bytes.size() && (got = ::read(fd, &bytes[used], bytes.size() - used)) > 0;)
+      used += static_cast<std::size_t>(got);
+    bytes.resize(used);
     ::close(fd);
     const char* p = bytes.c_str();
     const char* end = p + bytes.size();

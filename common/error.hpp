@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -21,4 +23,21 @@ class run_error : public std::runtime_error {
   text += ": ";
   text += message;
   throw run_error(text);
+}
+
+// Runs a program's work and returns its exit status: 0, or 2 after one line on stderr, "program: message",
+// for a run_error or exhausted memory (with out_of_memory_hint after the message, when there is one).
+template <class Work>
+int run_reporting_errors(const char* program, const char* out_of_memory_hint, Work&& work) {
+  try {
+    work();
+    return 0;
+  } catch (const run_error& e) {
+    std::fprintf(stderr, "%s: %s\n", program, e.what());
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: out of memory%s\n", program, out_of_memory_hint);
+  } catch (const std::length_error&) {
+    std::fprintf(stderr, "%s: out of memory%s\n", program, out_of_memory_hint);
+  }
+  return 2;
 }

@@ -1,8 +1,5 @@
 // pairsift: a contact list grouped by residue pair, by distance within each, every atom pair once.
-#include <cstdio>
 #include <iostream>
-#include <new>
-#include <stdexcept>
 
 #include "error.hpp"
 #include "grouping.hpp"
@@ -13,7 +10,7 @@ int main(int argc, char** argv) {
     std::cout << "./pairsift input.pairtab output.pairtab" << std::endl;
     return 1;
   }
-  try {
+  return run_reporting_errors("pairsift", "", [argv] {
     // All input is read and checked before the output is opened, so a bad line never costs the old output.
     const text_file input = read_text_file(argv[1]);
     contact_groups groups;
@@ -21,15 +18,5 @@ int main(int argc, char** argv) {
     line_writer out(argv[2]);
     groups.write(out);
     out.close();
-  } catch (const run_error& e) {
-    std::fprintf(stderr, "pairsift: %s\n", e.what());
-    return 2;
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "pairsift: out of memory\n");
-    return 2;
-  } catch (const std::length_error&) {
-    std::fprintf(stderr, "pairsift: out of memory\n");
-    return 2;
-  }
-  return 0;
+  });
 }

@@ -50,9 +50,7 @@ TEST(PairsweepCli, Failures) {
   write_file(dir + "/nan.xyz", "p\t0\tnan\t0\n");
   write_file(dir + "/far.xyz", "p\t0\t0\t100000\nq\t100000\t0\t0\nr\t0\t100000\t0\n");
   ::mkdir((dir + "/folder").c_str(), 0755);
-  const struct {
-    std::string args, message;
-  } cases[] = {
+  expect_failures(dir, PAIRSWEEP_BIN, {
       {"good.xyz good.xyz 0 kept.pairtab", "pairsweep: the cut-off must be a positive number, not 0\n"},
       {"good.xyz good.xyz -1 kept.pairtab", "pairsweep: the cut-off must be a positive number, not -1\n"},
       {"good.xyz good.xyz abc kept.pairtab", "pairsweep: the cut-off must be a positive number, not 0\n"},
@@ -64,15 +62,7 @@ TEST(PairsweepCli, Failures) {
       {"good.xyz good.xyz 4 missing/out.pairtab", "pairsweep: cannot create missing/out.pairtab: No such file or directory\n"},
       {"good.xyz good.xyz 4 folder", "pairsweep: cannot create folder: Is a directory\n"},
       {"good.xyz good.xyz 4 /dev/full", "pairsweep: cannot write /dev/full: No space left on device\n"},
-  };
-  for (const auto& c : cases) {
-    write_file(dir + "/kept.pairtab", "old\n");
-    const run_result r = run(dir, PAIRSWEEP_BIN, c.args);
-    EXPECT_EQ(r.status, 2) << c.args;
-    EXPECT_EQ(r.err, c.message);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(read_file(dir + "/kept.pairtab"), "old\n") << c.args;
-  }
+  });
   const run_result far = run(dir, PAIRSWEEP_BIN, "far.xyz far.xyz 100 new.pairtab");
   EXPECT_EQ(far.status, 2);
   EXPECT_EQ(far.err.rfind("pairsweep: the points span 1001 x 1001 x 1001 cells at cut-off 100, a grid of ", 0), 0u) << far.err;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -47,4 +48,21 @@ inline run_result run(const std::string& dir, const std::string& program, const 
   const int raw = std::system(("bash '" + dir + "/command.sh'").c_str());
   run_result result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(dir + "/stdout.txt"), read_file(dir + "/stderr.txt")};
   return result;
+}
+
+struct failure_case {
+  std::string args, message;
+};
+
+// Each case must fail as every error does: one line on stderr, nothing on stdout, exit status 2, and an
+// existing output file, kept.pairtab, left as it was.
+inline void expect_failures(const std::string& dir, const std::string& program, const std::vector<failure_case>& cases) {
+  for (const auto& c : cases) {
+    write_file(dir + "/kept.pairtab", "old\n");
+    const run_result r = run(dir, program, c.args);
+    EXPECT_EQ(r.status, 2) << c.args;
+    EXPECT_EQ(r.err, c.message);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(read_file(dir + "/kept.pairtab"), "old\n") << c.args;
+  }
 }
