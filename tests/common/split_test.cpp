@@ -63,16 +63,6 @@ TEST(Split, AgreesWithThePlainRulesOnRandomTexts) {
   }
 }
 
-TEST(Split, ViewsMatchStrings) {
-  std::vector<std::string_view> views;
-  for (const std::string text : {"", "\t", "a", "\ta\t\tb\t", "a\tb\r"}) {
-    split_views(text, '\t', views);
-    const fields expected = split(text, "\t");
-    ASSERT_EQ(views.size(), expected.size());
-    for (std::size_t i = 0; i < views.size(); ++i) EXPECT_EQ(views[i], expected[i]);
-  }
-}
-
 TEST(Split, FirstFieldsAreTheLeadingViews) {
   std::mt19937 random(9);
   std::vector<std::string_view> views;

@@ -2,6 +2,7 @@
 
 #include "cell_list.hpp"
 #include "error.hpp"
+#include "grid_points.hpp"
 
 namespace {
 
@@ -55,12 +56,11 @@ TEST(Grid, CellIndexesRoundTrip) {
   EXPECT_EQ(std::vector<std::uint32_t>({i, j, k}), std::vector<std::uint32_t>({1, 2, 1}));
 }
 
+// The grid over one list given as both, along x.
 cell_list boxed(std::vector<float> xs, float cutoff) {
-  cell_list grid;
-  grid.cutoff = cutoff;
-  grid.n_points_A = grid.n_points_B = static_cast<std::uint32_t>(xs.size());
-  grid.x_A = grid.x_B = xs;
-  grid.y_A = grid.y_B = grid.z_A = grid.z_B = std::vector<float>(xs.size(), 0.0f);
+  points along;
+  for (const float x : xs) along.push_back({x, 0, 0});
+  cell_list grid = holding(cutoff, along, along);
   grid.build_box();
   return grid;
 }
@@ -78,32 +78,31 @@ TEST(Grid, CellsPerAxisAndTheUpperFace) {
   EXPECT_EQ(boxed({-3e38f, 3e38f}, std::numeric_limits<float>::infinity()).n_cells, 1u);
 }
 
-std::string refusal(std::vector<float> xs, std::vector<float> ys, std::vector<float> zs, float cutoff) {
-  cell_list grid;
-  grid.cutoff = cutoff;
-  grid.n_points_A = grid.n_points_B = static_cast<std::uint32_t>(xs.size());
-  grid.x_A = grid.x_B = xs;
-  grid.y_A = grid.y_B = ys;
-  grid.z_A = grid.z_B = zs;
-  try {
-    grid.build_box();
-  } catch (const run_error& e) {
-    return e.what();
-  }
-  return "built";
-}
-
 TEST(Grid, RefusesGridsBeyondItsLimits) {
-  EXPECT_EQ(refusal({0, 16777215}, {0, 0}, {0, 0}, 1),
-            "the points span 16777216 x 1 x 1 cells at cut-off 1, more than 16777215 along one axis; use a larger cut-off");
-  EXPECT_EQ(refusal({0, 3e38f}, {0, 0}, {0, 0}, 1e-30f).substr(0, 32), "the points span inf x 1 x 1 cell");
-  EXPECT_EQ(refusal({0, 1e13f}, {0, 0}, {0, 0}, 1).substr(0, 36), "the points span 1e+13 x 1 x 1 cells ");
-  EXPECT_EQ(refusal({0, 100000}, {0, 100000}, {0, 1000}, 1),
-            "the points span 100001 x 100001 x 1001 cells at cut-off 1, more than 4294967294 cells in all; "
-            "use a larger cut-off");
-  const std::string huge = refusal({0, 100000, 0}, {0, 0, 100000}, {100000, 0, 0}, 100);
-  EXPECT_EQ(huge.substr(0, 62), "the points span 1001 x 1001 x 1001 cells at cut-off 100, a gri") << huge;
-  EXPECT_NE(huge.find("; use a larger cut-off"), std::string::npos);
+  const struct {
+    points A;
+    float cutoff;
+    std::string message;  // its beginning
+  } cases[] = {
+      {{{0, 0, 0}, {16777215, 0, 0}}, 1,
+       "the points span 16777216 x 1 x 1 cells at cut-off 1, more than 16777215 along one axis; use a larger cut-off"},
+      {{{0, 0, 0}, {3e38f, 0, 0}}, 1e-30f, "the points span inf x 1 x 1 cells"},
+      {{{0, 0, 0}, {1e13f, 0, 0}}, 1, "the points span 1e+13 x 1 x 1 cells"},
+      {{{0, 0, 0}, {100000, 100000, 1000}}, 1,
+       "the points span 100001 x 100001 x 1001 cells at cut-off 1, more than 4294967294 cells in all; use a larger "
+       "cut-off"},
+      {{{0, 0, 100000}, {100000, 0, 0}, {0, 100000, 0}}, 100, "the points span 1001 x 1001 x 1001 cells at cut-off 100, a grid of "},
+  };
+  for (const auto& c : cases) {
+    cell_list grid = holding(c.cutoff, c.A, c.A);
+    try {
+      grid.build_box();
+      ADD_FAILURE() << "built: " << c.message;
+    } catch (const run_error& e) {
+      EXPECT_EQ(std::string(e.what()).substr(0, c.message.size()), c.message);
+      EXPECT_NE(std::string(e.what()).find("; use a larger cut-off"), std::string::npos);
+    }
+  }
 }
 
 }  // namespace

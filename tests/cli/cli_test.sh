@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Runs the built programs as users do, and compares whole output files, messages and exit statuses.
+#   cli_test.sh PAIRSWEEP PAIRSIFT EXAMPLES_DIR
+set -u
+pairsweep=$(realpath "$1") pairsift=$(realpath "$2") examples=$(realpath "$3")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
+passed=0 failed=0
+
+# same WHAT EXPECTED_FILE ACTUAL_FILE
+same() {
+  if cmp -s "$2" "$3"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n--- expected\n%s\n--- got\n%s\n' "$1" "$(cat -A "$2")" "$(cat -A "$3")"
+  fi
+}
+# absent WHAT FILE: no such file was created.
+absent() {
+  if [ -e "$2" ]; then
+    failed=$((failed + 1))
+    printf 'FAIL %s: %s was created\n' "$1" "$2"
+  else
+    passed=$((passed + 1))
+  fi
+}
+# expect WHAT TEXT ACTUAL_FILE: TEXT with printf escapes (\t, \n)
+expect() { printf '%b' "$2" >expected.txt; same "$1" expected.txt "$3"; }
+
+# run PROGRAM ARGUMENTS: through bash, so that arguments may hand over pipes; a hang fails after 10 s.
+run() {
+  eval "timeout 10 $1 $2" >stdout.txt 2>stderr.txt
+  printf '%s\n' "$?" >status.txt
+}
+
+# completes PROGRAM ARGUMENTS EXPECTED: exit 0, no message, and out.pairtab (which held an old list) is EXPECTED.
+completes() {
+  printf 'old\n' >out.pairtab
+  run "$1" "$2"
+  expect "$2: status" '0\n' status.txt
+  cat stdout.txt stderr.txt >messages.txt
+  expect "$2: messages" '' messages.txt
+  expect "$2: output" "$3" out.pairtab
+}
+
+# fails PROGRAM ARGUMENTS MESSAGE: exit 2, MESSAGE as the one line on stderr, and kept.pairtab left as it was.
+fails() {
+  printf 'old\n' >kept.pairtab
+  run "$1" "$2"
+  expect "$2: status" '2\n' status.txt
+  expect "$2: stderr" "$3\n" stderr.txt
+  expect "$2: stdout" '' stdout.txt
+  expect "$2: kept" 'old\n' kept.pairtab
+}
+
+# usage PROGRAM ARGUMENTS LINE: exit 1, the usage line on stdout, and no output file created.
+usage() {
+  rm -f out.pairtab
+  run "$1" "$2"
+  expect "$2: status" '1\n' status.txt
+  expect "$2: usage" "$3\n" stdout.txt
+  expect "$2: stderr" '' stderr.txt
+  absent "$2" out.pairtab
+}
+
+sweep_usage='./pairsweep input_1.xyz input_2.xyz cut_off output.pairtab'
+usage "$pairsweep" '' "$sweep_usage"
+usage "$pairsweep" 'a.xyz b.xyz 4' "$sweep_usage"
+usage "$pairsweep" 'a.xyz b.xyz 4 out.pairtab extra' "$sweep_usage"
+sift_usage='./pairsift input.pairtab output.pairtab'
+usage "$pairsift" '' "$sift_usage"
+usage "$pairsift" 'out.pairtab' "$sift_usage"
+usage "$pairsift" 'a.pairtab out.pairtab extra' "$sift_usage"
+
+# The worked example, with CRLF line ends, blank lines, runs of tabs, and "4abc" read as 4.
+printf 'a0\t4.5\t0\t0\r\n\r\n\na1\t\t0.5\t0\t0\t\t\r\n' >a.xyz
+printf 'b0\t3.9\t0\t0\nb1\t4.2\t0\t0\n   \nb2\t0\t0\t0' >b.xyz
+completes "$pairsweep" 'a.xyz b.xyz 4abc out.pairtab' 'a1\tb0\t3.4\na1\tb2\t0.5\na1\tb1\t3.7\na0\tb0\t0.6\na0\tb1\t0.3\n'
+# Pipes read as files do; one list twice gives every pair both ways.
+printf 'p\t0\t0\t0\nq\t1\t1\t1\n' >pq.xyz
+completes "$pairsweep" '<(cat pq.xyz) /dev/stdin 2 out.pairtab <pq.xyz' 'p\tp\t0\np\tq\t1.73205\nq\tp\t1.73205\nq\tq\t0\n'
+# An infinite cut-off is one cell: every pair.
+printf 'p\t0\t0\t0\n' >one.xyz
+printf 'q\t1e18\t0\t0\nr\t-5\t0\t0\n' >far.xyz
+completes "$pairsweep" 'one.xyz far.xyz 1e39 out.pairtab' 'p\tq\t1e+18\np\tr\t5\n'
+# A list without points: no pair.
+printf '\n\r\n' >empty.xyz
+completes "$pairsweep" 'empty.xyz a.xyz 4 out.pairtab' ''
+completes "$pairsweep" 'a.xyz empty.xyz 4 out.pairtab' ''
+
+printf 'p\t0\t0\t0\n\nq\t1\t2\n' >short.xyz
+printf 'p\t0\tnan\t0\n' >nan.xyz
+printf 'p\t0\t0\t100000\nq\t100000\t0\t0\nr\t0\t100000\t0\n' >spread.xyz
+mkdir -p folder
+fails "$pairsweep" 'one.xyz one.xyz 0 kept.pairtab' 'pairsweep: the cut-off must be a positive number, not 0'
+fails "$pairsweep" 'one.xyz one.xyz -1 kept.pairtab' 'pairsweep: the cut-off must be a positive number, not -1'
+fails "$pairsweep" 'one.xyz one.xyz abc kept.pairtab' 'pairsweep: the cut-off must be a positive number, not 0'
+fails "$pairsweep" 'one.xyz one.xyz nan kept.pairtab' 'pairsweep: the cut-off must be a positive number, not nan'
+fails "$pairsweep" 'missing.xyz one.xyz 4 kept.pairtab' 'pairsweep: cannot read missing.xyz: No such file or directory'
+fails "$pairsweep" 'one.xyz folder 4 kept.pairtab' 'pairsweep: cannot read folder: Is a directory'
+fails "$pairsweep" 'one.xyz short.xyz 4 kept.pairtab' 'pairsweep: short.xyz:3: expected a label and three coordinates, found 3 fields'
+fails "$pairsweep" 'nan.xyz one.xyz 4 kept.pairtab' "pairsweep: nan.xyz:1: y coordinate 'nan' is not a finite number"
+fails "$pairsweep" 'one.xyz one.xyz 4 missing/out.pairtab' 'pairsweep: cannot create missing/out.pairtab: No such file or directory'
+fails "$pairsweep" 'one.xyz one.xyz 4 folder' 'pairsweep: cannot create folder: Is a directory'
+fails "$pairsweep" 'one.xyz one.xyz 4 /dev/full' 'pairsweep: cannot write /dev/full: No space left on device'
+# A grid larger than the memory at hand is refused at once, before the output file is created.
+rm -f new.pairtab
+run "$pairsweep" 'spread.xyz spread.xyz 100 new.pairtab'
+expect 'spread: status' '2\n' status.txt
+grep -o '^pairsweep: the points span 1001 x 1001 x 1001 cells at cut-off 100, a grid of .*; use a larger cut-off$' \
+  stderr.txt >found.txt
+same 'spread: message' stderr.txt found.txt
+absent 'spread' new.pairtab
+
+# The two programs as a pipeline; sifting the result again changes nothing.
+printf '1:ALA:CA\t4.5\t0\t0\n1:ALA:CB\t0.5\t0\t0\n' >a.xyz
+printf '20:GLY:N\t3.9\t0\t0\n3:SER:OG\t4.2\t0\t0\n20:GLY:CA\t0\t0\t0\n' >b.xyz
+run "$pairsweep" 'a.xyz b.xyz 4 contacts.pairtab'
+completes "$pairsift" 'contacts.pairtab out.pairtab' \
+  '1:ALA:CB\t20:GLY:CA\t0.5\n1:ALA:CA\t20:GLY:N\t0.6\n1:ALA:CB\t20:GLY:N\t3.4\n1:ALA:CA\t3:SER:OG\t0.3\n1:ALA:CB\t3:SER:OG\t3.7\n'
+cp out.pairtab sorted.pairtab
+completes "$pairsift" '<(cat sorted.pairtab) out.pairtab' "$(sed 's/\t/\\t/g' sorted.pairtab | tr '\n' '|' | sed 's/|/\\n/g')"
+
+printf '1:A:X\t2:B:Y\t3\n1:A:X\t2:B\t3\n' >bad.pairtab
+fails "$pairsift" 'missing.pairtab kept.pairtab' 'pairsift: cannot read missing.pairtab: No such file or directory'
+fails "$pairsift" 'folder kept.pairtab' 'pairsift: cannot read folder: Is a directory'
+fails "$pairsift" 'bad.pairtab kept.pairtab' "pairsift: bad.pairtab:2: label '2:B' is not of the form residue:type:atom"
+fails "$pairsift" 'sorted.pairtab missing/out.pairtab' 'pairsift: cannot create missing/out.pairtab: No such file or directory'
+fails "$pairsift" 'sorted.pairtab /dev/full' 'pairsift: cannot write /dev/full: No space left on device'
+
+# The bundled example, byte for byte: the inhibitor against chain A, and chain A against it, sifted.
+run "$pairsweep" "$examples/1hpv_ligand.xyz $examples/1hpv_chainA.xyz 4 ligand.pairtab"
+same 'bundled pairsweep' "$examples/ligand_chainA_4.pairtab" ligand.pairtab
+run "$pairsweep" "$examples/1hpv_chainA.xyz $examples/1hpv_ligand.xyz 4 pocket.pairtab"
+run "$pairsift" 'pocket.pairtab pocket_sorted.pairtab'
+same 'bundled pipeline' "$examples/chainA_ligand_4_sorted.pairtab" pocket_sorted.pairtab
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
