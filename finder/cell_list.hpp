@@ -82,7 +82,8 @@ class cell_list {
   // holds cell_fill_A[c] entries.
   std::vector<std::int32_t> cell_members_A, cell_members_B;
   std::vector<std::uint32_t> cell_start_A, cell_start_B;
-  // The labels are views into the files' bytes, which the object keeps for the whole run.
+  // The labels are views into the files' bytes, which the object keeps for the whole run; a copy of the
+  // object would view the original's bytes, so there is one object per run, as there is one run per process.
   text_file text_A, text_B;
   std::vector<std::string_view> labels_A, labels_B;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> point_cell_A, point_cell_B;
