@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "error.hpp"
+#include "huge_pages.hpp"
 
 namespace {
 
@@ -25,7 +26,7 @@ text_file read_text_file(const std::string& name) {
   // a pipe has no size and grows by doubling, which keeps reading linear.
   struct stat info {};
   const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  file.bytes.resize(regular ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
+  assign_on_huge_pages(file.bytes, regular ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
   std::size_t used = 0;
   for (;;) {
     if (used == file.bytes.size()) file.bytes.resize(2 * used);

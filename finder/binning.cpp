@@ -1,4 +1,5 @@
 #include "cell_list.hpp"
+#include "huge_pages.hpp"
 
 void cell_list::assign_points() {
   std::fill(cell_fill_A.begin(), cell_fill_A.end(), 0);
@@ -33,7 +34,7 @@ void cell_list::bin_points(std::uint32_t n_points, const float* xs, const float*
     start[c] = offset;
     offset += fill[c];
   }
-  members.assign(n_points, 0);
+  assign_on_huge_pages(members, n_points);
   std::fill(fill.begin(), fill.end(), 0);
   for (std::uint32_t p = 0; p < n_points; ++p) {
     const std::uint32_t c = point_cell[p].first;

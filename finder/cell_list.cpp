@@ -2,6 +2,7 @@
 
 #include "coordinate_list.hpp"
 #include "error.hpp"
+#include "huge_pages.hpp"
 #include "number_text.hpp"
 
 void cell_list::compute_files(float c, std::string file_A, std::string file_B, std::string out_file) {
@@ -26,16 +27,12 @@ void cell_list::read_files(std::string file_A, std::string file_B) {
   text_B = read_text_file(file_B);
   n_points_A = static_cast<std::uint32_t>(line_count(text_A));
   n_points_B = static_cast<std::uint32_t>(line_count(text_B));
-  labels_A.assign(n_points_A, std::string_view());
-  labels_B.assign(n_points_B, std::string_view());
-  x_A.resize(n_points_A);
-  y_A.resize(n_points_A);
-  z_A.resize(n_points_A);
-  x_B.resize(n_points_B);
-  y_B.resize(n_points_B);
-  z_B.resize(n_points_B);
-  point_cell_A.assign(n_points_A, {0, 0});
-  point_cell_B.assign(n_points_B, {0, 0});
+  assign_on_huge_pages(labels_A, n_points_A);
+  assign_on_huge_pages(labels_B, n_points_B);
+  for (auto* xs : {&x_A, &y_A, &z_A}) assign_on_huge_pages(*xs, n_points_A);
+  for (auto* xs : {&x_B, &y_B, &z_B}) assign_on_huge_pages(*xs, n_points_B);
+  assign_on_huge_pages(point_cell_A, n_points_A);
+  assign_on_huge_pages(point_cell_B, n_points_B);
   read_3dvector(text_A, "\t", labels_A.data(), x_A.data(), y_A.data(), z_A.data());
   read_3dvector(text_B, "\t", labels_B.data(), x_B.data(), y_B.data(), z_B.data());
 }

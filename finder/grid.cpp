@@ -7,6 +7,7 @@
 #include "cell_list.hpp"
 #include "error.hpp"
 #include "geometry.hpp"
+#include "huge_pages.hpp"
 #include "number_text.hpp"
 
 namespace {
@@ -88,18 +89,16 @@ void cell_list::build_box() {
     n_cells = static_cast<std::uint32_t>(total);
   }
 
-  n_neighbours.assign(std::size_t{n_cells} + 1, 0);
-  neighbours.resize(std::size_t{n_cells} + 1);
+  assign_on_huge_pages(n_neighbours, std::size_t{n_cells} + 1);
+  assign_on_huge_pages(neighbours, std::size_t{n_cells} + 1);
   // Walking the cells in index order visits (i, j, k) with i fastest, which spares a revert2_3d per cell.
   std::uint32_t c = 1;
   for (std::uint32_t k = 1; k <= cells_z; ++k)
     for (std::uint32_t j = 1; j <= cells_y; ++j)
       for (std::uint32_t i = 1; i <= cells_x; ++i, ++c) n_neighbours[c] = neighbours_of(i, j, k, neighbours[c].data());
 
-  cell_fill_A.assign(std::size_t{n_cells} + 1, 0);
-  cell_fill_B.assign(std::size_t{n_cells} + 1, 0);
-  cell_start_A.assign(std::size_t{n_cells} + 1, 0);
-  cell_start_B.assign(std::size_t{n_cells} + 1, 0);
+  for (auto* per_cell : {&cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B})
+    assign_on_huge_pages(*per_cell, std::size_t{n_cells} + 1);
 }
 
 std::uint32_t cell_list::find_cell(float x, float y, float z) const {
