@@ -22,13 +22,14 @@ void cell_list::print(std::string out_file) {
 
 // A cell comes from a rounded quotient, so two points just one cut-off apart along an axis, at a cell face,
 // can land two cells apart while their float distance is still within the cut-off. The quotient is monotone
-// in the coordinate, so the cells of x - reach and x + reach, with reach a few units in the last place above
-// the cut-off, bound where any partner can lie; cells beyond the neighbour block are searched only when that
-// bound reaches past it, which is rare.
+// in the coordinate, so the cells of x - reach and x + reach bound where any partner can lie; cells beyond the
+// neighbour block are searched only when that bound reaches past it, which is rare. A float distance within
+// the cut-off puts the points at most a few units in the last place further apart along each axis, unless a
+// square fell below the normal floats (a separation under 2^-63), where rounding is coarse: reach covers both.
 void cell_list::far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, std::uint32_t k,
                              std::vector<std::pair<std::int32_t, float>>& far) const {
   far.clear();
-  const float reach = cutoff * (1.0f + 0x1p-20f);
+  const float reach = std::max(cutoff * (1.0f + 0x1p-20f), 0x1p-62f);
   const auto ia = static_cast<std::uint32_t>(a);
   const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
   const std::int64_t lo_i = clamped_axis_cell(xa - reach - box_min_x, cells_x);

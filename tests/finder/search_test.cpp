@@ -53,6 +53,10 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
     cases.emplace_back(A, B, 2.5f + static_cast<float>(round));
   }
   cases.emplace_back(points{{0, 0, 0}, {500, 500, 500}}, points{{1, 0, 0}, {500, 503, 500}}, 4.0f);
+  // Squares below the normal floats round coarsely: at spacing 1.02e-22 the float distance is within 1e-22.
+  points tiny_A, tiny_B;
+  for (int i = 0; i < 200; ++i) (i % 2 ? tiny_A : tiny_B).push_back({static_cast<float>(i * 1.02e-22), 0, 0});
+  cases.emplace_back(tiny_A, tiny_B, 1e-22f);
   int axis = 0;
   for (const double spacing : {0.1, 4.5, 1.7, 4.0}) {
     for (const double origin : {10.0, 123.4, -77.7, 100.05}) {
