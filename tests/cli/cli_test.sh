@@ -81,6 +81,9 @@ completes "$pairsweep" 'a.xyz b.xyz 4abc out.pairtab' 'a1\tb0\t3.4\na1\tb2\t0.5\
 # Pipes read as files do; one list twice gives every pair both ways.
 printf 'p\t0\t0\t0\nq\t1\t1\t1\n' >pq.xyz
 completes "$pairsweep" '<(cat pq.xyz) /dev/stdin 2 out.pairtab <pq.xyz' 'p\tp\t0\np\tq\t1.73205\nq\tp\t1.73205\nq\tq\t0\n'
+# A distance equal to the cut-off is written; the same file may be both lists.
+printf 'p\t0\t0\t0\nq\t3\t4\t0\n' >pq5.xyz
+completes "$pairsweep" 'pq5.xyz pq5.xyz 5 out.pairtab' 'p\tp\t0\np\tq\t5\nq\tp\t5\nq\tq\t0\n'
 # An infinite cut-off is one cell: every pair.
 printf 'p\t0\t0\t0\n' >one.xyz
 printf 'q\t1e18\t0\t0\nr\t-5\t0\t0\n' >far.xyz
