@@ -20,14 +20,11 @@ void read_3dvector(std::string file_name, std::string separator, std::string* la
 namespace detail {
 
 void fail_field_count(const text_file& file, std::size_t line, std::size_t n_fields) {
-  fail_at(file.name, line,
-          "expected a label and three coordinates, found " + std::to_string(n_fields) +
-              (n_fields == 1 ? " field" : " fields"));
+  fail_at(file.name, line, "expected a label and three coordinates, found " + fields_found(n_fields));
 }
 
 void fail_coordinate(const text_file& file, std::size_t line, char axis, std::string_view field) {
-  while (!field.empty() && (field.back() == '\r' || field.back() == ' ')) field.remove_suffix(1);
-  fail_at(file.name, line, std::string(1, axis) + " coordinate '" + std::string(field) + "' is not a finite number");
+  fail_at(file.name, line, std::string(1, axis) + " coordinate " + quoted(field) + " is not a finite number");
 }
 
 }  // namespace detail

@@ -25,6 +25,15 @@ class run_error : public std::runtime_error {
   throw run_error(text);
 }
 
+// "1 field", "3 fields": a count of fields as a message gives it.
+inline std::string fields_found(std::size_t n) { return std::to_string(n) + (n == 1 ? " field" : " fields"); }
+
+// A field as a message quotes it, 'nan': without the carriage return or blanks that may end a line.
+inline std::string quoted(std::string_view field) {
+  while (!field.empty() && (field.back() == '\r' || field.back() == ' ')) field.remove_suffix(1);
+  return "'" + std::string(field) + "'";
+}
+
 // Runs a program's work and returns its exit status: 0, or 2 after one line on stderr, "program: message",
 // for a run_error or exhausted memory (with out_of_memory_hint after the message, when there is one).
 template <class Work>

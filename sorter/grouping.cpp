@@ -18,7 +18,7 @@ struct label {
 label parse_label(const text_file& input, std::size_t line, std::string_view text) {
   std::string_view parts[3];
   if (split_first(text, ':', parts, 3) < 3)
-    fail_at(input.name, line, "label '" + std::string(text) + "' is not of the form residue:type:atom");
+    fail_at(input.name, line, "label " + quoted(text) + " is not of the form residue:type:atom");
   return {parts[0], parts[1], parts[2]};
 }
 
@@ -33,16 +33,11 @@ void group_contacts(const text_file& input, contact_groups& groups) {
   for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
     const std::size_t n_fields = split_first(line, '\t', fields, 3);
     if (n_fields < 3)
-      fail_at(input.name, number,
-              "expected two labels and a distance, found " + std::to_string(n_fields) + (n_fields == 1 ? " field" : " fields"));
+      fail_at(input.name, number, "expected two labels and a distance, found " + fields_found(n_fields));
     const label one = parse_label(input, number, fields[0]);
     const label two = parse_label(input, number, fields[1]);
     const float distance = read_float(fields[2]);
-    if (std::isnan(distance)) {
-      std::string_view text = fields[2];
-      while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);
-      fail_at(input.name, number, "distance '" + std::string(text) + "' is not a number");
-    }
+    if (std::isnan(distance)) fail_at(input.name, number, "distance " + quoted(fields[2]) + " is not a number");
     if (n_contacts == std::numeric_limits<std::int32_t>::max())
       fail_at(input.name, number, "more than " + std::to_string(n_contacts) + " contacts");
     ++n_contacts;

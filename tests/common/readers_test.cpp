@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -71,6 +72,19 @@ TEST(CoordinateList, RejectsShortLinesAndNonFiniteCoordinates) {
       {"a\t1e39\t2\t3\n", "in.xyz:1: x coordinate '1e39' is not a finite number"},
   };
   for (const auto& c : cases) EXPECT_EQ(error_of(c.bytes), c.message);
+}
+
+TEST(CoordinateList, ByFileName) {
+  const std::string path = ::testing::TempDir() + "by_name.xyz";
+  std::FILE* out = std::fopen(path.c_str(), "w");
+  std::fputs("a\t1\t2\t3\n\nb\t4\t5\t6", out);
+  std::fclose(out);
+  ASSERT_EQ(line_count(path), 2);
+  std::string labels[2];
+  float xs[2], ys[2], zs[2];
+  read_3dvector(path, "\t", labels, xs, ys, zs);
+  EXPECT_EQ(labels[1], "b");
+  EXPECT_EQ(zs[1], 6.0f);
 }
 
 // Whatever the text, the value is atof's, narrowed to float, bit for bit.
