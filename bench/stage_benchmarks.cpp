@@ -11,23 +11,13 @@
 
 namespace {
 
-// One block of n points, as both lists, loaded; the grid built and the points binned.
-cell_list loaded_block(long n) {
+// Loads one block of n points as both lists into grid; the synthetic text is made once per size.
+void load_block(cell_list& grid, long n) {
   static std::map<long, text_file> blocks;
   auto found = blocks.find(n);
   if (found == blocks.end()) found = blocks.emplace(n, text_file{"block.xyz", synthetic::block(n, 'A', 0.0, 3)}).first;
-  cell_list grid;
   grid.cutoff = 4.0f;
-  grid.text_A = grid.text_B = found->second;
-  grid.n_points_A = grid.n_points_B = static_cast<std::uint32_t>(n);
-  for (auto* xs : {&grid.x_A, &grid.y_A, &grid.z_A, &grid.x_B, &grid.y_B, &grid.z_B}) xs->resize(static_cast<std::size_t>(n));
-  grid.labels_A.resize(static_cast<std::size_t>(n));
-  grid.labels_B.resize(static_cast<std::size_t>(n));
-  grid.point_cell_A.resize(static_cast<std::size_t>(n));
-  grid.point_cell_B.resize(static_cast<std::size_t>(n));
-  read_3dvector(grid.text_A, "\t", grid.labels_A.data(), grid.x_A.data(), grid.y_A.data(), grid.z_A.data());
-  read_3dvector(grid.text_B, "\t", grid.labels_B.data(), grid.x_B.data(), grid.y_B.data(), grid.z_B.data());
-  return grid;
+  grid.load_points(found->second, found->second);
 }
 
 void load_points(benchmark::State& state) {
@@ -43,20 +33,23 @@ void load_points(benchmark::State& state) {
 BENCHMARK(load_points)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void build_grid(benchmark::State& state) {
-  cell_list grid = loaded_block(state.range(0));
+  cell_list grid;
+  load_block(grid, state.range(0));
   for (auto _ : state) grid.build_box();
 }
 BENCHMARK(build_grid)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void bin_points(benchmark::State& state) {
-  cell_list grid = loaded_block(state.range(0));
+  cell_list grid;
+  load_block(grid, state.range(0));
   grid.build_box();
   for (auto _ : state) grid.assign_points();
 }
 BENCHMARK(bin_points)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void search_only(benchmark::State& state) {
-  cell_list grid = loaded_block(state.range(0));
+  cell_list grid;
+  load_block(grid, state.range(0));
   grid.build_box();
   grid.assign_points();
   std::size_t contacts = 0;
@@ -83,12 +76,10 @@ const text_file& contact_list(long n) {
   static std::map<long, text_file> lists;
   auto found = lists.find(n);
   if (found != lists.end()) return found->second;
-  const cell_list grid = [n] {
-    cell_list g = loaded_block(n);
-    g.build_box();
-    g.assign_points();
-    return g;
-  }();
+  cell_list grid;
+  load_block(grid, n);
+  grid.build_box();
+  grid.assign_points();
   std::string text;
   char distance[float_text_room];
   grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {

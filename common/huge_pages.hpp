@@ -4,8 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
 // Asks for huge pages over the whole 2 MiB blocks inside [first, first + bytes); untouched memory only.
 void prefer_huge_pages(void* first, std::size_t bytes);

@@ -23,8 +23,12 @@ void cell_list::set_cutoff(float c) {
 
 void cell_list::read_files(std::string file_A, std::string file_B) {
   // Each file is read once; counting and loading both work on that one copy of its bytes.
-  text_A = read_text_file(file_A);
-  text_B = read_text_file(file_B);
+  load_points(read_text_file(file_A), read_text_file(file_B));
+}
+
+void cell_list::load_points(text_file list_A, text_file list_B) {
+  text_A = std::move(list_A);
+  text_B = std::move(list_B);
   n_points_A = static_cast<std::uint32_t>(line_count(text_A));
   n_points_B = static_cast<std::uint32_t>(line_count(text_B));
   assign_on_huge_pages(labels_A, n_points_A);

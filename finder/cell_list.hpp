@@ -25,7 +25,6 @@ struct point_range {
   const std::int32_t* last;
   const std::int32_t* begin() const { return first; }
   const std::int32_t* end() const { return last; }
-  std::uint32_t size() const { return static_cast<std::uint32_t>(last - first); }
 };
 
 class cell_list {
@@ -39,6 +38,8 @@ class cell_list {
   void set_cutoff(float c);
   // Reads each list once and loads its points; a list may be empty.
   void read_files(std::string file_A, std::string file_B);
+  // Takes the two lists' bytes, counts their points and loads them: the work of read_files after reading.
+  void load_points(text_file list_A, text_file list_B);
 
   // Box around both lists, cells per axis, neighbour lists, and the per-cell arrays, zeroed. With an empty
   // list there is no pair, and the grid has no cell. Refuses a grid beyond max_cells_per_axis on an axis,
