@@ -28,10 +28,15 @@ class run_error : public std::runtime_error {
 // "1 field", "3 fields": a count of fields as a message gives it.
 inline std::string fields_found(std::size_t n) { return std::to_string(n) + (n == 1 ? " field" : " fields"); }
 
-// A field as a message quotes it, 'nan': without the carriage return or blanks that may end a line.
+// Text from outside as a message may show it: bytes outside printable ASCII escaped (\t, \n, \r, \xNN), a
+// backslash doubled, and at most max_chars characters of the result, then "...". Keeps every message one
+// readable line whatever the input holds.
+std::string printable(std::string_view text, std::size_t max_chars = 60);
+
+// A field as a message quotes it, 'nan': printable, without the carriage return or blanks that may end a line.
 inline std::string quoted(std::string_view field) {
   while (!field.empty() && (field.back() == '\r' || field.back() == ' ')) field.remove_suffix(1);
-  return "'" + std::string(field) + "'";
+  return "'" + printable(field) + "'";
 }
 
 // Runs a program's work and returns its exit status: 0, or 2 after one line on stderr, "program: message",

@@ -1,0 +1,61 @@
+// Which atoms of a structure are written: the selection, then the defaults that suit contact work (one model,
+// one conformation of each atom, no waters, no hydrogens), each of which an option turns off.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include <gemmi/model.hpp>
+#include <gemmi/select.hpp>
+
+#include "command_line.hpp"
+
+// The model a selection reads: the one it names, else the first. Throws run_error when the structure has no
+// atoms or no model of the number named.
+const gemmi::Model& chosen_model(const gemmi::Structure& structure, const gemmi::Selection& selection);
+
+// Parses selection text; throws run_error "selection TEXT: gemmi's reason (where)".
+gemmi::Selection parse_selection(const std::string& text);
+
+struct atom_defaults {
+  altloc_choice altloc;
+  bool keep_waters = false;
+  bool keep_hydrogens = false;
+};
+
+// Calls visit(chain, residue, atom) for every atom of model that the selection matches and the defaults
+// keep, in file order. Of alternate conformations, the default keeps atoms without an altloc and, for each
+// atom name of a residue, the first letter seen; a residue that repeats the number of the residue before it
+// with every atom in an alternate conformation (one of two residue types at a site) is left out. A selection
+// that names altlocs itself (":A") sees every conformation.
+class atom_picker {
+ public:
+  atom_picker(const gemmi::Selection& selection, const atom_defaults& defaults);
+
+  template <class Visit>
+  void for_each_atom(const gemmi::Model& model, Visit&& visit) {
+    if (!selection_.matches(model)) return;
+    for (const gemmi::Chain& chain : model.chains) {
+      if (!selection_.matches(chain)) continue;
+      const gemmi::Residue* previous = nullptr;
+      for (const gemmi::Residue& residue : chain.residues) {
+        const bool repeated = previous != nullptr && previous->seqid == residue.seqid;
+        previous = &residue;
+        if (!keeps(residue, repeated) || !selection_.matches(residue)) continue;
+        if (!seen_altloc_names_.empty()) seen_altloc_names_.clear();
+        for (const gemmi::Atom& atom : residue.atoms)
+          if (keeps(atom) && selection_.matches(atom)) visit(chain, residue, atom);
+      }
+    }
+  }
+
+ private:
+  bool keeps(const gemmi::Residue& residue, bool repeated) const;
+  bool keeps(const gemmi::Atom& atom);
+
+  const gemmi::Selection& selection_;
+  atom_defaults defaults_;
+  // Names of the atoms of the current residue already kept in an alternate conformation.
+  std::unordered_set<std::string_view> seen_altloc_names_;
+};

@@ -1,0 +1,83 @@
+#include "command_line.hpp"
+
+#include "error.hpp"
+
+const char* const pick_usage =
+    "Usage: pairpick [options] STRUCTURE SELECTION OUTPUT\n"
+    "       pairpick --list [options] STRUCTURE [OUTPUT]\n";
+
+const char* const pick_help =
+    "Writes the atoms of a selection of a PDB or mmCIF file (plain or gzipped) as a coordinate list,\n"
+    "one point per line: residue:type:atom<TAB>x<TAB>y<TAB>z, in file order.\n"
+    "\n"
+    "  STRUCTURE   PDB or mmCIF file, plain or .gz; - for standard input\n"
+    "  SELECTION   gemmi selection: //A, //A,B, //A/10-50, //*/(ATP), //!A, //A/*/CA, /2/A (model 2)\n"
+    "  OUTPUT      coordinate list to write; - for standard output\n"
+    "\n"
+    "By default the first model, the first alternate conformation of each atom, and no waters or\n"
+    "hydrogens are written.\n"
+    "  --altloc X       write conformation X (and atoms without one); --altloc all writes every one\n"
+    "  --waters         keep waters\n"
+    "  --hydrogens      keep hydrogens (H and D)\n"
+    "  --list           write the chains instead: name, residues, atoms (after the choices above),\n"
+    "                   polymer or other; tab-separated, one chain per line\n"
+    "  --help           show this help\n"
+    "  --version        show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 wrong command line, 2 error (one line on standard error).\n";
+
+namespace {
+
+altloc_choice read_altloc(const std::string& value) {
+  if (value == "all") return {altloc_choice::all, 0};
+  if (value.size() == 1 && value[0] != ' ' && value[0] != '\t' && value[0] != '\n')
+    return {altloc_choice::named, value[0]};
+  throw usage_error("--altloc takes one letter or 'all', not " + quoted(value));
+}
+
+}  // namespace
+
+pick_options parse_command_line(const std::vector<std::string>& arguments) {
+  pick_options options;
+  std::vector<std::string> operands;
+  bool options_ended = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (options_ended || argument.size() < 2 || argument[0] != '-') {
+      operands.push_back(argument);
+    } else if (argument == "--") {
+      options_ended = true;
+    } else if (argument == "--help" || argument == "-h") {
+      options.show_help = true;
+    } else if (argument == "--version") {
+      options.show_version = true;
+    } else if (argument == "--list") {
+      options.list_chains = true;
+    } else if (argument == "--waters") {
+      options.keep_waters = true;
+    } else if (argument == "--hydrogens") {
+      options.keep_hydrogens = true;
+    } else if (argument.rfind("--altloc=", 0) == 0) {
+      options.altloc = read_altloc(argument.substr(9));
+    } else if (argument == "--altloc") {
+      if (++i == arguments.size()) throw usage_error("--altloc needs a value");
+      options.altloc = read_altloc(arguments[i]);
+    } else {
+      throw usage_error("unknown option " + quoted(argument));
+    }
+  }
+  if (options.show_help || options.show_version) return options;
+  if (options.list_chains) {
+    if (operands.empty() || operands.size() > 2) throw usage_error("--list takes a structure and an optional output");
+    options.structure = operands[0];
+    options.output = operands.size() == 2 ? operands[1] : "-";
+    return options;
+  }
+  if (operands.size() != 3)
+    throw usage_error("expected a structure, a selection and an output, found " + std::to_string(operands.size()) +
+                      (operands.size() == 1 ? " argument" : " arguments"));
+  options.structure = operands[0];
+  options.selection = operands[1];
+  options.output = operands[2];
+  return options;
+}

@@ -1,0 +1,39 @@
+// The command line of pairpick: options, the three operands, and the help text.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Which alternate conformations are written: the first one seen for each atom (the default), one named
+// letter, or every one.
+struct altloc_choice {
+  enum mode_type { first, named, all } mode = first;
+  char letter = 0;  // for named
+};
+
+struct pick_options {
+  std::string structure;  // path, "-" for standard input
+  std::string selection;  // selection text; "" with list_chains
+  std::string output;     // path, "-" for standard output
+  bool list_chains = false;
+  bool keep_waters = false;
+  bool keep_hydrogens = false;
+  altloc_choice altloc;
+  bool show_help = false;
+  bool show_version = false;
+};
+
+// A command line that cannot be run; main prints the reason and the usage line, and exits 1.
+class usage_error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program name. Options may come anywhere before "--"; "--altloc X" and
+// "--altloc=X" are the same. Throws usage_error for an unknown option, a missing or bad option value, or the
+// wrong number of operands (three; with --list one or two). --help and --version need nothing else.
+pick_options parse_command_line(const std::vector<std::string>& arguments);
+
+extern const char* const pick_usage;
+extern const char* const pick_help;

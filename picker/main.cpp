@@ -1,0 +1,39 @@
+// pairpick: the atoms of a selection of a PDB or mmCIF file as a coordinate list.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gemmi/version.hpp>
+
+#include "command_line.hpp"
+#include "error.hpp"
+#include "point_list.hpp"
+#include "structure_file.hpp"
+#include "whole_file.hpp"
+
+int main(int argc, char** argv) {
+  pick_options options;
+  try {
+    options = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const usage_error& e) {
+    std::fprintf(stderr, "pairpick: %s\n%sTry 'pairpick --help' for more information.\n", e.what(), pick_usage);
+    return 1;
+  }
+  if (options.show_help) {
+    std::printf("%s\n%s", pick_usage, pick_help);
+    return 0;
+  }
+  if (options.show_version) {
+    std::printf("pairpick %s (gemmi %s)\n", TOOLKIT_VERSION, GEMMI_VERSION);
+    return 0;
+  }
+  return run_reporting_errors("pairpick", "", [&options] {
+    const atom_defaults defaults{options.altloc, options.keep_waters, options.keep_hydrogens};
+    // The selection is checked before the file is read: a typo should not wait for a large structure.
+    if (!options.list_chains) parse_selection(options.selection);
+    gemmi::Structure structure = read_structure(options.structure);
+    const std::string text = options.list_chains ? write_chain_table(structure, defaults)
+                                                 : write_points(structure, options.selection, defaults);
+    write_whole_file(options.output, text);
+  });
+}

@@ -1,0 +1,134 @@
+#include "point_list.hpp"
+
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+#include <gemmi/polyheur.hpp>
+
+#include "error.hpp"
+
+namespace {
+
+// Names go into a label between colons and tabs, on one line.
+void check_name(const char* what, const std::string& name, const std::string& where) {
+  const std::size_t bad = name.find_first_of("\t:\n\r");
+  if (bad == std::string::npos) return;
+  const char* kind = name[bad] == '\t' ? "a tab" : name[bad] == ':' ? "a colon" : "a line break";
+  fail(std::string(what) + " " + quoted(name) + where + " holds " + kind + ", which would break the label");
+}
+
+void append_coordinate(std::string& out, double value) {
+  char text[32];
+  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+  out.append(text, static_cast<std::size_t>(end - text));
+}
+
+std::string chain_names(const gemmi::Model& model) {
+  std::string names;
+  std::vector<const std::string*> seen;
+  for (const gemmi::Chain& chain : model.chains) {
+    bool repeated = false;
+    for (const std::string* name : seen) repeated = repeated || *name == chain.name;
+    if (repeated) continue;
+    seen.push_back(&chain.name);
+    names += (names.empty() ? "" : ", ") + (chain.name.empty() ? std::string("(blank)") : printable(chain.name));
+  }
+  return names;
+}
+
+}  // namespace
+
+std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId& seqid) {
+  std::string id = chain_name;
+  if (!id.empty() && (id.back() == '-' || (id.back() >= '0' && id.back() <= '9'))) id += '_';
+  id += std::to_string(*seqid.num);
+  if (seqid.icode != ' ' && seqid.icode != '\0') id += seqid.icode;
+  return id;
+}
+
+std::string write_points(const gemmi::Structure& structure, const std::string& selection_text,
+                         const atom_defaults& defaults) {
+  const gemmi::Selection selection = parse_selection(selection_text);
+  const gemmi::Model& model = chosen_model(structure, selection);
+  std::string out;
+  out.reserve(64 * gemmi::count_atom_sites(model));
+  std::string prefix;  // "A25:ASP:" of the residue being written
+  const gemmi::Residue* prefix_of = nullptr;
+  atom_picker picker(selection, defaults);
+  picker.for_each_atom(model, [&](const gemmi::Chain& chain, const gemmi::Residue& residue, const gemmi::Atom& atom) {
+    if (prefix_of != &residue) {
+      prefix_of = &residue;
+      prefix = residue_identifier(chain.name, residue.seqid);
+      check_name("chain name", chain.name, "");
+      check_name("residue name", residue.name, " of residue " + printable(prefix));
+      prefix += ':';
+      prefix += residue.name;
+      prefix += ':';
+    }
+    if (atom.name.find_first_of("\t:\n\r") != std::string::npos)
+      check_name("atom name", atom.name, " in residue " + printable(prefix.substr(0, prefix.find(':'))));
+    out += prefix;
+    out += atom.name;
+    out += '\t';
+    append_coordinate(out, atom.pos.x);
+    out += '\t';
+    append_coordinate(out, atom.pos.y);
+    out += '\t';
+    append_coordinate(out, atom.pos.z);
+    out += '\n';
+  });
+  if (!out.empty()) return out;
+
+  std::string message = "selection " + quoted(selection_text) + " matches no atom";
+  atom_defaults everything;
+  everything.altloc.mode = altloc_choice::all;
+  everything.keep_waters = everything.keep_hydrogens = true;
+  bool matched_any = false;
+  atom_picker all_atoms(selection, everything);
+  all_atoms.for_each_atom(model, [&](const gemmi::Chain&, const gemmi::Residue&, const gemmi::Atom&) {
+    matched_any = true;
+  });
+  if (matched_any) message += " that is kept (waters, hydrogens and other conformations need --waters, --hydrogens, --altloc)";
+  fail(message + "; chains: " + chain_names(model));
+}
+
+std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& defaults) {
+  gemmi::add_entity_types(structure, /*overwrite=*/false);
+  const gemmi::Selection everything{};
+  const gemmi::Model& model = chosen_model(structure, everything);
+  struct chain_row {
+    std::string name;
+    std::size_t residues = 0, atoms = 0;
+    bool polymer = false;
+  };
+  std::vector<chain_row> rows;
+  std::size_t row = 0;
+  const gemmi::Residue* counted = nullptr;
+  atom_picker picker(everything, defaults);
+  // Chains of one name (a polymer and, after it, its ligands and waters) share one row.
+  for (const gemmi::Chain& chain : model.chains) {
+    check_name("chain name", chain.name, "");
+    row = 0;
+    while (row < rows.size() && rows[row].name != chain.name) ++row;
+    if (row == rows.size()) rows.push_back({chain.name});
+    for (const gemmi::Residue& residue : chain.residues)
+      if (residue.entity_type == gemmi::EntityType::Polymer) rows[row].polymer = true;
+  }
+  picker.for_each_atom(model, [&](const gemmi::Chain& chain, const gemmi::Residue& residue, const gemmi::Atom&) {
+    if (rows[row].name != chain.name) {
+      row = 0;
+      while (rows[row].name != chain.name) ++row;
+    }
+    if (counted != &residue) {
+      counted = &residue;
+      ++rows[row].residues;
+    }
+    ++rows[row].atoms;
+  });
+  std::string out;
+  for (const chain_row& r : rows)
+    out += r.name + '\t' + std::to_string(r.residues) + '\t' + std::to_string(r.atoms) + '\t' +
+           (r.polymer ? "polymer" : "other") + '\n';
+  return out;
+}

@@ -1,0 +1,24 @@
+// The coordinate list of picked atoms, and the chain table of --list.
+#pragma once
+
+#include <string>
+
+#include <gemmi/model.hpp>
+
+#include "atom_picking.hpp"
+
+// The residue identifier of a label: author chain name, author residue number, insertion code ("A25",
+// "A100B", "B-3"; a blank chain gives "200"). A chain name that ends in a digit or "-" would run into the
+// number, so it is joined to it with "_" ("1_23", "12_3"); the rule looks at the chain name alone.
+std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId& seqid);
+
+// The coordinate list: "chain+number:type:atom<TAB>x<TAB>y<TAB>z" per atom, coordinates as the shortest
+// decimal text that reads back to the same double. Throws run_error for a name that holds a tab, a colon or
+// a line break, and when no atom is picked (naming the model's chains, and the options that would keep more
+// when the defaults left out what the selection matched).
+std::string write_points(const gemmi::Structure& structure, const std::string& selection_text,
+                         const atom_defaults& defaults);
+
+// One line per chain name of the first model, in file order: name, residues and atoms kept by the defaults,
+// "polymer" or "other".
+std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& defaults);

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the tests and the examples need; does nothing when all are there.
+set -euo pipefail
+packages=(
+  cmake g++ make                          # the build
+  gemmi-dev tao-pegtl-dev zlib1g-dev      # pairpick reads structures with gemmi
+  libgtest-dev                            # unit tests
+  python3-biopython                       # an independent structure reader to check pairpick against
+  libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests
+  snakemake                               # the workflow
+  clang libclang-rt-dev                   # fuzzing (libFuzzer)
+  time                                    # the benchmark driver's peak memory
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
