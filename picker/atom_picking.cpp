@@ -15,12 +15,36 @@ const gemmi::Model& chosen_model(const gemmi::Structure& structure, const gemmi:
   fail("no model " + name + " in " + structure.name + "; models: " + names);
 }
 
+namespace {
+
+// The residue field of a selection ("10-50" of "//A/10-50"), or "" where it has none.
+std::string residue_field(const std::string& text) {
+  const std::string cid = text.substr(0, text.find(';'));
+  if (cid.empty()) return "";
+  const int omitted = gemmi::impl::determine_omitted_cid_fields(cid);
+  if (omitted > 2) return "";
+  std::size_t begin = 0;
+  for (int slashes = 2 - omitted + (omitted == 0 ? 1 : 0); slashes > 0; --slashes) {
+    begin = cid.find('/', begin);
+    if (begin == std::string::npos) return "";
+    ++begin;
+  }
+  return cid.substr(begin, cid.find('/', begin) - begin);
+}
+
+}  // namespace
+
 gemmi::Selection parse_selection(const std::string& text) {
+  gemmi::Selection selection;
   try {
-    return gemmi::Selection(text);
+    selection = gemmi::Selection(text);
   } catch (const std::runtime_error& e) {
     fail("selection " + quoted(text) + ": " + printable(e.what(), 120));
   }
+  // gemmi reads a lone residue number ("//A/25") as the start of an open range; users mean that residue.
+  if (!selection.from_seqid.empty() && residue_field(text).find('-') == std::string::npos)
+    selection.to_seqid = selection.from_seqid;
+  return selection;
 }
 
 atom_picker::atom_picker(const gemmi::Selection& selection, const atom_defaults& defaults)

@@ -25,10 +25,11 @@ bool is_gzip(const std::string& bytes) {
 // The uncompressed bytes of a gzip file, all members of it (as gzip -d gives them).
 std::string gunzip(const std::string& path, const std::string& packed) {
   std::string bytes;
-  // The last four bytes give the size modulo 2^32 of the last member: a good first guess for one member.
+  // The last four bytes give the size modulo 2^32 of the last member: a good first guess for one member,
+  // within what deflate can reach (about 1:1032), so a cut or forged file cannot ask for gigabytes.
   std::uint32_t guess = 0;
-  std::memcpy(&guess, packed.data() + packed.size() - std::min<std::size_t>(4, packed.size()), 4);
-  bytes.resize(std::max<std::size_t>(guess, 2 * packed.size()) + 1);
+  if (packed.size() >= 4) std::memcpy(&guess, packed.data() + packed.size() - 4, 4);
+  bytes.resize(std::min<std::size_t>(std::max<std::size_t>(guess, 2 * packed.size()), 1040 * packed.size()) + 1);
   z_stream stream{};
   if (inflateInit2(&stream, 15 + 16) != Z_OK) fail(path + ": cannot start gzip decompression");
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));

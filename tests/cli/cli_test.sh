@@ -3,67 +3,11 @@
 #   cli_test.sh PAIRSWEEP PAIRSIFT EXAMPLES_DIR [sanitized]
 set -u
 pairsweep=$(realpath "$1") pairsift=$(realpath "$2") examples=$(realpath "$3") sanitized=${4:-}
+here=$(dirname "$(realpath "$0")")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
-passed=0 failed=0
-
-# same WHAT EXPECTED_FILE ACTUAL_FILE
-same() {
-  if cmp -s "$2" "$3"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- got\n%s\n' "$1" "$(cat -A "$2")" "$(cat -A "$3")"
-  fi
-}
-# absent WHAT FILE: no such file was created.
-absent() {
-  if [ -e "$2" ]; then
-    failed=$((failed + 1))
-    printf 'FAIL %s: %s was created\n' "$1" "$2"
-  else
-    passed=$((passed + 1))
-  fi
-}
-# expect WHAT TEXT ACTUAL_FILE: TEXT with printf escapes (\t, \n)
-expect() { printf '%b' "$2" >expected.txt; same "$1" expected.txt "$3"; }
-
-# run PROGRAM ARGUMENTS: through bash, so that arguments may hand over pipes; a hang fails after 10 s.
-run() {
-  eval "timeout 10 $1 $2" >stdout.txt 2>stderr.txt
-  printf '%s\n' "$?" >status.txt
-}
-
-# completes PROGRAM ARGUMENTS EXPECTED: exit 0, no message, and out.pairtab (which held an old list) is EXPECTED.
-completes() {
-  printf 'old\n' >out.pairtab
-  run "$1" "$2"
-  expect "$2: status" '0\n' status.txt
-  cat stdout.txt stderr.txt >messages.txt
-  expect "$2: messages" '' messages.txt
-  expect "$2: output" "$3" out.pairtab
-}
-
-# fails PROGRAM ARGUMENTS MESSAGE: exit 2, MESSAGE as the one line on stderr, and kept.pairtab left as it was.
-fails() {
-  printf 'old\n' >kept.pairtab
-  run "$1" "$2"
-  expect "$2: status" '2\n' status.txt
-  expect "$2: stderr" "$3\n" stderr.txt
-  expect "$2: stdout" '' stdout.txt
-  expect "$2: kept" 'old\n' kept.pairtab
-}
-
-# usage PROGRAM ARGUMENTS LINE: exit 1, the usage line on stdout, and no output file created.
-usage() {
-  rm -f out.pairtab
-  run "$1" "$2"
-  expect "$2: status" '1\n' status.txt
-  expect "$2: usage" "$3\n" stdout.txt
-  expect "$2: stderr" '' stderr.txt
-  absent "$2" out.pairtab
-}
+. "$here/harness.sh"
 
 sweep_usage='./pairsweep input_1.xyz input_2.xyz cut_off output.pairtab'
 usage "$pairsweep" '' "$sweep_usage"
@@ -149,5 +93,4 @@ run "$pairsweep" "$examples/1hpv_chainA.xyz $examples/1hpv_ligand.xyz 4 pocket.p
 run "$pairsift" 'pocket.pairtab pocket_sorted.pairtab'
 same 'bundled pipeline' "$examples/chainA_ligand_4_sorted.pairtab" pocket_sorted.pairtab
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# pairpick as users run it: whole coordinate lists from real and hand-made structures, messages and statuses.
+#   pairpick_test.sh PAIRPICK PAIRSWEEP PROJECT_DIR
+set -u
+pairpick=$(realpath "$1") pairsweep=$(realpath "$2") project=$(realpath "$3")
+data=$project/tests/picker/data examples=$project/examples
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
+. "$project/tests/cli/harness.sh"
+
+# picks ARGUMENTS EXPECTED: exit 0, no message, and standard output is EXPECTED.
+picks() {
+  run "$pairpick" "$1 -"
+  expect "$1: status" '0\n' status.txt
+  expect "$1: stderr" '' stderr.txt
+  expect "$1: output" "$2" stdout.txt
+}
+
+# Labels (insertion code, negative number, blank and digit-ending chains), shortest coordinates, and the
+# defaults: first conformation of each atom, the first residue type of a site, no water, no hydrogen.
+hand=$data/handmade.pdb
+picks "$hand '//*'" 'A5:SER:N\t1\t2\t3\nA5:SER:CA\t1.5\t2\t3\nA5:SER:CB\t2\t2.5\t3\nA5:SER:OG\t2.5\t3\t3
+A6:SER:N\t3\t1\t1\nA6:SER:OG\t3.5\t1\t1\nA100B:GLY:CA\t-1.25\t0\t-0.5\nB-3:ALA:CA\t10\t-10\t0.001
+1_23:LYS:CA\t7\t7\t7\n12_3:LYS:CA\t8\t8\t8\nZ-_5:ARG:CA\t9\t9\t9\n200:LIG:C1\t11.169\t14.977\t2.445\n'
+picks "--altloc B $hand //A/5-6" 'A5:SER:N\t1\t2\t3\nA5:SER:CA\t1.5\t2\t3\nA5:SER:CB\t2\t2.75\t3.25
+A5:SER:OG\t2.5\t3\t3\nA6:PRO:N\t3\t1.25\t1\nA6:PRO:CD\t4\t1.25\t1\n'
+picks "--altloc=all --waters --hydrogens $hand //A/5" 'A5:SER:N\t1\t2\t3\nA5:SER:CA\t1.5\t2\t3
+A5:SER:CB\t2\t2.5\t3\nA5:SER:CB\t2\t2.75\t3.25\nA5:SER:OG\t2.5\t3\t3\nA5:SER:OG\t2.5\t3.125\t3.5\nA5:SER:H\t0.5\t2\t3\n'
+picks "--waters $hand '//*/(HOH)'" '301:HOH:O\t5\t5\t5\n'
+picks "$hand //A/5/CA:" 'A5:SER:CA\t1.5\t2\t3\n'
+picks "--list $hand" 'A\t3\t7\tpolymer\nB\t1\t1\tpolymer\n1\t1\t1\tpolymer\n12\t1\t1\tpolymer\nZ-\t1\t1\tpolymer\n\t1\t1\tother\n'
+# Real entries: models, DNA with primes in its atom names, five chains, a reduced mmCIF.
+picks "--list $data/1LCD.cif.gz" 'B\t11\t227\tpolymer\nC\t12\t219\tpolymer\nA\t51\t399\tpolymer\n'
+picks "$data/1LCD.cif.gz \"/3/B/1/P,O5'\"" "B1:DA:O5'\t7.85\t31.87\t48.8\n"
+picks "--list $data/2BEG.pdb.gz" 'A\t26\t180\tpolymer\nB\t26\t180\tpolymer\nC\t26\t180\tpolymer\nD\t26\t180\tpolymer\nE\t26\t180\tpolymer\n'
+picks "--list $data/7CFN.cif.gz" 'A\t232\t1914\tpolymer\nB\t339\t2587\tpolymer\nG\t58\t438\tpolymer\nN\t128\t970\tpolymer\nR\t278\t2180\tpolymer\n'
+
+# One entry as PDB and as mmCIF gives one list; a gzipped file reads as the plain one, also from a pipe.
+run "$pairpick" "$data/1A8O.pdb.gz '//*' from_pdb.xyz"
+run "$pairpick" "$data/1A8O.cif.gz '//*' from_cif.xyz"
+same '1A8O: PDB and mmCIF' from_pdb.xyz from_cif.xyz
+expect '1A8O: atoms' '556\n' <(wc -l <from_pdb.xyz)
+run "$pairpick" "<(zcat $data/1A8O.cif.gz) '//*' from_pipe.xyz"
+same '1A8O: pipe' from_pdb.xyz from_pipe.xyz
+
+# The bundled lists are what pairpick writes for 1hpv.pdb, whose columns 73-80 hold the entry name and a serial.
+for part in chainA://A chainB://B 'ligand://*/(478)'; do
+  run "$pairpick" "$examples/1hpv.pdb '${part#*:}' ${part%%:*}.xyz"
+  same "bundled ${part%%:*}" "$examples/1hpv_${part%%:*}.xyz" "${part%%:*}.xyz"
+done
+# The pipe form of the README: both lists straight into pairsweep.
+run "$pairsweep" "<($pairpick $examples/1hpv.pdb //*/\(478\) /dev/stdout) <($pairpick $examples/1hpv.pdb //A -) 4 piped.pairtab"
+same 'pipe into pairsweep' "$examples/ligand_chainA_4.pairtab" piped.pairtab
+# Every selection the README shows selects as many atoms of 1hpv.pdb as it says.
+grep -E '^\| `/[^`]*` \|.*\| [0-9,]+ \|$' "$project/README.md" | while IFS='|' read -r _ selection _ count _; do
+  selection=$(echo "$selection" | tr -d ' `') count=$(echo "$count" | tr -d ' ,')
+  "$pairpick" "$examples/1hpv.pdb" "$selection" - | wc -l | tr -d ' ' >count.txt
+  echo "$count" >want.txt
+  cmp -s want.txt count.txt && echo ok || echo "README selection $selection: $(cat count.txt) atoms, README says $count"
+done >readme.txt
+expect 'README selections' "$(grep -c -E '^\| `/[^`]*` \|.*\| [0-9,]+ \|$' "$project/README.md" | xargs -I{} sh -c 'yes ok | head -n {}' | tr '\n' '|' | sed 's/|/\\n/g')" readme.txt
+
+# Errors: one line, status 2, the old output kept.
+printf 'HEADER    X\nATOM      1  N   PRO A   1      13.120  39.003\n' >short.pdb
+printf 'data_x\nloop_\n_atom_site.id\n_atom_site.label_atom_id\n1\n' >ragged.cif
+printf 'data_x\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n_atom_site.label_atom_id
+_atom_site.label_alt_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n_atom_site.label_seq_id
+_atom_site.auth_asym_id\n_atom_site.auth_seq_id\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z
+_atom_site.occupancy\n_atom_site.B_iso_or_equiv\nATOM 1 C "C:1" . LIG A 1 A 1 0 0 0 1 0\nATOM 2 C C2 . "L\tG" A 2 A 2 0 0 0 1 0\n' >names.cif
+head -c 2000 "$data/1A8O.cif.gz" >cut.cif.gz
+mkdir -p folder
+fails "$pairpick" "missing.pdb //A kept.pairtab" 'pairpick: cannot read missing.pdb: No such file or directory'
+fails "$pairpick" "folder //A kept.pairtab" 'pairpick: cannot read folder: Is a directory'
+fails "$pairpick" "$examples/1hpv_chainA.xyz //A kept.pairtab" "pairpick: $examples/1hpv_chainA.xyz: neither a PDB nor an mmCIF file"
+fails "$pairpick" "cut.cif.gz //A kept.pairtab" 'pairpick: cut.cif.gz: not a valid gzip file: it ends inside the compressed data'
+fails "$pairpick" "short.pdb //A kept.pairtab" "pairpick: short.pdb:2: The line is too short to be correct: 'ATOM      1  N   PRO A   1      13.120  39.003'"
+fails "$pairpick" "ragged.cif //A kept.pairtab" 'pairpick: ragged.cif:2:1: Wrong number of values in the loop'
+fails "$pairpick" "$hand '//A/[Q]' kept.pairtab" "pairpick: selection '//A/[Q]': Invalid selection syntax: //A/[Q]"
+fails "$pairpick" "$hand //C kept.pairtab" "pairpick: selection '//C' matches no atom; chains: A, B, 1, 12, Z-, (blank)"
+fails "$pairpick" "$hand '//*/(HOH)' kept.pairtab" "pairpick: selection '//*/(HOH)' matches no atom that is kept (waters, hydrogens and other conformations need --waters, --hydrogens, --altloc); chains: A, B, 1, 12, Z-, (blank)"
+fails "$pairpick" "$hand /2/A kept.pairtab" "pairpick: no model 2 in $hand; models: 1"
+fails "$pairpick" "names.cif '//*/1' kept.pairtab" "pairpick: atom name 'C:1' in residue A1 holds a colon, which would break the label"
+fails "$pairpick" "names.cif '//*/2' kept.pairtab" "pairpick: residue name 'L\\\\tG' of residue A2 holds a tab, which would break the label"
+fails "$pairpick" "$hand //A missing/out.xyz" 'pairpick: cannot create missing/out.xyz: No such file or directory'
+fails "$pairpick" "$hand //A /dev/full" 'pairpick: cannot write /dev/full: No space left on device'
+
+# The command line: help and version on standard output, mistakes as the usage on standard error, status 1.
+run "$pairpick" '--help'
+expect '--help: status' '0\n' status.txt
+expect '--help: first line' 'Usage: pairpick [options] STRUCTURE SELECTION OUTPUT\n' <(head -n 1 stdout.txt)
+run "$pairpick" '--version'
+expect '--version' 'pairpick\n' <(cut -d ' ' -f 1 stdout.txt)
+for wrong in '' "$hand //A" "$hand //A out.xyz extra" "--altloc $hand //A out.xyz" '--list' "--frobnicate $hand //A out.xyz"; do
+  rm -f out.xyz
+  run "$pairpick" "$wrong"
+  expect "'$wrong': status" '1\n' status.txt
+  expect "'$wrong': stdout" '' stdout.txt
+  expect "'$wrong': usage" 'Usage: pairpick [options] STRUCTURE SELECTION OUTPUT\n' <(sed -n 2p stderr.txt)
+  absent "'$wrong'" out.xyz
+done
+
+finish
