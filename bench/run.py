@@ -6,10 +6,12 @@ that reading, number parsing and one write(2) per output line set on this machin
     python3 bench/run.py --sizes 10000 --repeat 1
 
 Memory budgets: pairsweep, the input bytes plus the grid (128 bytes a cell) plus 64 bytes a point; pairsift, 200
-bytes an input line; both on top of what the program holds before reading anything (its code and libraries).
+bytes an input line; both on top of what the program holds before reading anything (its code and libraries);
+pairpick, what gemmi alone holds to read the structure plus the output's bytes.
 Floors, each measured in the same run: pairsweep on the interface (few contacts) against parsing its inputs;
 pairsweep on the overlap against parsing plus writing its output lines; pairsift against parsing its input plus
-writing its output lines. Times are medians of --repeat runs; peak memory is the child's maximum resident set.
+writing its output lines; pairpick against gemmi alone reading the same mmCIF file into a structure (floor_gemmi).
+Times are medians of --repeat runs; peak memory is the child's maximum resident set.
 """
 import argparse
 import math
@@ -69,8 +71,8 @@ def main():
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", args.build, "-j2"], check=True, stdout=subprocess.DEVNULL)
     tool = {name: os.path.join(args.build, sub, name) for sub, name in
-            [("finder", "pairsweep"), ("sorter", "pairsift"), ("bench", "generate_points"),
-             ("bench", "floor_parse"), ("bench", "floor_write")]}
+            [("finder", "pairsweep"), ("sorter", "pairsift"), ("picker", "pairpick"), ("bench", "generate_points"),
+             ("bench", "floor_parse"), ("bench", "floor_write"), ("bench", "floor_gemmi")]}
     # What any run of the program holds before it reads a byte: its code and libraries.
     baseline = max(run([tool["pairsweep"]], stdout=subprocess.DEVNULL, expect=1)[1],
                    run([tool["pairsift"]], stdout=subprocess.DEVNULL, expect=1)[1])
@@ -114,6 +116,17 @@ def main():
                          sift_floor, sift_time / sift_floor, "<= 1.3" if scenario == "overlap" else "",
                          baseline + 200 * n_contacts, None))
             os.remove(scratch)
+
+        # pairpick on an mmCIF file of n atoms, against gemmi alone reading it into a structure.
+        cif = os.path.join(data, f"structure_{n}.cif")
+        if not os.path.exists(cif):
+            subprocess.run([tool["generate_points"], "structure", str(n), data], check=True)
+        points = os.path.join(data, f"structure_{n}.xyz")
+        pick_time, pick_memory = median_run([tool["pairpick"], cif, "//*", points], args.repeat)
+        gemmi_time, gemmi_memory = median_run([tool["floor_gemmi"], cif], args.repeat)
+        rows.append(("structure", "pairpick", f"{n:,} atoms, mmCIF", f"{count_lines(points):,}", pick_time,
+                     pick_memory, gemmi_time, pick_time / gemmi_time, "<= 1.3" if n >= 1_000_000 else "",
+                     gemmi_memory + os.path.getsize(points), None))
 
     print("| scenario | program | input | lines out | wall (s) | peak memory (MB) | memory budget (MB) | "
           "floor (s) | ratio | target | read floor (s) |")

@@ -31,18 +31,16 @@ struct random_stream {
   double uniform() { return static_cast<double>(next() >> 11) * 0x1p-53; }
 };
 
-// A block of n points as coordinate-list text, residue cubes filling x and y first, starting at x = x0;
-// residue identifiers are the chain letter and a number.
-inline std::string block(long n, char chain, double x0, std::uint64_t seed) {
+// Calls visit(residue_number, type, atom_name, x, y, z) for n points, residue cubes filling x and y first,
+// starting at x = x0; residue numbers count from 1.
+template <class Visit>
+void for_each_point(long n, double x0, std::uint64_t seed, Visit&& visit) {
   static const char* const atom_names[atoms_per_residue] = {"N", "CA", "C", "O", "CB", "CG", "CD", "CE"};
   static const char* const types[] = {"ALA", "ARG", "ASN", "ASP", "CYS", "GLN", "GLU", "GLY", "HIS", "ILE",
                                       "LEU", "LYS", "MET", "PHE", "PRO", "SER", "THR", "TRP", "TYR", "VAL"};
   const double edge = residue_edge();
   const long m = residues_across(n);
   random_stream random{seed};
-  std::string text;
-  text.reserve(static_cast<std::size_t>(n) * 40);
-  char line[128];
   long written = 0;
   for (long r = 0; written < n; ++r) {
     const double cx = x0 + static_cast<double>(r % m) * edge, cy = static_cast<double>((r / m) % m) * edge,
@@ -50,11 +48,42 @@ inline std::string block(long n, char chain, double x0, std::uint64_t seed) {
     const char* type = types[random.next() % 20];
     for (int a = 0; a < atoms_per_residue && written < n; ++a, ++written) {
       const double x = cx + random.uniform() * edge, y = cy + random.uniform() * edge, z = cz + random.uniform() * edge;
-      text.append(line, static_cast<std::size_t>(std::snprintf(line, sizeof line, "%c%ld:%s:%s\t%.3f\t%.3f\t%.3f\n", chain,
-                                                                r + 1, type, atom_names[a], x, y, z)));
+      visit(r + 1, type, atom_names[a], x, y, z);
     }
   }
+}
+
+// A block of n points as coordinate-list text; residue identifiers are the chain letter and a number.
+inline std::string block(long n, char chain, double x0, std::uint64_t seed) {
+  std::string text;
+  text.reserve(static_cast<std::size_t>(n) * 40);
+  char line[128];
+  for_each_point(n, x0, seed, [&](long residue, const char* type, const char* atom, double x, double y, double z) {
+    text.append(line, static_cast<std::size_t>(std::snprintf(line, sizeof line, "%c%ld:%s:%s\t%.3f\t%.3f\t%.3f\n",
+                                                              chain, residue, type, atom, x, y, z)));
+  });
   return text;
+}
+
+// The same points as an mmCIF file of the usual columns, one chain (A, B, ...) per 10,000 residues.
+inline std::string structure_cif(long n, std::uint64_t seed) {
+  std::string text =
+      "data_bench\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n_atom_site.label_atom_id\n"
+      "_atom_site.label_alt_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n_atom_site.label_entity_id\n"
+      "_atom_site.label_seq_id\n_atom_site.pdbx_PDB_ins_code\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n"
+      "_atom_site.Cartn_z\n_atom_site.occupancy\n_atom_site.B_iso_or_equiv\n_atom_site.auth_seq_id\n"
+      "_atom_site.auth_asym_id\n_atom_site.pdbx_PDB_model_num\n";
+  text.reserve(text.size() + static_cast<std::size_t>(n) * 96);
+  char line[192];
+  long id = 0;
+  for_each_point(n, 0.0, seed, [&](long residue, const char* type, const char* atom, double x, double y, double z) {
+    const char chain = static_cast<char>('A' + (residue - 1) / 10000 % 26);
+    const long number = (residue - 1) % 10000 + 1;
+    text.append(line, static_cast<std::size_t>(std::snprintf(
+                          line, sizeof line, "ATOM %ld %c %s . %s %c 1 %ld ? %.3f %.3f %.3f 1.00 20.00 %ld %c 1\n",
+                          ++id, atom[0], atom, type, chain, number, x, y, z, number, chain)));
+  });
+  return text + "#\n";
 }
 
 }  // namespace synthetic

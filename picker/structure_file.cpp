@@ -1,9 +1,14 @@
 #include "structure_file.hpp"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
@@ -17,13 +22,44 @@
 
 namespace {
 
-bool is_gzip(const std::string& bytes) {
+// A regular file mapped into memory: read in place, as gemmi's own reader does, instead of copied.
+class mapped_file {
+ public:
+  // Maps path when it is a regular, non-empty file; otherwise (a pipe, a device) holds nothing.
+  explicit mapped_file(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;  // read_text_file gives the reason
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+      void* data = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (data != MAP_FAILED) {
+        data_ = static_cast<const char*>(data);
+        size_ = static_cast<std::size_t>(info.st_size);
+      }
+    }
+    ::close(fd);
+  }
+  ~mapped_file() {
+    if (data_ != nullptr) ::munmap(const_cast<char*>(data_), size_);
+  }
+  mapped_file(const mapped_file&) = delete;
+  mapped_file& operator=(const mapped_file&) = delete;
+
+  std::string_view bytes() const { return {data_, size_}; }
+  bool empty() const { return data_ == nullptr; }
+
+ private:
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+bool is_gzip(std::string_view bytes) {
   return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
          static_cast<unsigned char>(bytes[1]) == 0x8b;
 }
 
 // The uncompressed bytes of a gzip file, all members of it (as gzip -d gives them).
-std::string gunzip(const std::string& path, const std::string& packed) {
+std::string gunzip(const std::string& path, std::string_view packed) {
   std::string bytes;
   // The last four bytes give the size modulo 2^32 of the last member: a good first guess for one member,
   // within what deflate can reach (about 1:1032), so a cut or forged file cannot ask for gigabytes.
@@ -141,10 +177,19 @@ bool has_legacy_id_columns(const char* data, std::size_t size) {
 
 gemmi::Structure read_structure(const std::string& path) {
   const std::string shown = path == "-" ? "standard input" : path;
-  std::string bytes = read_text_file(path == "-" ? "/dev/stdin" : path).bytes;
-  if (is_gzip(bytes)) bytes = gunzip(shown, bytes);
+  const mapped_file mapped(path == "-" ? "" : path);
+  std::string read;  // the bytes of a pipe, or of a gzipped file once uncompressed
+  std::string_view bytes = mapped.bytes();
+  if (mapped.empty()) {
+    read = read_text_file(path == "-" ? "/dev/stdin" : path).bytes;
+    bytes = read;
+  }
+  if (is_gzip(bytes)) {
+    read = gunzip(shown, bytes);
+    bytes = read;
+  }
   const format kind = detect_format(bytes);
-  if (kind == format::unknown || bytes.find('\0') != std::string::npos)
+  if (kind == format::unknown || bytes.find('\0') != std::string_view::npos)
     fail(shown + ": neither a PDB nor an mmCIF file");
   gemmi::Structure structure;
   try {
