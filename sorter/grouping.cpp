@@ -5,46 +5,26 @@
 #include <limits>
 #include <string>
 
+#include "contact_line.hpp"
 #include "error.hpp"
-#include "number_text.hpp"
-#include "split.hpp"
-
-namespace {
-
-struct label {
-  std::string_view id, type, atom;
-};
-
-label parse_label(const text_file& input, std::size_t line, std::string_view text) {
-  std::string_view parts[3];
-  if (split_first(text, ':', parts, 3) < 3)
-    fail_at(input.name, line, "label " + quoted(text) + " is not of the form residue:type:atom");
-  return {parts[0], parts[1], parts[2]};
-}
-
-}  // namespace
 
 void group_contacts(const text_file& input, contact_groups& groups) {
-  std::string_view fields[3];
   std::int32_t n_contacts = 0;
   // Consecutive lines mostly share a residue pair; remembering the last record spares most map searches.
   std::uint64_t last_key = UINT64_MAX;
   inter_residue* last = nullptr;
   for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
-    const std::size_t n_fields = split_first(line, '\t', fields, 3);
-    if (n_fields < 3)
-      fail_at(input.name, number, "expected two labels and a distance, found " + fields_found(n_fields));
-    const label one = parse_label(input, number, fields[0]);
-    const label two = parse_label(input, number, fields[1]);
-    const float distance = read_float(fields[2]);
-    if (std::isnan(distance)) fail_at(input.name, number, "distance " + quoted(fields[2]) + " is not a number");
+    const contact_line contact = parse_contact_line(input.name, number, line);
+    const contact_label& one = contact.first;
+    const contact_label& two = contact.second;
+    const float distance = contact.distance;
     if (n_contacts == std::numeric_limits<std::int32_t>::max())
       fail_at(input.name, number, "more than " + std::to_string(n_contacts) + " contacts");
     ++n_contacts;
 
     const bool in_order = one.id < two.id;
-    const label& first = in_order ? one : two;
-    const label& second = in_order ? two : one;
+    const contact_label& first = in_order ? one : two;
+    const contact_label& second = in_order ? two : one;
     const std::uint64_t key =
         (std::uint64_t{groups.residues.intern(first.id)} << 32) | groups.residues.intern(second.id);
     if (key != last_key) {
