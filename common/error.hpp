@@ -13,6 +13,25 @@ class run_error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A command line that cannot be run: main prints the reason and the usage on stderr, and exits 1.
+class usage_error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses a command line with parse; on usage_error prints "program: reason", the usage and a pointer to
+// --help on stderr and returns false (the caller exits 1).
+template <class Options, class Parse>
+bool parse_or_explain(const char* program, const char* usage, Parse&& parse, Options& options) {
+  try {
+    options = parse();
+    return true;
+  } catch (const usage_error& e) {
+    std::fprintf(stderr, "%s: %s\n%sTry '%s --help' for more information.\n", program, e.what(), usage, program);
+    return false;
+  }
+}
+
 [[noreturn]] inline void fail(const std::string& message) { throw run_error(message); }
 
 // "file:line: message", the form of every complaint about input content.

@@ -44,3 +44,31 @@ text_file read_text_file(const std::string& name) {
   file.bytes.resize(used);
   return file;
 }
+
+file_blocks::file_blocks(const std::string& name) : name_(name) {
+  fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) fail_reading(name, errno);
+  struct stat info {};
+  if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    fail_reading(name, EISDIR);
+  }
+}
+
+file_blocks::~file_blocks() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool file_blocks::append_to(std::string& buffer) {
+  constexpr std::size_t block = 1 << 20;
+  const std::size_t used = buffer.size();
+  buffer.resize(used + block);
+  for (;;) {
+    const ssize_t got = ::read(fd_, &buffer[used], block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) fail_reading(name_, errno);
+    buffer.resize(used + static_cast<std::size_t>(got));
+    return got > 0;
+  }
+}

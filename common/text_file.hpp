@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // A file's bytes, read once: a pipe or a file that changes meanwhile gives the same lines to every pass.
 struct text_file {
@@ -39,5 +40,45 @@ void for_each_line(std::string_view text, Visit&& visit) {
     const std::string_view line = text.substr(pos, end - pos);
     if (!is_blank_line(line)) visit(line, line_number);
     pos = end + 1;
+  }
+}
+
+// A file read block by block, for inputs whose size should not set the memory a run needs.
+class file_blocks {
+ public:
+  // Opens the file; throws run_error "cannot read NAME: reason".
+  explicit file_blocks(const std::string& name);
+  ~file_blocks();
+  file_blocks(const file_blocks&) = delete;
+  file_blocks& operator=(const file_blocks&) = delete;
+  // Appends the next block (up to 1 MiB) to buffer; false once the file has ended. Throws as above.
+  bool append_to(std::string& buffer);
+
+ private:
+  std::string name_;
+  int fd_ = -1;
+};
+
+// for_each_line over a file read in blocks: memory in proportion to the longest line, not to the file.
+template <class Visit>
+void for_each_line_of_file(const std::string& name, Visit&& visit) {
+  file_blocks blocks(name);
+  std::string buffer;
+  std::size_t line_number = 0;
+  for (bool more = true; more;) {
+    more = blocks.append_to(buffer);
+    std::size_t start = 0;
+    for (std::size_t end; (end = buffer.find('\n', start)) != std::string::npos; start = end + 1) {
+      const std::string_view line(buffer.data() + start, end - start);
+      ++line_number;
+      if (!is_blank_line(line)) visit(line, line_number);
+    }
+    if (!more && start < buffer.size()) {  // a last line without "\n"
+      const std::string_view line(buffer.data() + start, buffer.size() - start);
+      ++line_number;
+      if (!is_blank_line(line)) visit(line, line_number);
+      start = buffer.size();
+    }
+    buffer.erase(0, start);
   }
 }

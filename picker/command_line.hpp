@@ -1,7 +1,6 @@
 // The command line of pairpick: options, the three operands, and the help text.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,12 +21,6 @@ struct pick_options {
   altloc_choice altloc;
   bool show_help = false;
   bool show_version = false;
-};
-
-// A command line that cannot be run; main prints the reason and the usage line, and exits 1.
-class usage_error : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
 };
 
 // Reads the arguments after the program name. Options may come anywhere before "--"; "--altloc X" and

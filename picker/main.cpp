@@ -13,12 +13,8 @@
 
 int main(int argc, char** argv) {
   pick_options options;
-  try {
-    options = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
-  } catch (const usage_error& e) {
-    std::fprintf(stderr, "pairpick: %s\n%sTry 'pairpick --help' for more information.\n", e.what(), pick_usage);
-    return 1;
-  }
+  const auto parse = [&] { return parse_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
+  if (!parse_or_explain("pairpick", pick_usage, parse, options)) return 1;
   if (options.show_help) {
     std::printf("%s\n%s", pick_usage, pick_help);
     return 0;

@@ -1,0 +1,31 @@
+// pairmap: the residue contact map of a contact list, as an SVG picture.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "command_line.hpp"
+#include "contact_map.hpp"
+#include "error.hpp"
+#include "svg_map.hpp"
+#include "whole_file.hpp"
+
+int main(int argc, char** argv) {
+  map_options options;
+  const auto parse = [&] { return parse_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
+  if (!parse_or_explain("pairmap", map_usage, parse, options)) return 1;
+  if (options.show_help) {
+    std::printf("%s\n%s", map_usage, map_help);
+    return 0;
+  }
+  if (options.show_version) {
+    std::printf("pairmap %s\n", TOOLKIT_VERSION);
+    return 0;
+  }
+  return run_reporting_errors("pairmap", "", [&options] {
+    contact_map map = read_contact_map(options.input);
+    const std::vector<map_cell> cells = map.ordered_cells();
+    const std::string name = options.input.substr(options.input.rfind('/') + 1);
+    const map_style style{options.title.empty() ? name : options.title, options.max_distance};
+    write_whole_file(options.output, draw_svg(map, cells, style));
+  });
+}

@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+"""pairmap's pictures read back with an XML parser: one cell per residue pair in the right row and column,
+residues in natural order, colours ordered as distances are, tooltips checked by hand, and a sorted and an
+unsorted list of one interface giving one map.
+    check_map.py PAIRMAP PAIRSWEEP PAIRSIFT EXAMPLES_DIR"""
+import os
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ET
+
+SVG = "{http://www.w3.org/2000/svg}"
+pairmap, pairsweep, pairsift, examples = sys.argv[1:5]
+failures = []
+
+
+def check(what, got, expected):
+    if got != expected:
+        failures.append(f"{what}:\n  expected {expected!r}\n  got      {got!r}")
+
+
+def draw(contacts_path, *options):
+    svg = contacts_path + ".svg"
+    subprocess.run([pairmap, *options, contacts_path, svg], check=True)
+    return ET.parse(svg).getroot(), svg
+
+
+def luminance(colour):
+    r, g, b = (int(colour[i:i + 2], 16) for i in (1, 3, 5))
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+with tempfile.TemporaryDirectory() as work:
+    # Rows and columns in natural order (a blank chain's 200 first, a ligand's LIG after the numbered ones),
+    # the smallest distance of each residue pair with its atom pair, and the contacts counted.
+    contacts = os.path.join(work, "hand.pairtab")
+    with open(contacts, "w") as f:
+        f.write("A10:ALA:CA\tB2:GLY:N\t3.5\nA2:SER:OG\tB2:GLY:N\t2.5\nA10:ALA:CB\tB2:GLY:CA\t3\n"
+                "A100A:LYS:NZ\tB10:ASP:OD1\t2.8\nA100:LYS:NZ\tB1:ASP:OD1\t3.9\nLIG:HEM:FE\tB1:ASP:OD2\t3.3\n"
+                "200:478:C1\tB1:ASP:OD2\t3.25\nA10:ALA:N\tB2:GLY:O\t3\n")
+    root, _ = draw(contacts, "--max-distance", "4")
+    rows = [t.text for t in root.find(f"{SVG}g[@id='row-labels']")]
+    columns = [t.text for t in root.find(f"{SVG}g[@id='column-labels']")]
+    check("rows", rows, ["200 478", "A2 SER", "A10 ALA", "A100 LYS", "A100A LYS", "LIG HEM"])
+    check("columns", columns, ["B1 ASP", "B2 GLY", "B10 ASP"])
+    cells = {(rows[int(c.get("data-row"))], columns[int(c.get("data-column"))]): c
+             for c in root.find(f"{SVG}g[@id='cells']")}
+    check("cells", sorted(cells), sorted([("200 478", "B1 ASP"), ("A2 SER", "B2 GLY"), ("A10 ALA", "B2 GLY"),
+                                          ("A100 LYS", "B1 ASP"), ("A100A LYS", "B10 ASP"), ("LIG HEM", "B1 ASP")]))
+    check("tooltip A10-B2", cells[("A10 ALA", "B2 GLY")].find(f"{SVG}title").text,
+          "A10 ALA - B2 GLY: closest CB - CA at 3, 3 contacts")
+    check("tooltip A2-B2", cells[("A2 SER", "B2 GLY")].find(f"{SVG}title").text,
+          "A2 SER - B2 GLY: closest OG - N at 2.5, 1 contact")
+    by_distance = sorted(cells.values(), key=lambda c: float(c.get("data-distance")))
+    shades = [luminance(c.get("fill")) for c in by_distance]
+    check("darker when closer", shades == sorted(shades) and len(set(shades)) == len(shades), True)
+    ground = root.find(f"{SVG}rect[@fill='#f4f4f4']")
+    placed = {(round((float(c.get("y")) - float(ground.get("y"))) / float(c.get("height"))),
+               round((float(c.get("x")) - float(ground.get("x"))) / float(c.get("width")))) for c in cells.values()}
+    check("cells drawn at their row and column", placed,
+          {(int(c.get("data-row")), int(c.get("data-column"))) for c in cells.values()})
+    separators = len(root.find(f"{SVG}g[@id='separators']"))
+    check("separators (200|A2, A2|A10, A10|A100, A100A|LIG; B2|B10)", separators, 5)
+    check("title", root.findall(f"{SVG}text")[1].text, "8 contacts, 6 residue pairs")
+
+    # One interface, unsorted from pairsweep and sorted by pairsift: the same map under another title.
+    unsorted = os.path.join(work, "ab.pairtab")
+    subprocess.run([pairsweep, f"{examples}/1hpv_chainA.xyz", f"{examples}/1hpv_chainB.xyz", "4", unsorted], check=True)
+    subprocess.run([pairsift, unsorted, unsorted + ".sorted"], check=True)
+    title = "1HPV chains A and B, 4 Angstrom"  # as the README draws examples/1hpv_AB_map.svg
+    maps = [open(draw(p, "--title", title)[1]).read() for p in (unsorted, unsorted + ".sorted")]
+    check("sorted and unsorted lists", maps[0] == maps[1], True)
+    check("bundled map", maps[1], open(f"{examples}/1hpv_AB_map.svg").read())
+
+    # No contacts: still a picture, that says so.
+    empty = os.path.join(work, "empty.pairtab")
+    open(empty, "w").close()
+    root, _ = draw(empty)
+    check("empty list", [t.text for t in root.findall(f"{SVG}text")], ["empty.pairtab", "no contacts"])
+
+print("\n".join(failures) or "all checks passed")
+sys.exit(1 if failures else 0)
