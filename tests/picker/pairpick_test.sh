@@ -3,7 +3,7 @@
 #   pairpick_test.sh PAIRPICK PAIRSWEEP PROJECT_DIR
 set -u
 pairpick=$(realpath "$1") pairsweep=$(realpath "$2") project=$(realpath "$3")
-data=$project/tests/picker/data examples=$project/examples
+data=$project/tests/picker/data examples=$project/examples structures=$project/examples/structures
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
@@ -31,17 +31,17 @@ picks "--waters $hand '//*/(HOH)'" '301:HOH:O\t5\t5\t5\n'
 picks "$hand //A/5/CA:" 'A5:SER:CA\t1.5\t2\t3\n'
 picks "--list $hand" 'A\t3\t7\tpolymer\nB\t1\t1\tpolymer\n1\t1\t1\tpolymer\n12\t1\t1\tpolymer\nZ-\t1\t1\tpolymer\n\t1\t1\tother\n'
 # Real entries: models, DNA with primes in its atom names, five chains, a reduced mmCIF.
-picks "--list $data/1LCD.cif.gz" 'B\t11\t227\tpolymer\nC\t12\t219\tpolymer\nA\t51\t399\tpolymer\n'
-picks "$data/1LCD.cif.gz \"/3/B/1/P,O5'\"" "B1:DA:O5'\t7.85\t31.87\t48.8\n"
-picks "--list $data/2BEG.pdb.gz" 'A\t26\t180\tpolymer\nB\t26\t180\tpolymer\nC\t26\t180\tpolymer\nD\t26\t180\tpolymer\nE\t26\t180\tpolymer\n'
-picks "--list $data/7CFN.cif.gz" 'A\t232\t1914\tpolymer\nB\t339\t2587\tpolymer\nG\t58\t438\tpolymer\nN\t128\t970\tpolymer\nR\t278\t2180\tpolymer\n'
+picks "--list $structures/1LCD.cif.gz" 'B\t11\t227\tpolymer\nC\t12\t219\tpolymer\nA\t51\t399\tpolymer\n'
+picks "$structures/1LCD.cif.gz \"/3/B/1/P,O5'\"" "B1:DA:O5'\t7.85\t31.87\t48.8\n"
+picks "--list $structures/2BEG.pdb.gz" 'A\t26\t180\tpolymer\nB\t26\t180\tpolymer\nC\t26\t180\tpolymer\nD\t26\t180\tpolymer\nE\t26\t180\tpolymer\n'
+picks "--list $structures/7CFN.cif.gz" 'A\t232\t1914\tpolymer\nB\t339\t2587\tpolymer\nG\t58\t438\tpolymer\nN\t128\t970\tpolymer\nR\t278\t2180\tpolymer\n'
 
 # One entry as PDB and as mmCIF gives one list; a gzipped file reads as the plain one, also from a pipe.
-run "$pairpick" "$data/1A8O.pdb.gz '//*' from_pdb.xyz"
-run "$pairpick" "$data/1A8O.cif.gz '//*' from_cif.xyz"
+run "$pairpick" "$structures/1A8O.pdb.gz '//*' from_pdb.xyz"
+run "$pairpick" "$structures/1A8O.cif.gz '//*' from_cif.xyz"
 same '1A8O: PDB and mmCIF' from_pdb.xyz from_cif.xyz
 expect '1A8O: atoms' '556\n' <(wc -l <from_pdb.xyz)
-run "$pairpick" "<(zcat $data/1A8O.cif.gz) '//*' from_pipe.xyz"
+run "$pairpick" "<(zcat $structures/1A8O.cif.gz) '//*' from_pipe.xyz"
 same '1A8O: pipe' from_pdb.xyz from_pipe.xyz
 
 # The bundled lists are what pairpick writes for 1hpv.pdb, whose columns 73-80 hold the entry name and a serial.
@@ -68,7 +68,7 @@ printf 'data_x\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symb
 _atom_site.label_alt_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n_atom_site.label_seq_id
 _atom_site.auth_asym_id\n_atom_site.auth_seq_id\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z
 _atom_site.occupancy\n_atom_site.B_iso_or_equiv\nATOM 1 C "C:1" . LIG A 1 A 1 0 0 0 1 0\nATOM 2 C C2 . "L\tG" A 2 A 2 0 0 0 1 0\n' >names.cif
-head -c 2000 "$data/1A8O.cif.gz" >cut.cif.gz
+head -c 2000 "$structures/1A8O.cif.gz" >cut.cif.gz
 mkdir -p folder
 fails "$pairpick" "missing.pdb //A kept.pairtab" 'pairpick: cannot read missing.pdb: No such file or directory'
 fails "$pairpick" "folder //A kept.pairtab" 'pairpick: cannot read folder: Is a directory'
