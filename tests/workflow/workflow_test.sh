@@ -49,6 +49,12 @@ expect 'broken structure: message' "pairpick: $work/structures/broken.pdb: neith
 expect 'broken structure: the rest done' '1\n' <(ls results/1LCD.cif/B_vs_A/row.tsv | wc -l)
 rm structures/broken.pdb
 
+# The bundled config's dry run is clean; the lint's one advice is a conda environment or container per rule.
+flow structures="$project/examples/structures" results="$work/bundled" -n >dry.txt 2>&1
+expect 'bundled config: dry run' '0\n' <(echo $?)
+flow structures="$project/examples/structures" results="$work/bundled" -n --lint >lint.txt 2>&1
+expect 'bundled config: lint' '    * Specify a conda environment or container for each rule.:\n' <(grep '^ *\* ' lint.txt | sort -u)
+
 # Named selections instead of chain pairs.
 rm structures/1LCD.cif.gz
 flow 'selections={ligand: "//*/(478)", protein: "//A"}' 'pairs=[[ligand, protein]]' results="$work/named" \
