@@ -2,6 +2,8 @@
 //   generate_points interface N DIR   two blocks of N points touching at a face: DIR/interface_N_{A,B}.xyz
 //   generate_points overlap N DIR     one block of N points, meant as both lists: DIR/overlap_N.xyz
 //   generate_points structure N DIR   one block of N atoms as an mmCIF file: DIR/structure_N.cif
+//   generate_points shell N DIR       N points on a spherical shell and a probe of 800 at its surface:
+//                                     DIR/shell_N.xyz, DIR/probe_N.xyz
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,7 +24,7 @@ void write_file(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: generate_points interface|overlap|structure N DIR\n");
+    std::fprintf(stderr, "usage: generate_points interface|overlap|structure|shell N DIR\n");
     return 1;
   }
   const std::string scenario = argv[1], n_text = argv[2], dir = argv[3];
@@ -34,6 +36,9 @@ int main(int argc, char** argv) {
     write_file(dir + "/interface_" + n_text + "_B.xyz", synthetic::block(n, 'B', face, 2));
   } else if (scenario == "overlap") {
     write_file(dir + "/overlap_" + n_text + ".xyz", synthetic::block(n, 'A', 0.0, 3));
+  } else if (scenario == "shell") {
+    write_file(dir + "/shell_" + n_text + ".xyz", synthetic::shell(n, 5));
+    write_file(dir + "/probe_" + n_text + ".xyz", synthetic::probe(n, 6));
   } else if (scenario == "structure") {
     write_file(dir + "/structure_" + n_text + ".cif", synthetic::structure_cif(n, 4));
   } else {

@@ -8,8 +8,9 @@ that reading, number parsing and one write(2) per output line set on this machin
 Memory budgets: pairsweep, the input bytes plus the grid (128 bytes a cell) plus 64 bytes a point; pairsift, 200
 bytes an input line; both on top of what the program holds before reading anything (its code and libraries);
 pairpick, what gemmi alone holds to read the structure plus the output's bytes.
-Floors, each measured in the same run: pairsweep on the interface (few contacts) against parsing its inputs;
-pairsweep on the overlap against parsing plus writing its output lines; pairsift against parsing its input plus
+The shell scenario's budget is three times its input bytes. Floors, each measured in the same run: pairsweep on the interface (few contacts) against parsing its inputs;
+pairsweep on the overlap against parsing plus writing its output lines; pairsweep on the shell (a hollow
+assembly of n points against a probe of 800, at cut-off 1.5) against parsing its inputs; pairsift against parsing its input plus
 writing its output lines; pairpick against gemmi alone reading the same mmCIF file into a structure (floor_gemmi).
 Times are medians of --repeat runs; peak memory is the child's maximum resident set.
 """
@@ -23,6 +24,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CUTOFF = "4"
+SHELL_CUTOFF = "1.5"
 RESIDUE_EDGE = (8 / 0.05) ** (1 / 3)  # the generator's residue cube, 8 points at 0.05 per cubic Angstrom
 BYTES_PER_CELL = 128
 
@@ -65,6 +67,8 @@ def main():
     parser.add_argument("--sizes", default="10000,100000,1000000", help="points per list, comma-separated")
     parser.add_argument("--repeat", type=int, default=3, help="runs per measurement; the median is reported")
     parser.add_argument("--build", default=os.path.join(ROOT, "build-bench"), help="Release build directory")
+    parser.add_argument("--scenarios", default="interface,overlap,shell,structure",
+                        help="which to run, comma-separated")
     args = parser.parse_args()
 
     subprocess.run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Release"], check=True,
@@ -80,8 +84,9 @@ def main():
     os.makedirs(data, exist_ok=True)
 
     rows = []
+    scenarios = args.scenarios.split(",")
     for n in [int(s) for s in args.sizes.split(",")]:
-        for scenario in ("interface", "overlap"):
+        for scenario in [s for s in ("interface", "overlap") if s in scenarios]:
             if scenario == "interface":
                 inputs = [os.path.join(data, f"interface_{n}_A.xyz"), os.path.join(data, f"interface_{n}_B.xyz")]
             else:
@@ -117,6 +122,25 @@ def main():
                          baseline + 200 * n_contacts, None))
             os.remove(scratch)
 
+        # A hollow assembly: n points on a spherical shell against a probe of 800 at its surface, the shell as
+        # list B and again as list A, at a clash-check cut-off; the floor is parsing both inputs.
+        if "shell" in scenarios:
+            shell, probe = os.path.join(data, f"shell_{n}.xyz"), os.path.join(data, f"probe_{n}.xyz")
+            if not os.path.exists(shell):
+                subprocess.run([tool["generate_points"], "shell", str(n), data], check=True)
+            contacts = os.path.join(data, f"shell_{n}.pairtab")
+            input_bytes = os.path.getsize(shell) + os.path.getsize(probe)
+            parse_floor, _ = median_run([tool["floor_parse"], "xyz", probe, shell], args.repeat)
+            read_floor, _ = median_run([tool["floor_parse"], "read", probe, shell], args.repeat)
+            for lists, shown in (([probe, shell], "800 + shell"), ([shell, probe], "shell + 800")):
+                wall, memory = median_run([tool["pairsweep"], *lists, SHELL_CUTOFF, contacts], args.repeat)
+                rows.append(("shell", "pairsweep", f"{shown} ({n:,})", f"{count_lines(contacts):,}", wall, memory,
+                             parse_floor, wall / parse_floor, "<= 2, memory <= 3x input" if n >= 1_000_000 else "",
+                             3 * input_bytes, read_floor))
+            os.remove(contacts)
+
+        if "structure" not in scenarios:
+            continue
         # pairpick on an mmCIF file of n atoms, against gemmi alone reading it into a structure.
         cif = os.path.join(data, f"structure_{n}.cif")
         if not os.path.exists(cif):

@@ -86,4 +86,30 @@ inline std::string structure_cif(long n, std::uint64_t seed) {
   return text + "#\n";
 }
 
+// A hollow assembly: n points uniform in a spherical shell (a capsid's shape) at protein density, radius 250 and
+// thickness 30 Angstrom for a million points, scaled with the cube root of n; and a compact probe of 800 points
+// at its outer surface. Both as coordinate-list text.
+inline std::string shell(long n, std::uint64_t seed) {
+  const double scale = std::cbrt(static_cast<double>(n) / 1e6);
+  const double inner = 235 * scale, outer = 265 * scale;
+  random_stream random{seed};
+  std::string text;
+  text.reserve(static_cast<std::size_t>(n) * 40);
+  char line[128];
+  for (long p = 0; p < n; ++p) {
+    const double r = std::cbrt(inner * inner * inner + random.uniform() * (outer * outer * outer - inner * inner * inner));
+    const double cos_theta = 2 * random.uniform() - 1, phi = 2 * M_PI * random.uniform();
+    const double sin_theta = std::sqrt(1 - cos_theta * cos_theta);
+    text.append(line, static_cast<std::size_t>(std::snprintf(line, sizeof line, "S%ld:ALA:CA\t%.3f\t%.3f\t%.3f\n", p / 8 + 1,
+                                                              r * sin_theta * std::cos(phi), r * sin_theta * std::sin(phi),
+                                                              r * cos_theta)));
+  }
+  return text;
+}
+
+inline std::string probe(long n, std::uint64_t seed) {
+  const double surface = 265 * std::cbrt(static_cast<double>(n) / 1e6);
+  return block(800, 'P', surface - 4, seed);
+}
+
 }  // namespace synthetic

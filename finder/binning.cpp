@@ -1,5 +1,16 @@
+#include <algorithm>
+
 #include "cell_list.hpp"
 #include "huge_pages.hpp"
+
+namespace {
+
+// Slot of a cell in an open-addressing table of mask + 1 slots (a power of two).
+std::size_t slot_of(cell_index cell, std::size_t mask) {
+  return static_cast<std::size_t>((cell * 0x9e3779b97f4a7c15ull) >> 32) & mask;
+}
+
+}  // namespace
 
 void cell_list::assign_points() {
   std::fill(cell_fill_A.begin(), cell_fill_A.end(), 0);
@@ -9,17 +20,112 @@ void cell_list::assign_points() {
 }
 
 void cell_list::feed_box_A() {
+  if (sparse) {
+    sort_points(n_points_A, x_A.data(), y_A.data(), z_A.data(), point_cell_A, occupied_A, occupied_start_A,
+                cell_members_A);
+    return;
+  }
   bin_points(n_points_A, x_A.data(), y_A.data(), z_A.data(), point_cell_A, cell_fill_A, cell_start_A, cell_members_A);
 }
 
 void cell_list::feed_box_B() {
-  bin_points(n_points_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, cell_fill_B, cell_start_B, cell_members_B);
+  if (!sparse) {
+    bin_points(n_points_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, cell_fill_B, cell_start_B,
+               cell_members_B);
+    return;
+  }
+  sort_points(n_points_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, occupied_B, occupied_start_B,
+              cell_members_B);
+  // B's cells are looked up from A's: a hash of the occupied cells, and their span, outside which no A cell
+  // needs a look at all.
+  std::size_t slots = 16;
+  while (slots < 2 * occupied_B.size()) slots *= 2;
+  occupied_slots_B.assign(slots, 0);
+  for (std::size_t u = 0; u < occupied_B.size(); ++u) {
+    std::size_t s = slot_of(occupied_B[u], slots - 1);
+    while (occupied_slots_B[s] != 0) s = (s + 1) & (slots - 1);
+    occupied_slots_B[s] = static_cast<std::uint32_t>(u + 1);
+  }
+  for (int axis = 0; axis < 3; ++axis) {
+    occupied_min_B[axis] = UINT32_MAX;
+    occupied_max_B[axis] = 0;
+  }
+  for (const cell_index cell : occupied_B) {
+    std::uint32_t ijk[3];
+    revert2_3d(cell, ijk[0], ijk[1], ijk[2]);
+    for (int axis = 0; axis < 3; ++axis) {
+      occupied_min_B[axis] = std::min(occupied_min_B[axis], ijk[axis]);
+      occupied_max_B[axis] = std::max(occupied_max_B[axis], ijk[axis]);
+    }
+  }
+}
+
+std::size_t cell_list::find_occupied_B(cell_index cell) const {
+  if (occupied_slots_B.empty()) return occupied_B.size();
+  const std::size_t mask = occupied_slots_B.size() - 1;
+  for (std::size_t s = slot_of(cell, mask);; s = (s + 1) & mask) {
+    const std::uint32_t entry = occupied_slots_B[s];
+    if (entry == 0) return occupied_B.size();
+    if (occupied_B[entry - 1] == cell) return entry - 1;
+  }
+}
+
+bool cell_list::near_list_B(std::uint32_t i, std::uint32_t j, std::uint32_t k) const {
+  const std::uint32_t ijk[3] = {i, j, k};
+  for (int axis = 0; axis < 3; ++axis)
+    if (std::uint64_t{ijk[axis]} + 2 < occupied_min_B[axis] || ijk[axis] > std::uint64_t{occupied_max_B[axis]} + 2)
+      return false;
+  return true;
+}
+
+point_range cell_list::members_A(cell_index cell) const {
+  if (!sparse) {
+    const std::int32_t* first = cell_members_A.data() + cell_start_A[cell];
+    return {first, first + cell_fill_A[cell]};
+  }
+  const auto found = std::lower_bound(occupied_A.begin(), occupied_A.end(), cell);
+  if (found == occupied_A.end() || *found != cell) return {nullptr, nullptr};
+  const auto u = static_cast<std::size_t>(found - occupied_A.begin());
+  return {cell_members_A.data() + occupied_start_A[u], cell_members_A.data() + occupied_start_A[u + 1]};
+}
+
+point_range cell_list::members_B(cell_index cell) const {
+  if (!sparse) {
+    const std::int32_t* first = cell_members_B.data() + cell_start_B[cell];
+    return {first, first + cell_fill_B[cell]};
+  }
+  const std::size_t u = find_occupied_B(cell);
+  if (u == occupied_B.size()) return {nullptr, nullptr};
+  return {cell_members_B.data() + occupied_start_B[u], cell_members_B.data() + occupied_start_B[u + 1]};
+}
+
+// The points sorted by (cell, index), so each cell's list comes out ascending; then the occupied cells, where
+// each one's list starts, and the lists. The (cell, index) pairs go once the lists are made.
+void cell_list::sort_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
+                            std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
+                            std::vector<cell_index>& occupied, std::vector<std::uint32_t>& start,
+                            std::vector<std::int32_t>& members) const {
+  point_cell.resize(n_points);
+  for (std::uint32_t p = 0; p < n_points; ++p) point_cell[p] = {find_cell(xs[p], ys[p], zs[p]), p};
+  std::sort(point_cell.begin(), point_cell.end());
+  occupied.clear();
+  start.clear();
+  assign_on_huge_pages(members, n_points);
+  for (std::uint32_t p = 0; p < n_points; ++p) {
+    if (p == 0 || point_cell[p].first != point_cell[p - 1].first) {
+      occupied.push_back(point_cell[p].first);
+      start.push_back(p);
+    }
+    members[p] = static_cast<std::int32_t>(point_cell[p].second);
+  }
+  start.push_back(n_points);
+  std::vector<std::pair<cell_index, std::uint32_t>>().swap(point_cell);
 }
 
 // Counting sort: cell of every point, count per cell, start of every cell's list, then placement in point
 // order, so each list comes out ascending.
 void cell_list::bin_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
-                           std::vector<std::pair<std::uint32_t, std::uint32_t>>& point_cell,
+                           std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
                            std::vector<std::uint32_t>& fill, std::vector<std::uint32_t>& start,
                            std::vector<std::int32_t>& members) const {
   if (n_cells == 0) {
@@ -30,14 +136,14 @@ void cell_list::bin_points(std::uint32_t n_points, const float* xs, const float*
   for (std::uint32_t p = 0; p < n_points; ++p) point_cell[p] = {find_cell(xs[p], ys[p], zs[p]), p};
   for (std::uint32_t p = 0; p < n_points; ++p) ++fill[point_cell[p].first];
   std::uint32_t offset = 0;
-  for (std::uint32_t c = 0; c <= n_cells; ++c) {
+  for (cell_index c = 0; c <= n_cells; ++c) {
     start[c] = offset;
     offset += fill[c];
   }
   assign_on_huge_pages(members, n_points);
   std::fill(fill.begin(), fill.end(), 0);
   for (std::uint32_t p = 0; p < n_points; ++p) {
-    const std::uint32_t c = point_cell[p].first;
+    const cell_index c = point_cell[p].first;
     members[start[c] + fill[c]] = static_cast<std::int32_t>(point_cell[p].second);
     ++fill[c];
   }

@@ -2,11 +2,16 @@
 //
 // The grid starts at the minimum corner of the box around both lists and has trunc(extent / cut-off) + 1 cells
 // per axis, so a point on the upper face still falls inside. Cells are numbered from 1, x fastest, z slowest;
-// entry 0 of every per-cell array is no cell and stays empty. A point's cell comes from the single-precision
-// quotient (coordinate - box minimum) / cut-off, truncated. A pair is a contact when its single-precision
-// distance is <= the cut-off. Every list A point is compared with the list B points of its own cell and the
-// adjacent ones (in the neighbour list's order), and then with the few further cells that rounding of the
-// quotient can push a partner into, so that no contact is missed.
+// index 0 is no cell. A point's cell comes from the single-precision quotient (coordinate - box minimum) /
+// cut-off, truncated. A pair is a contact when its single-precision distance is <= the cut-off. Every list A
+// point is compared with the list B points of its own cell and the adjacent ones (in the neighbour list's
+// order), and then with the few further cells that rounding of the quotient can push a partner into, so that
+// no contact is missed.
+//
+// Only cells that hold points cost memory and time. A box with no more cells than points keeps dense per-cell
+// arrays (entry 0 unused) filled by a counting sort; a larger, mostly empty box (a hollow or spread-out
+// assembly, a small cut-off) keeps each list's points sorted by cell and finds a cell's list B points through a
+// hash of the occupied cells. Both give the same pairs in the same order.
 #pragma once
 
 #include <array>
@@ -18,6 +23,9 @@
 
 #include "geometry.hpp"
 #include "text_file.hpp"
+
+// A cell index: x fastest, from 1. Wide enough for every box within the per-axis limit but the largest ones.
+using cell_index = std::uint64_t;
 
 // The point indexes of one cell, ascending.
 struct point_range {
@@ -31,6 +39,8 @@ class cell_list {
  public:
   // Largest cell count along one axis: at 2^24 the neighbour coordinate 2^24 + 1 is no longer exact in float.
   static constexpr std::uint32_t max_cells_per_axis = (1u << 24) - 1;
+  // Largest cell count in all, so that every cell index and index 0 fit a cell_index.
+  static constexpr cell_index max_cells = UINT64_MAX - 1;
 
   // Runs set_cutoff, read_files, build_box, assign_points and print, once each; throws run_error.
   void compute_files(float cutoff, std::string file_A, std::string file_B, std::string out_file);
@@ -41,18 +51,24 @@ class cell_list {
   // Takes the two lists' bytes, counts their points and loads them: the work of read_files after reading.
   void load_points(text_file list_A, text_file list_B);
 
-  // Box around both lists, cells per axis, neighbour lists, and the per-cell arrays, zeroed. With an empty
-  // list there is no pair, and the grid has no cell. Refuses a grid beyond max_cells_per_axis on an axis,
-  // beyond 2^32 - 2 cells, or larger than the memory at hand, naming its size.
+  // Box around both lists, cells per axis, and, for a box of no more cells than points, the neighbour lists and
+  // the per-cell arrays, zeroed. With an empty list there is no pair, and the grid has no cell. Refuses a grid
+  // beyond max_cells_per_axis on an axis or beyond max_cells in all, naming its size.
   void build_box();
-  std::uint32_t find_cell(float x, float y, float z) const;
-  std::uint32_t find_cell_index(std::uint32_t i, std::uint32_t j, std::uint32_t k) const;
-  void revert2_3d(std::uint32_t index, std::uint32_t& i, std::uint32_t& j, std::uint32_t& k) const;
+  cell_index find_cell(float x, float y, float z) const;
+  cell_index find_cell_index(std::uint32_t i, std::uint32_t j, std::uint32_t k) const;
+  void revert2_3d(cell_index index, std::uint32_t& i, std::uint32_t& j, std::uint32_t& k) const;
   // Writes the existing cells of the 3 x 3 x 3 block around cell index, x outermost and z innermost, each axis
-  // in the order -1, 0, +1; returns their number.
-  std::uint32_t build_neighbour_valid(std::uint32_t index, std::uint32_t* list) const;
+  // in the order -1, 0, +1; returns their number. Index is std::uint32_t or cell_index.
+  template <class Index>
+  std::uint32_t build_neighbour_valid(Index index, Index* list) const {
+    std::uint32_t i = 0, j = 0, k = 0;
+    revert2_3d(index, i, j, k);
+    return neighbours_of(i, j, k, list);
+  }
 
-  // Bins both lists: each cell's point indexes, ascending, by a counting sort.
+  // Bins both lists: each cell's point indexes, ascending (a counting sort over the dense arrays, or a sort by
+  // cell of the points with a hash of the occupied cells).
   void assign_points();
   void feed_box_A();
   void feed_box_B();
@@ -64,14 +80,16 @@ class cell_list {
   template <class Found>
   void for_each_contact(Found&& found) const;
 
-  point_range members_A(std::uint32_t cell) const { return members(cell_members_A, cell_start_A, cell_fill_A, cell); }
-  point_range members_B(std::uint32_t cell) const { return members(cell_members_B, cell_start_B, cell_fill_B, cell); }
+  point_range members_A(cell_index cell) const;
+  point_range members_B(cell_index cell) const;
 
   float box_max_x = 0, box_max_y = 0, box_max_z = 0;
   float box_min_x = 0, box_min_y = 0, box_min_z = 0;
   float cutoff = 0;
   std::uint32_t cells_x = 0, cells_y = 0, cells_z = 0;
-  std::uint32_t n_cells = 0;
+  cell_index n_cells = 0;
+  // Whether the box has more cells than the lists have points: then no per-cell array is kept.
+  bool sparse = false;
   std::uint32_t n_points_A = 0;
   std::uint32_t n_points_B = 0;
   std::vector<std::uint32_t> cell_fill_A, cell_fill_B;
@@ -79,57 +97,107 @@ class cell_list {
   std::vector<float> x_B, y_B, z_B;
   std::vector<std::uint32_t> n_neighbours;
   std::vector<std::array<std::uint32_t, 27>> neighbours;
-  // Every cell's member list, one after the other in cell order; cell c's list starts at cell_start_A[c] and
-  // holds cell_fill_A[c] entries.
+  // Every cell's member list, one after the other in cell order; in a dense box cell c's list starts at
+  // cell_start_A[c] and holds cell_fill_A[c] entries.
   std::vector<std::int32_t> cell_members_A, cell_members_B;
   std::vector<std::uint32_t> cell_start_A, cell_start_B;
+  // In a sparse box: the occupied cells, ascending, and where each one's members start (one entry more, the
+  // end); B's occupied cells also by hash, an open-addressing table of positions + 1 (0: empty), at most half
+  // full.
+  std::vector<cell_index> occupied_A, occupied_B;
+  std::vector<std::uint32_t> occupied_start_A, occupied_start_B;
+  std::vector<std::uint32_t> occupied_slots_B;
   // The labels are views into the files' bytes, which the object keeps for the whole run; a copy of the
   // object would view the original's bytes, so there is one object per run, as there is one run per process.
   text_file text_A, text_B;
   std::vector<std::string_view> labels_A, labels_B;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> point_cell_A, point_cell_B;
+  std::vector<std::pair<cell_index, std::uint32_t>> point_cell_A, point_cell_B;
 
  private:
   // Cell coordinate (from 1) of a position delta past the box minimum along one axis.
   std::uint32_t axis_cell(float delta) const;
   // The same, clamped to 1..n_axis, for positions that may lie outside the box; monotone in delta.
   std::int64_t clamped_axis_cell(float delta, std::uint32_t n_axis) const;
-  std::uint32_t neighbours_of(std::uint32_t i, std::uint32_t j, std::uint32_t k, std::uint32_t* list) const;
+  template <class Index>
+  std::uint32_t neighbours_of(std::uint32_t i, std::uint32_t j, std::uint32_t k, Index* list) const;
   void bin_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
-                  std::vector<std::pair<std::uint32_t, std::uint32_t>>& point_cell,
+                  std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
                   std::vector<std::uint32_t>& fill, std::vector<std::uint32_t>& start,
                   std::vector<std::int32_t>& members) const;
+  void sort_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
+                   std::vector<std::pair<cell_index, std::uint32_t>>& point_cell, std::vector<cell_index>& occupied,
+                   std::vector<std::uint32_t>& start, std::vector<std::int32_t>& members) const;
+  // Position of cell in occupied_B, or occupied_B.size() when it holds no list B point.
+  std::size_t find_occupied_B(cell_index cell) const;
+  // Whether a list B point can be a partner of a list A point in cell (i, j, k): B's occupied cells, widened
+  // by the two cells that rounding can reach, hold it.
+  bool near_list_B(std::uint32_t i, std::uint32_t j, std::uint32_t k) const;
+  // Compares the list A points of one cell with the list B points of the given cells and of the cells further
+  // out, and calls found for each contact; far is scratch.
+  template <class Index, class Found>
+  void search_cell(point_range in_A, std::uint32_t i, std::uint32_t j, std::uint32_t k, const Index* near,
+                   std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far, Found& found) const;
+  std::uint32_t occupied_min_B[3] = {0, 0, 0}, occupied_max_B[3] = {0, 0, 0};
   // Sets far to the contacts of A point a, in cell (i, j, k), that lie beyond its neighbour cells, by B index.
   void far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, std::uint32_t k,
                     std::vector<std::pair<std::int32_t, float>>& far) const;
-  static point_range members(const std::vector<std::int32_t>& all, const std::vector<std::uint32_t>& start,
-                             const std::vector<std::uint32_t>& fill, std::uint32_t cell) {
-    const std::int32_t* first = all.data() + start[cell];
-    return {first, first + fill[cell]};
-  }
 };
+
+template <class Index>
+std::uint32_t cell_list::neighbours_of(std::uint32_t i, std::uint32_t j, std::uint32_t k, Index* list) const {
+  // The bound tests are on floats, exact while an axis has at most max_cells_per_axis cells.
+  std::uint32_t count = 0;
+  for (std::int32_t a = static_cast<std::int32_t>(i) - 1; a <= static_cast<std::int32_t>(i) + 1; ++a) {
+    if (!between(static_cast<float>(a), 1.0f, static_cast<float>(cells_x))) continue;
+    for (std::int32_t b = static_cast<std::int32_t>(j) - 1; b <= static_cast<std::int32_t>(j) + 1; ++b) {
+      if (!between(static_cast<float>(b), 1.0f, static_cast<float>(cells_y))) continue;
+      for (std::int32_t d = static_cast<std::int32_t>(k) - 1; d <= static_cast<std::int32_t>(k) + 1; ++d) {
+        if (!between(static_cast<float>(d), 1.0f, static_cast<float>(cells_z))) continue;
+        list[count++] = static_cast<Index>(find_cell_index(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b),
+                                                           static_cast<std::uint32_t>(d)));
+      }
+    }
+  }
+  return count;
+}
+
+template <class Index, class Found>
+void cell_list::search_cell(point_range in_A, std::uint32_t i, std::uint32_t j, std::uint32_t k, const Index* near,
+                            std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far,
+                            Found& found) const {
+  for (const std::int32_t a : in_A) {
+    const auto ia = static_cast<std::uint32_t>(a);
+    const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
+    for (std::uint32_t m = 0; m < n_near; ++m) {
+      for (const std::int32_t b : members_B(near[m])) {
+        const auto ib = static_cast<std::uint32_t>(b);
+        const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
+        if (d <= cutoff) found(a, b, d);
+      }
+    }
+    far_partners(a, i, j, k, far);
+    for (const auto& partner : far) found(a, partner.first, partner.second);
+  }
+}
 
 template <class Found>
 void cell_list::for_each_contact(Found&& found) const {
   std::vector<std::pair<std::int32_t, float>> far;
-  for (std::uint32_t c = 1; c <= n_cells; ++c) {
-    if (cell_fill_A[c] == 0) continue;
-    const std::uint32_t* near = neighbours[c].data();
-    const std::uint32_t n_near = n_neighbours[c];
-    std::uint32_t i = 0, j = 0, k = 0;
-    revert2_3d(c, i, j, k);
-    for (const std::int32_t a : members_A(c)) {
-      const auto ia = static_cast<std::uint32_t>(a);
-      const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
-      for (std::uint32_t m = 0; m < n_near; ++m) {
-        for (const std::int32_t b : members_B(near[m])) {
-          const auto ib = static_cast<std::uint32_t>(b);
-          const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
-          if (d <= cutoff) found(a, b, d);
-        }
-      }
-      far_partners(a, i, j, k, far);
-      for (const auto& partner : far) found(a, partner.first, partner.second);
+  std::uint32_t i = 0, j = 0, k = 0;
+  if (!sparse) {
+    for (cell_index c = 1; c <= n_cells; ++c) {
+      if (cell_fill_A[c] == 0) continue;
+      revert2_3d(c, i, j, k);
+      search_cell(members_A(c), i, j, k, neighbours[c].data(), n_neighbours[c], far, found);
     }
+    return;
+  }
+  cell_index near[27];
+  for (std::size_t u = 0; u < occupied_A.size(); ++u) {
+    revert2_3d(occupied_A[u], i, j, k);
+    if (!near_list_B(i, j, k)) continue;
+    const std::int32_t* first = cell_members_A.data() + occupied_start_A[u];
+    const point_range in_A{first, cell_members_A.data() + occupied_start_A[u + 1]};
+    search_cell(in_A, i, j, k, near, neighbours_of(i, j, k, near), far, found);
   }
 }

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "cell_list.hpp"
@@ -12,31 +11,10 @@
 
 namespace {
 
-// Bytes one cell costs: its neighbour list, the list's length, and per list a fill and a start.
-constexpr std::uint64_t bytes_per_cell = sizeof(std::array<std::uint32_t, 27>) + 5 * sizeof(std::uint32_t);
-
-// What this machine can still give: MemAvailable, or all of its memory where that is not known.
-std::uint64_t available_memory() {
-  std::ifstream meminfo("/proc/meminfo");
-  std::string key;
-  std::uint64_t kib = 0;
-  while (meminfo >> key >> kib) {
-    if (key == "MemAvailable:") return kib * 1024;
-    meminfo.ignore(256, '\n');
-  }
-  return 0;
-}
-
 std::string axis_text(float quotient) {
   if (quotient < 1e12f) return std::to_string(static_cast<std::uint64_t>(quotient) + 1);
   char text[float_text_room];
   return std::string(text, write_float(text, quotient));
-}
-
-std::string gigabytes(std::uint64_t bytes) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
-  return text;
 }
 
 }  // namespace
@@ -78,21 +56,24 @@ void cell_list::build_box() {
     cells_x = axis_cell(extents[0]);
     cells_y = axis_cell(extents[1]);
     cells_z = axis_cell(extents[2]);
-    const std::uint64_t total = std::uint64_t{cells_x} * cells_y * cells_z;
-    if (total + 1 > UINT32_MAX)
-      fail(size + ", more than " + std::to_string(UINT32_MAX - 1) + " cells in all; use a larger cut-off");
-    const std::uint64_t need = (total + 1) * bytes_per_cell;
-    const std::uint64_t have = available_memory();
-    if (have != 0 && need > have)
-      fail(size + ", a grid of " + gigabytes(need) + " with " + gigabytes(have) +
-           " of memory available; use a larger cut-off");
-    n_cells = static_cast<std::uint32_t>(total);
+    const cell_index plane = cell_index{cells_x} * cells_y;  // below 2^48
+    if (plane > max_cells / cells_z)
+      fail(size + ", more than " + std::to_string(max_cells) + " cells in all; use a larger cut-off");
+    n_cells = plane * cells_z;
+  }
+  // Per-cell arrays only where they cost no more than the points do (and their indexes fit 32 bits); a larger
+  // box is kept by occupied cell.
+  sparse = n_cells > std::min<std::uint64_t>(std::uint64_t{n_points_A} + n_points_B, UINT32_MAX - 1);
+  if (sparse) {
+    for (auto* per_cell : {&n_neighbours, &cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B}) per_cell->clear();
+    neighbours.clear();
+    return;
   }
 
   assign_on_huge_pages(n_neighbours, std::size_t{n_cells} + 1);
   assign_on_huge_pages(neighbours, std::size_t{n_cells} + 1);
   // Walking the cells in index order visits (i, j, k) with i fastest, which spares a revert2_3d per cell.
-  std::uint32_t c = 1;
+  cell_index c = 1;
   for (std::uint32_t k = 1; k <= cells_z; ++k)
     for (std::uint32_t j = 1; j <= cells_y; ++j)
       for (std::uint32_t i = 1; i <= cells_x; ++i, ++c) n_neighbours[c] = neighbours_of(i, j, k, neighbours[c].data());
@@ -101,51 +82,19 @@ void cell_list::build_box() {
     assign_on_huge_pages(*per_cell, std::size_t{n_cells} + 1);
 }
 
-std::uint32_t cell_list::find_cell(float x, float y, float z) const {
+cell_index cell_list::find_cell(float x, float y, float z) const {
   return find_cell_index(axis_cell(x - box_min_x), axis_cell(y - box_min_y), axis_cell(z - box_min_z));
 }
 
-std::uint32_t cell_list::find_cell_index(std::uint32_t i, std::uint32_t j, std::uint32_t k) const {
-  return i + cells_x * (j - 1) + cells_x * cells_y * (k - 1);
+cell_index cell_list::find_cell_index(std::uint32_t i, std::uint32_t j, std::uint32_t k) const {
+  return i + cell_index{cells_x} * (j - 1) + cell_index{cells_x} * cells_y * (k - 1);
 }
 
-void cell_list::revert2_3d(std::uint32_t index, std::uint32_t& i, std::uint32_t& j, std::uint32_t& k) const {
-  const std::uint32_t plane = cells_x * cells_y;
-  k = static_cast<std::uint32_t>(static_cast<double>(index) / static_cast<double>(plane)) + 1;
-  std::uint32_t r = index - plane * (k - 1);
-  // The last cell of a plane divides evenly and would land one plane too far.
-  if (r == 0) {
-    k -= 1;
-    r = plane;
-  }
-  j = static_cast<std::uint32_t>(static_cast<double>(r) / static_cast<double>(cells_x)) + 1;
-  r -= cells_x * (j - 1);
-  if (r == 0) {
-    j -= 1;
-    r = cells_x;
-  }
-  i = r;
-}
-
-std::uint32_t cell_list::build_neighbour_valid(std::uint32_t index, std::uint32_t* list) const {
-  std::uint32_t i = 0, j = 0, k = 0;
-  revert2_3d(index, i, j, k);
-  return neighbours_of(i, j, k, list);
-}
-
-std::uint32_t cell_list::neighbours_of(std::uint32_t i, std::uint32_t j, std::uint32_t k, std::uint32_t* list) const {
-  // The bound tests are on floats, exact while an axis has at most max_cells_per_axis cells.
-  std::uint32_t count = 0;
-  for (std::int32_t a = static_cast<std::int32_t>(i) - 1; a <= static_cast<std::int32_t>(i) + 1; ++a) {
-    if (!between(static_cast<float>(a), 1.0f, static_cast<float>(cells_x))) continue;
-    for (std::int32_t b = static_cast<std::int32_t>(j) - 1; b <= static_cast<std::int32_t>(j) + 1; ++b) {
-      if (!between(static_cast<float>(b), 1.0f, static_cast<float>(cells_y))) continue;
-      for (std::int32_t d = static_cast<std::int32_t>(k) - 1; d <= static_cast<std::int32_t>(k) + 1; ++d) {
-        if (!between(static_cast<float>(d), 1.0f, static_cast<float>(cells_z))) continue;
-        list[count++] = find_cell_index(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b),
-                                        static_cast<std::uint32_t>(d));
-      }
-    }
-  }
-  return count;
+void cell_list::revert2_3d(cell_index index, std::uint32_t& i, std::uint32_t& j, std::uint32_t& k) const {
+  // Integer division: exact for every index, where a double quotient stops being exact past 2^53.
+  const cell_index plane = cell_index{cells_x} * cells_y;
+  const cell_index rest = (index - 1) % plane;
+  k = static_cast<std::uint32_t>((index - 1) / plane + 1);
+  j = static_cast<std::uint32_t>(rest / cells_x + 1);
+  i = static_cast<std::uint32_t>(rest % cells_x + 1);
 }

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     std::cout << "./pairsweep input_1.xyz input_2.xyz cut_off output.pairtab" << std::endl;
     return 1;
   }
-  return run_reporting_errors("pairsweep", "; for a large box use a larger cut-off", [argv] {
+  return run_reporting_errors("pairsweep", "", [argv] {
     cell_list grid;
     grid.compute_files(static_cast<float>(std::atof(argv[3])), argv[1], argv[2], argv[4]);
   });

@@ -88,10 +88,9 @@ TEST(Grid, RefusesGridsBeyondItsLimits) {
        "the points span 16777216 x 1 x 1 cells at cut-off 1, more than 16777215 along one axis; use a larger cut-off"},
       {{{0, 0, 0}, {3e38f, 0, 0}}, 1e-30f, "the points span inf x 1 x 1 cells"},
       {{{0, 0, 0}, {1e13f, 0, 0}}, 1, "the points span 1e+13 x 1 x 1 cells"},
-      {{{0, 0, 0}, {100000, 100000, 1000}}, 1,
-       "the points span 100001 x 100001 x 1001 cells at cut-off 1, more than 4294967294 cells in all; use a larger "
-       "cut-off"},
-      {{{0, 0, 100000}, {100000, 0, 0}, {0, 100000, 0}}, 100, "the points span 1001 x 1001 x 1001 cells at cut-off 100, a grid of "},
+      {{{0, 0, 0}, {4194304, 4194304, 4194304}}, 1,
+       "the points span 4194305 x 4194305 x 4194305 cells at cut-off 1, more than 18446744073709551614 cells in all; "
+       "use a larger cut-off"},
   };
   for (const auto& c : cases) {
     cell_list grid = holding(c.cutoff, c.A, c.A);

@@ -53,6 +53,13 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
     cases.emplace_back(A, B, 2.5f + static_cast<float>(round));
   }
   cases.emplace_back(points{{0, 0, 0}, {500, 500, 500}}, points{{1, 0, 0}, {500, 503, 500}}, 4.0f);
+  // Two clusters 2,000 cut-offs apart on every axis: a box of 8 x 10^9 cells, kept by its occupied cells.
+  points near_A, near_B;
+  std::uniform_real_distribution<float> offset(0.0f, 2.0f);
+  for (int i = 0; i < 20; ++i)
+    (i % 2 ? near_A : near_B).push_back({(i < 10 ? 0.0f : 2000.0f) + offset(random), (i < 10 ? 0.0f : 2000.0f) + offset(random),
+                                         (i < 10 ? 0.0f : 2000.0f) + offset(random)});
+  cases.emplace_back(near_A, near_B, 1.0f);
   // Squares below the normal floats round coarsely: at spacing 1.02e-22 the float distance is within 1e-22.
   points tiny_A, tiny_B;
   for (int i = 0; i < 200; ++i) (i % 2 ? tiny_A : tiny_B).push_back({static_cast<float>(i * 1.02e-22), 0, 0});
