@@ -41,18 +41,33 @@ void cell_list::far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, s
   const std::int64_t ci = i, cj = j, ck = k;
   if (lo_i >= ci - 1 && hi_i <= ci + 1 && lo_j >= cj - 1 && hi_j <= cj + 1 && lo_k >= ck - 1 && hi_k <= ck + 1)
     return;
-  for (std::int64_t nk = lo_k; nk <= hi_k; ++nk)
-    for (std::int64_t nj = lo_j; nj <= hi_j; ++nj)
-      for (std::int64_t ni = lo_i; ni <= hi_i; ++ni) {
-        const bool adjacent = ni >= ci - 1 && ni <= ci + 1 && nj >= cj - 1 && nj <= cj + 1 && nk >= ck - 1 && nk <= ck + 1;
-        if (adjacent) continue;
-        const std::uint32_t n = find_cell_index(static_cast<std::uint32_t>(ni), static_cast<std::uint32_t>(nj),
-                                                static_cast<std::uint32_t>(nk));
-        for (const std::int32_t b : members_B(n)) {
-          const auto ib = static_cast<std::uint32_t>(b);
-          const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
-          if (d <= cutoff) far.emplace_back(b, d);
+  const auto outside_block = [&](std::int64_t ni, std::int64_t nj, std::int64_t nk) {
+    return !(ni >= ci - 1 && ni <= ci + 1 && nj >= cj - 1 && nj <= cj + 1 && nk >= ck - 1 && nk <= ck + 1);
+  };
+  const auto measure = [&](std::int32_t b) {
+    const auto ib = static_cast<std::uint32_t>(b);
+    const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
+    if (d <= cutoff) far.emplace_back(b, d);
+  };
+  const auto span = [](std::int64_t lo, std::int64_t hi) { return static_cast<std::uint64_t>(hi - lo + 1); };
+  if (span(lo_i, hi_i) * span(lo_j, hi_j) * span(lo_k, hi_k) > n_points_B) {
+    // A reach of many cells (only a cut-off below 2^-62, where squares round coarsely, gives one) would visit
+    // more cells than list B has points: the points themselves are fewer to look at.
+    for (std::uint32_t b = 0; b < n_points_B; ++b) {
+      const std::int64_t ni = axis_cell(x_B[b] - box_min_x), nj = axis_cell(y_B[b] - box_min_y),
+                         nk = axis_cell(z_B[b] - box_min_z);
+      if (ni >= lo_i && ni <= hi_i && nj >= lo_j && nj <= hi_j && nk >= lo_k && nk <= hi_k && outside_block(ni, nj, nk))
+        measure(static_cast<std::int32_t>(b));
+    }
+  } else {
+    for (std::int64_t nk = lo_k; nk <= hi_k; ++nk)
+      for (std::int64_t nj = lo_j; nj <= hi_j; ++nj)
+        for (std::int64_t ni = lo_i; ni <= hi_i; ++ni) {
+          if (!outside_block(ni, nj, nk)) continue;
+          for (const std::int32_t b : members_B(find_cell_index(static_cast<std::uint32_t>(ni), static_cast<std::uint32_t>(nj),
+                                                                static_cast<std::uint32_t>(nk))))
+            measure(b);
         }
-      }
+  }
   std::sort(far.begin(), far.end());
 }

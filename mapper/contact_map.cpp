@@ -86,13 +86,15 @@ std::vector<map_cell> contact_map::ordered_cells() {
   return cells;
 }
 
+void add_contact_line(contact_map& map, const std::string& file, std::size_t number, std::string_view line) {
+  const contact_line contact = parse_contact_line(file, number, line);
+  if (!is_plain_distance(contact.distance_text, contact.distance))
+    fail_at(file, number, "distance " + quoted(contact.distance_text) + " is not a number");
+  map.add(contact);
+}
+
 contact_map read_contact_map(const std::string& path) {
   contact_map map;
-  for_each_line_of_file(path, [&](std::string_view line, std::size_t number) {
-    const contact_line contact = parse_contact_line(path, number, line);
-    if (!is_plain_distance(contact.distance_text, contact.distance))
-      fail_at(path, number, "distance " + quoted(contact.distance_text) + " is not a number");
-    map.add(contact);
-  });
+  for_each_line_of_file(path, [&](std::string_view line, std::size_t number) { add_contact_line(map, path, number, line); });
   return map;
 }

@@ -48,6 +48,9 @@ class contact_map {
   float largest_distance_ = 0;
 };
 
-// Reads a contact list block by block. Throws run_error "FILE:LINE: ..." for a short line, a label without three
-// ':' parts, or a distance that is not a plain number.
+// Adds one non-blank line of a contact list. Throws run_error "FILE:LINE: ..." for a short line, a label without
+// three ':' parts, or a distance that is not a plain number.
+void add_contact_line(contact_map& map, const std::string& file, std::size_t number, std::string_view line);
+
+// Reads a contact list block by block, with add_contact_line.
 contact_map read_contact_map(const std::string& path);
