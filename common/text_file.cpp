@@ -18,6 +18,10 @@ namespace {
 
 }  // namespace
 
+void require_text(const std::string& name, std::string_view bytes) {
+  if (bytes.substr(0, 4096).find('\0') != std::string_view::npos) fail(name + ": not a text file");
+}
+
 text_file read_text_file(const std::string& name) {
   text_file file{name, {}};
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);

@@ -16,6 +16,10 @@ struct text_file {
 // permission or a failed read.
 text_file read_text_file(const std::string& name);
 
+// Throws run_error "NAME: not a text file" when the first 4 KiB of a file's bytes hold a NUL byte: a binary
+// file, named as such rather than by the first line it happens to break.
+void require_text(const std::string& name, std::string_view bytes);
+
 // A line that is empty once trailing blanks, tabs and carriage returns are dropped: what an empty line of a
 // CRLF file, or a line of stray blanks, looks like. Such lines are skipped and never numbered as records.
 inline bool is_blank_line(std::string_view line) {
@@ -59,7 +63,8 @@ class file_blocks {
   int fd_ = -1;
 };
 
-// for_each_line over a file read in blocks: memory in proportion to the longest line, not to the file.
+// for_each_line over a file read in blocks: memory in proportion to the longest line, not to the file; a binary
+// file is refused with require_text.
 template <class Visit>
 void for_each_line_of_file(const std::string& name, Visit&& visit) {
   file_blocks blocks(name);
@@ -67,6 +72,7 @@ void for_each_line_of_file(const std::string& name, Visit&& visit) {
   std::size_t line_number = 0;
   for (bool more = true; more;) {
     more = blocks.append_to(buffer);
+    if (line_number == 0) require_text(name, buffer);
     std::size_t start = 0;
     for (std::size_t end; (end = buffer.find('\n', start)) != std::string::npos; start = end + 1) {
       const std::string_view line(buffer.data() + start, end - start);

@@ -29,6 +29,8 @@ void cell_list::read_files(std::string file_A, std::string file_B) {
 void cell_list::load_points(text_file list_A, text_file list_B) {
   text_A = std::move(list_A);
   text_B = std::move(list_B);
+  require_text(text_A.name, text_A.bytes);
+  require_text(text_B.name, text_B.bytes);
   n_points_A = static_cast<std::uint32_t>(line_count(text_A));
   n_points_B = static_cast<std::uint32_t>(line_count(text_B));
   assign_on_huge_pages(labels_A, n_points_A);

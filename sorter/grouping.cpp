@@ -9,6 +9,7 @@
 #include "error.hpp"
 
 void group_contacts(const text_file& input, contact_groups& groups) {
+  require_text(input.name, input.bytes);
   std::int32_t n_contacts = 0;
   // Consecutive lines mostly share a residue pair; remembering the last record spares most map searches.
   std::uint64_t last_key = UINT64_MAX;

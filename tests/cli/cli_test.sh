@@ -77,6 +77,12 @@ printf '1:A:X\t2:B:Y\t3\n1:A:X\t2:B\t3\n' >bad.pairtab
 fails "$pairsift" 'missing.pairtab kept.pairtab' 'pairsift: cannot read missing.pairtab: No such file or directory'
 fails "$pairsift" 'folder kept.pairtab' 'pairsift: cannot read folder: Is a directory'
 fails "$pairsift" 'bad.pairtab kept.pairtab' "pairsift: bad.pairtab:2: label '2:B' is not of the form residue:type:atom"
+# Binary input is named as such; a field from it is quoted printable and short.
+printf '1:A:X\t2:B:Y\t1\n\x7fELF\x02\x00\x01' >binary.pairtab
+fails "$pairsift" 'binary.pairtab kept.pairtab' 'pairsift: binary.pairtab: not a text file'
+fails "$pairsweep" 'binary.pairtab one.xyz 4 kept.pairtab' 'pairsweep: binary.pairtab: not a text file'
+printf '1:A:X\t2:B:Y\tnan\x1b%070d\n' 0 >long.pairtab
+fails "$pairsift" 'long.pairtab kept.pairtab' "pairsift: long.pairtab:1: distance 'nan\\\\x1b$(printf '%053d' 0)...' is not a number"
 fails "$pairsift" 'sorted.pairtab missing/out.pairtab' 'pairsift: cannot create missing/out.pairtab: No such file or directory'
 fails "$pairsift" 'sorted.pairtab /dev/full' 'pairsift: cannot write /dev/full: No space left on device'
 

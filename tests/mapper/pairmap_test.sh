@@ -21,7 +21,7 @@ fails "$pairmap" 'label.pairtab kept.pairtab' "pairmap: label.pairtab:2: label '
 fails "$pairmap" 'short.pairtab kept.pairtab' 'pairmap: short.pairtab:3: expected two labels and a distance, found 2 fields'
 fails "$pairmap" 'word.pairtab kept.pairtab' "pairmap: word.pairtab:1: distance '3.5x' is not a number"
 fails "$pairmap" 'nan.pairtab kept.pairtab' "pairmap: nan.pairtab:1: distance 'nan' is not a number"
-fails "$pairmap" 'binary.pairtab kept.pairtab' "pairmap: binary.pairtab:1: label '\\\\x01\\\\x00\\\\xff' is not of the form residue:type:atom"
+fails "$pairmap" 'binary.pairtab kept.pairtab' 'pairmap: binary.pairtab: not a text file'
 printf 'A1:ALA:CA\tB2:GLY:N\t3.5\n' >one.pairtab
 fails "$pairmap" 'one.pairtab missing/map.svg' 'pairmap: cannot create missing/map.svg: No such file or directory'
 fails "$pairmap" 'one.pairtab /dev/full' 'pairmap: cannot write /dev/full: No space left on device'
