@@ -29,13 +29,4 @@ TEST(Geometry, BetweenIsClosed) {
   EXPECT_FALSE(between(nan_value, 1, 4));
 }
 
-TEST(Geometry, DistanceSumsXAndYFirst) {
-  EXPECT_EQ(dist(0, 0, 0, 1, 2, 2), 3.0f);
-  EXPECT_EQ(dist(1.5f, -2, 7, 1.5f, -2, 7), 0.0f);
-  // The order of the additions shows in the last bit: (dx² + dy²) + dz², each step rounded to float.
-  const float dx = 0.1f, dy = 0.2f, dz = 16777.0f;
-  const float expected = static_cast<float>(std::sqrt(static_cast<double>(dz * dz + (dx * dx + dy * dy))));
-  EXPECT_EQ(dist(dx, dy, dz, 0, 0, 0), expected);
-}
-
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <random>
 #include <set>
 #include <tuple>
@@ -33,11 +35,30 @@ pair_set brute_force(float cutoff, const points& A, const points& B) {
   return pairs;
 }
 
-TEST(Search, DistanceEqualToTheCutoffCountsAndJustAboveDoesNot) {
-  EXPECT_EQ(searched(5, {{0, 0, 0}}, {{3, 4, 0}}), (pair_set{{0, 0}}));
-  // A float distance just above 4, which would be written as "4".
-  ASSERT_GT(dist(0, 0, 0, 4.0000005f, 0, 0), 4.0f);
-  EXPECT_EQ(searched(4, {{0, 0, 0}}, {{4.0000005f, 0, 0}}), pair_set{});
+// Distances to the last bit, each computed independently (numpy float32: differences, squares and the sums
+// (dx² + dy²) + dz² in float, the square root in double); the same pairs with differences or squares in double
+// end one bit off. A pair is found at a cut-off equal to its distance and not one float below.
+TEST(Search, DistancesArePinnedToTheLastBitAndTheCutoffIsInclusive) {
+  const struct {
+    std::array<float, 3> a, b;
+    std::uint32_t bits;
+  } cases[] = {
+      {{-7.548f, 32.685f, -37.62f}, {-9.209f, 33.45f, -34.934f}, 0x404ff688},
+      {{7.71f, -10.332f, 47.626f}, {4.989f, -8.181f, 46.364f}, 0x406c38ec},
+      {{-34.802f, -1.104f, -46.079f}, {-33.793f, 0.483f, -45.641f}, 0x3ff728b9},
+      {{14.713f, 49.31f, 32.192f}, {13.421f, 48.625f, 33.204f}, 0x3fe3a1ea},
+      {{4.944f, 38.338f, 31.928f}, {7.128f, 37.009f, 31.42f}, 0x4026d1ea},
+      {{-17.034f, -27.696f, 31.151f}, {-14.124f, -25.58f, 32.987f}, 0x40814276},
+      {{0.1f, 0.2f, 16777}, {0, 0, 0}, 0x46831200},
+      {{0, 0, 0}, {3, 4, 0}, 0x40a00000},
+  };
+  for (const auto& c : cases) {
+    float expected;
+    std::memcpy(&expected, &c.bits, sizeof expected);
+    EXPECT_EQ(dist(c.a[0], c.a[1], c.a[2], c.b[0], c.b[1], c.b[2]), expected) << c.bits;
+    EXPECT_EQ(searched(expected, {c.a}, {c.b}), (pair_set{{0, 0}})) << c.bits;
+    EXPECT_EQ(searched(std::nextafter(expected, 0.0f), {c.a}, {c.b}), pair_set{}) << c.bits;
+  }
 }
 
 // The pair set is the brute-force one on random clouds, on clusters far apart, and on rows whose spacing is
@@ -53,6 +74,16 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
     cases.emplace_back(A, B, 2.5f + static_cast<float>(round));
   }
   cases.emplace_back(points{{0, 0, 0}, {500, 500, 500}}, points{{1, 0, 0}, {500, 503, 500}}, 4.0f);
+  // Lists of different lengths whose extremes on every axis come last in the longer one, each with a contact:
+  // the box must span both lists whole.
+  points few{{10, 10, 10}, {31, 31, 31}, {0.5f, 0.5f, 0.5f}}, rising, falling;
+  for (int i = 0; i < 64; ++i) {
+    rising.push_back({i * 0.5f, i * 0.5f, i * 0.5f});
+    falling.push_back({31.5f - i * 0.5f, 31.5f - i * 0.5f, 31.5f - i * 0.5f});
+  }
+  rising.insert(rising.end(), {{32, 31, 31}, {31, 32, 31}, {31, 31, 32}});  // one cut-off past (31, 31, 31)
+  cases.emplace_back(few, rising, 1.0f);
+  cases.emplace_back(few, falling, 1.0f);
   // Two clusters 2,000 cut-offs apart on every axis: a box of 8 x 10^9 cells, kept by its occupied cells.
   points near_A, near_B;
   std::uniform_real_distribution<float> offset(0.0f, 2.0f);
