@@ -4,48 +4,34 @@
 
 namespace {
 
-TEST(Formatting, IsNumeric) {
+TEST(Formatting, NumbersAsText) {
   for (const char* yes : {"3.5", "-2", "+.5", " 7", "3abc", "1e38"}) EXPECT_TRUE(isNumeric(yes)) << yes;
   for (const char* no : {"", " ", "abc", "-", ".", "1e50", "nan", "inf"}) EXPECT_FALSE(isNumeric(no)) << no;
-}
-
-TEST(Formatting, Num2string) {
-  EXPECT_EQ(num2string(3.14159265), "3.14159");
-  EXPECT_EQ(num2string(100.0), "100");
-  EXPECT_EQ(num2string(0.0001), "0.0001");
-  EXPECT_EQ(num2string(0.00001), "1e-05");
-  EXPECT_EQ(num2string(1e6), "1e+06");
-  EXPECT_EQ(num2string(-42), "-42");
+  const std::pair<double, const char*> written[] = {{3.14159265, "3.14159"}, {100.0, "100"}, {0.0001, "0.0001"},
+                                                    {0.00001, "1e-05"},     {1e6, "1e+06"},   {-42, "-42"}};
+  for (const auto& [value, text] : written) EXPECT_EQ(num2string(value), text);
   EXPECT_EQ(num2string(4294967295u), "4294967295");
 }
 
-TEST(Formatting, StripComparesLengthsFirst) {
+TEST(Formatting, StripWordCountAlign) {
   const struct {
     std::string text, set, expected;
-  } cases[] = {
-      {"  ab  ", " ", "ab"}, {" ", " ", ""},         {"    ", " ", ""},     {"  ", " \t", "  "},
-      {" a", " \t", " a"},   {"\t a \t", " \t", "a"}, {"ab", "ab", ""},      {"ab", "ba", "ab"},
-      {"a b a", "a", " b "}, {"x", "", "x"},          {"", "", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(strip(c.text, c.set), c.expected) << '"' << c.text << "\" \"" << c.set << '"';
-}
-
-TEST(Formatting, WordCountCountsOverlaps) {
-  EXPECT_EQ(word_count("aaa", "aa"), 2);
+  } strips[] = {{"  ab  ", " ", "ab"}, {" ", " ", ""},         {"    ", " ", ""}, {"  ", " \t", "  "},
+                {" a", " \t", " a"},   {"\t a \t", " \t", "a"}, {"ab", "ab", ""},  {"ab", "ba", "ab"},
+                {"a b a", "a", " b "}, {"x", "", "x"},          {"", "", ""}};
+  for (const auto& c : strips) EXPECT_EQ(strip(c.text, c.set), c.expected) << '"' << c.text << "\" \"" << c.set << '"';
+  EXPECT_EQ(word_count("aaa", "aa"), 2);  // overlaps count
   EXPECT_EQ(word_count("abcabc", "bc"), 2);
   EXPECT_EQ(word_count("abc", "x"), 0);
   EXPECT_EQ(word_count("abc", ""), 4);
   EXPECT_EQ(word_count("", ""), 1);
-}
-
-TEST(Formatting, Align) {
-  EXPECT_EQ(align("ab", 5, "l"), "ab   ");
-  EXPECT_EQ(align("ab", 5, "r"), "   ab");
-  EXPECT_EQ(align("ab", 5, "L"), "   ab");
-  EXPECT_EQ(align("ab", 5, ""), "   ab");
-  EXPECT_EQ(align("abcdef", 3, "l"), "abc");
-  EXPECT_EQ(align("abcdef", 3, "r"), "abc");
-  EXPECT_EQ(align("abc", 0, "l"), "");
+  const struct {
+    std::string text;
+    int width;
+    std::string how, expected;
+  } aligned[] = {{"ab", 5, "l", "ab   "},     {"ab", 5, "r", "   ab"},     {"ab", 5, "L", "   ab"}, {"ab", 5, "", "   ab"},
+                 {"abcdef", 3, "l", "abc"}, {"abcdef", 3, "r", "abc"}, {"abc", 0, "l", ""}};
+  for (const auto& c : aligned) EXPECT_EQ(align(c.text, c.width, c.how), c.expected) << c.text << ' ' << c.how;
 }
 
 TEST(Formatting, StrfCutsTextNeverRounds) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -13,15 +14,24 @@ namespace {
 
 using pair_set = std::set<std::pair<std::int32_t, std::int32_t>>;
 
-// The pairs the search reports, each once.
+// The pairs the search reports, each once, in the documented order: by A's cell, A index, the place of B's cell
+// in the neighbour list (a cell further out after all of them), B index.
 pair_set searched(float cutoff, const points& A, const points& B) {
   cell_list grid = holding(cutoff, A, B);
   grid.build_box();
   grid.assign_points();
   pair_set pairs;
+  std::tuple<cell_index, std::int32_t, std::size_t, std::int32_t> last{0, -1, 0, -1};
   grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
     EXPECT_EQ(d, dist(A[a][0], A[a][1], A[a][2], B[b][0], B[b][1], B[b][2]));
     EXPECT_TRUE(pairs.emplace(a, b).second) << "reported twice: " << a << ' ' << b;
+    const cell_index cell_A = grid.find_cell(A[a][0], A[a][1], A[a][2]);
+    cell_index near[27];
+    const std::uint32_t n_near = grid.build_neighbour_valid(cell_A, near);
+    const auto place = static_cast<std::size_t>(std::find(near, near + n_near, grid.find_cell(B[b][0], B[b][1], B[b][2])) - near);
+    const auto key = std::make_tuple(cell_A, a, place, b);
+    EXPECT_LT(last, key) << "out of order: " << a << ' ' << b;
+    last = key;
   });
   return pairs;
 }
@@ -84,6 +94,12 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
   rising.insert(rising.end(), {{32, 31, 31}, {31, 32, 31}, {31, 31, 32}});  // one cut-off past (31, 31, 31)
   cases.emplace_back(few, rising, 1.0f);
   cases.emplace_back(few, falling, 1.0f);
+  // One A point whose partners along y and x both lie two cells away (the quotient rounds across a face): far
+  // partners come by B index, whatever the order of their cells.
+  const float m = 14.156305313110352f, w = 48.656307220458984f, v = 48.95630645751953f;
+  points far_B{{w, v, 0}, {v, w, 0}};
+  for (int i = 0; i < 20; ++i) far_B.push_back({m, m + 1 + i * 0.1f, 0});  // enough points to look by cell
+  cases.emplace_back(points{{m, m, 0}, {w, w, 0}}, far_B, 0.3f);
   // Two clusters 2,000 cut-offs apart on every axis: a box of 8 x 10^9 cells, kept by its occupied cells.
   points near_A, near_B;
   std::uniform_real_distribution<float> offset(0.0f, 2.0f);
