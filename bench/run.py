@@ -6,13 +6,14 @@ that reading, number parsing and one write(2) per output line set on this machin
     python3 bench/run.py --sizes 10000 --repeat 1
 
 Memory budgets: pairsweep, the input bytes plus the grid (128 bytes a cell) plus 64 bytes a point; pairsift, 200
-bytes an input line; both on top of what the program holds before reading anything (its code and libraries);
-pairpick, what gemmi alone holds to read the structure plus the output's bytes.
-The shell scenario's budget is three times its input bytes. Floors, each measured in the same run: pairsweep on the interface (few contacts) against parsing its inputs;
-pairsweep on the overlap against parsing plus writing its output lines; pairsweep on the shell (a hollow
-assembly of n points against a probe of 800, at cut-off 1.5) against parsing its inputs; pairsift against parsing its input plus
-writing its output lines; pairpick against gemmi alone reading the same mmCIF file into a structure (floor_gemmi).
-Times are medians of --repeat runs; peak memory is the child's maximum resident set.
+bytes an input line; pairmap, three times its picture's bytes; all on top of what the program holds before
+reading anything (its code and libraries); pairpick, what gemmi alone holds to read the structure plus the
+output's bytes; the shell scenario, three times its input bytes. Floors, each measured in the same run:
+pairsweep on the interface (few contacts) against parsing its inputs; pairsweep on the overlap against parsing
+plus writing its output lines; pairsweep on the shell (a hollow assembly of n points against a probe of 800, at
+cut-off 1.5) against parsing its inputs; pairsift against parsing its input plus writing its output lines;
+pairmap against parsing its input; pairpick against gemmi alone reading the same mmCIF file into a structure
+(floor_gemmi). Times are medians of --repeat runs; peak memory is the child's maximum resident set.
 """
 import argparse
 import math
@@ -75,7 +76,8 @@ def main():
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", args.build, "-j2"], check=True, stdout=subprocess.DEVNULL)
     tool = {name: os.path.join(args.build, sub, name) for sub, name in
-            [("finder", "pairsweep"), ("sorter", "pairsift"), ("picker", "pairpick"), ("bench", "generate_points"),
+            [("finder", "pairsweep"), ("sorter", "pairsift"), ("picker", "pairpick"), ("mapper", "pairmap"),
+             ("bench", "generate_points"),
              ("bench", "floor_parse"), ("bench", "floor_write"), ("bench", "floor_gemmi")]}
     # What any run of the program holds before it reads a byte: its code and libraries.
     baseline = max(run([tool["pairsweep"]], stdout=subprocess.DEVNULL, expect=1)[1],
@@ -120,6 +122,14 @@ def main():
             rows.append((scenario, "pairsift", f"{n_contacts:,} lines", f"{n_sorted:,}", sift_time, sift_memory,
                          sift_floor, sift_time / sift_floor, "<= 1.3" if scenario == "overlap" else "",
                          baseline + 200 * n_contacts, None))
+
+            # pairmap draws the sorted list; its floor is parsing that list. The picture is built whole in memory.
+            picture = os.path.join(data, f"{scenario}_{n}.svg")
+            map_time, map_memory = median_run([tool["pairmap"], sorted_contacts, picture], args.repeat)
+            map_parse, _ = median_run([tool["floor_parse"], "pairtab", sorted_contacts], args.repeat)
+            rows.append((scenario, "pairmap", f"{n_sorted:,} lines", f"{os.path.getsize(picture) / 1e6:.1f} MB of SVG",
+                         map_time, map_memory, map_parse, map_time / map_parse, "", baseline + 3 * os.path.getsize(picture),
+                         None))
             os.remove(scratch)
 
         # A hollow assembly: n points on a spherical shell against a probe of 800 at its surface, the shell as

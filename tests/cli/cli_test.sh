@@ -11,11 +11,9 @@ cd "$work" || exit 2
 
 sweep_usage='./pairsweep input_1.xyz input_2.xyz cut_off output.pairtab'
 usage "$pairsweep" '' "$sweep_usage"
-usage "$pairsweep" 'a.xyz b.xyz 4' "$sweep_usage"
 usage "$pairsweep" 'a.xyz b.xyz 4 out.pairtab extra' "$sweep_usage"
 sift_usage='./pairsift input.pairtab output.pairtab'
 usage "$pairsift" '' "$sift_usage"
-usage "$pairsift" 'out.pairtab' "$sift_usage"
 usage "$pairsift" 'a.pairtab out.pairtab extra' "$sift_usage"
 
 # The worked example, with CRLF line ends, blank lines, runs of tabs, and "4abc" read as 4.
@@ -42,13 +40,13 @@ printf 'p\t0\tnan\t0\n' >nan.xyz
 printf 'p\t0\t0\t100000\nq\t100000\t0\t0\nr\t0\t100000\t0\n' >spread.xyz
 mkdir -p folder
 fails "$pairsweep" 'one.xyz one.xyz 0 kept.pairtab' 'pairsweep: the cut-off must be a positive number, not 0'
-fails "$pairsweep" 'one.xyz one.xyz -1 kept.pairtab' 'pairsweep: the cut-off must be a positive number, not -1'
-fails "$pairsweep" 'one.xyz one.xyz abc kept.pairtab' 'pairsweep: the cut-off must be a positive number, not 0'
 fails "$pairsweep" 'one.xyz one.xyz nan kept.pairtab' 'pairsweep: the cut-off must be a positive number, not nan'
 fails "$pairsweep" 'missing.xyz one.xyz 4 kept.pairtab' 'pairsweep: cannot read missing.xyz: No such file or directory'
 fails "$pairsweep" 'one.xyz folder 4 kept.pairtab' 'pairsweep: cannot read folder: Is a directory'
 fails "$pairsweep" 'one.xyz short.xyz 4 kept.pairtab' 'pairsweep: short.xyz:3: expected a label and three coordinates, found 3 fields'
 fails "$pairsweep" 'nan.xyz one.xyz 4 kept.pairtab' "pairsweep: nan.xyz:1: y coordinate 'nan' is not a finite number"
+printf '\r\np\t1e39\t0\t0\r\n' >big.xyz
+fails "$pairsweep" 'one.xyz big.xyz 4 kept.pairtab' "pairsweep: big.xyz:2: x coordinate '1e39' is not a finite number"
 fails "$pairsweep" 'one.xyz one.xyz 4 missing/out.pairtab' 'pairsweep: cannot create missing/out.pairtab: No such file or directory'
 fails "$pairsweep" 'one.xyz one.xyz 4 folder' 'pairsweep: cannot create folder: Is a directory'
 fails "$pairsweep" 'one.xyz one.xyz 4 /dev/full' 'pairsweep: cannot write /dev/full: No space left on device'
@@ -75,8 +73,9 @@ completes "$pairsift" '<(cat sorted.pairtab) out.pairtab' "$(sed 's/\t/\\t/g' so
 
 printf '1:A:X\t2:B:Y\t3\n1:A:X\t2:B\t3\n' >bad.pairtab
 fails "$pairsift" 'missing.pairtab kept.pairtab' 'pairsift: cannot read missing.pairtab: No such file or directory'
-fails "$pairsift" 'folder kept.pairtab' 'pairsift: cannot read folder: Is a directory'
 fails "$pairsift" 'bad.pairtab kept.pairtab' "pairsift: bad.pairtab:2: label '2:B' is not of the form residue:type:atom"
+printf '1:A:X 2:B:Y 1\n' >blanks.pairtab
+fails "$pairsift" 'blanks.pairtab kept.pairtab' 'pairsift: blanks.pairtab:1: expected two labels and a distance, found 1 field'
 # Binary input is named as such; a field from it is quoted printable and short.
 printf '1:A:X\t2:B:Y\t1\n\x7fELF\x02\x00\x01' >binary.pairtab
 fails "$pairsift" 'binary.pairtab kept.pairtab' 'pairsift: binary.pairtab: not a text file'

@@ -6,10 +6,7 @@
 #include <string_view>
 
 // A broken expectation: libFuzzer reports the input that led here.
-#define FUZZ_CHECK(condition) \
-  do {                        \
-    if (!(condition)) __builtin_trap(); \
-  } while (0)
+#define FUZZ_CHECK(condition) ((condition) ? (void)0 : __builtin_trap())
 
 // An error message is one short, printable line, whatever bytes the input held.
 inline void check_message(std::string_view message) {
@@ -21,10 +18,6 @@ inline void check_message(std::string_view message) {
 struct fuzz_bytes {
   const std::uint8_t* data;
   std::size_t size;
-  std::uint8_t next() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
+  std::uint8_t next() { return size == 0 ? 0 : (--size, *data++); }
   std::uint16_t next16() { return static_cast<std::uint16_t>(next() | next() << 8); }
 };

@@ -2,12 +2,8 @@
 
 #include <unistd.h>
 
-#include <array>
-#include <cstdlib>
 #include <fstream>
-#include <map>
 #include <random>
-#include <set>
 #include <sstream>
 
 #include "error.hpp"
@@ -79,25 +75,6 @@ TEST(NameTable, NumbersInOrderOfFirstAppearanceThroughGrowth) {
   EXPECT_EQ(table.size(), 5000u);
   EXPECT_EQ(table.name(42), names[42]);
   EXPECT_EQ(table.intern(""), 5000u);
-}
-
-TEST(Pairsift, RejectsMalformedLinesWithTheirLineNumbers) {
-  const struct {
-    std::string input, message;
-  } cases[] = {
-      {"1:A:X\t2:B:Y\t1\n\n1:A:X\t2:B:Y\n", "in.pairtab:3: expected two labels and a distance, found 2 fields"},
-      {"1:A:X 2:B:Y 1\n", "in.pairtab:1: expected two labels and a distance, found 1 field"},
-      {"\r\n1:A\t2:B:Y\t1\n", "in.pairtab:2: label '1:A' is not of the form residue:type:atom"},
-      {"1:A:X\t2:B:Y\tnan\r\n", "in.pairtab:1: distance 'nan' is not a number"},
-  };
-  for (const auto& c : cases) {
-    try {
-      sift(c.input);
-      ADD_FAILURE() << "accepted: " << c.input;
-    } catch (const run_error& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
-  }
 }
 
 }  // namespace
