@@ -1,15 +1,10 @@
 // Differential: arbitrary bytes decoded into two small point lists and a cut-off; pairsweep's search against a
 // single-precision brute-force scan in the same process: the same pairs, each once, with the same distances,
 // in the documented order.
-#include <algorithm>
 #include <cmath>
-#include <set>
-#include <tuple>
-#include <vector>
 
 #include "error.hpp"
 #include "fuzz_checks.hpp"
-#include "geometry.hpp"
 #include "grid_points.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,24 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   grid.assign_points();
 
-  std::set<std::pair<std::int32_t, std::int32_t>> found, expected;
-  std::tuple<cell_index, std::int32_t, std::size_t, std::int32_t> last{0, -1, 0, -1};
-  grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
-    FUZZ_CHECK(found.emplace(a, b).second);
-    FUZZ_CHECK(d == dist(A[a][0], A[a][1], A[a][2], B[b][0], B[b][1], B[b][2]));
-    // By A's cell, A index, place of B's cell in the neighbour list (27: a cell further out), B index.
-    const cell_index cell_A = grid.find_cell(A[a][0], A[a][1], A[a][2]);
-    cell_index near[27];
-    const std::uint32_t n_near = grid.build_neighbour_valid(cell_A, near);
-    const std::size_t place = static_cast<std::size_t>(
-        std::find(near, near + n_near, grid.find_cell(B[b][0], B[b][1], B[b][2])) - near);
-    const auto key = std::make_tuple(cell_A, a, place == n_near ? 27 : place, b);
-    FUZZ_CHECK(last < key);
-    last = key;
-  });
-  for (std::int32_t a = 0; a < static_cast<std::int32_t>(A.size()); ++a)
-    for (std::int32_t b = 0; b < static_cast<std::int32_t>(B.size()); ++b)
-      if (dist(A[a][0], A[a][1], A[a][2], B[b][0], B[b][1], B[b][2]) <= cutoff) expected.emplace(a, b);
-  FUZZ_CHECK(found == expected);
+  const pair_set found = searched(grid, A, B, [](bool ok, std::int32_t, std::int32_t) { FUZZ_CHECK(ok); });
+  FUZZ_CHECK(found == brute_force(cutoff, A, B));
   return 0;
 }
