@@ -6,7 +6,7 @@ int line_count(const text_file& file) {
   std::size_t count = 0;
   for_each_line(file.bytes, [&count](std::string_view, std::size_t) { ++count; });
   if (count > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-    fail(file.name + ": more than " + std::to_string(std::numeric_limits<int>::max()) + " points");
+    fail(file_name(file.name) + ": more than " + std::to_string(std::numeric_limits<int>::max()) + " points");
   return static_cast<int>(count);
 }
 

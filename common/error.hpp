@@ -1,4 +1,4 @@
-// The one error type of both programs: low-level code throws it, main prints it as one line on stderr.
+// The one error type of the programs: low-level code throws it, main prints it as one line on stderr.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,14 @@ class run_error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// Text from outside as a message may show it: bytes outside printable ASCII escaped (\t, \n, \r, \xNN), a
+// backslash doubled, and at most max_chars characters of the result, then "...". Keeps every message one
+// readable line whatever the input holds.
+std::string printable(std::string_view text, std::size_t max_chars = 60);
+
+// A file name as a message shows it: printable, and long paths kept whole within reason.
+inline std::string file_name(std::string_view name) { return printable(name, 240); }
 
 // A command line that cannot be run: main prints the reason and the usage on stderr, and exits 1.
 class usage_error : public std::runtime_error {
@@ -36,7 +44,7 @@ bool parse_or_explain(const char* program, const char* usage, Parse&& parse, Opt
 
 // "file:line: message", the form of every complaint about input content.
 [[noreturn]] inline void fail_at(std::string_view file, std::size_t line, const std::string& message) {
-  std::string text(file);
+  std::string text = file_name(file);
   text += ':';
   text += std::to_string(line);
   text += ": ";
@@ -46,11 +54,6 @@ bool parse_or_explain(const char* program, const char* usage, Parse&& parse, Opt
 
 // "1 field", "3 fields": a count of fields as a message gives it.
 inline std::string fields_found(std::size_t n) { return std::to_string(n) + (n == 1 ? " field" : " fields"); }
-
-// Text from outside as a message may show it: bytes outside printable ASCII escaped (\t, \n, \r, \xNN), a
-// backslash doubled, and at most max_chars characters of the result, then "...". Keeps every message one
-// readable line whatever the input holds.
-std::string printable(std::string_view text, std::size_t max_chars = 60);
 
 // A field as a message quotes it, 'nan': printable, without the carriage return or blanks that may end a line.
 inline std::string quoted(std::string_view field) {

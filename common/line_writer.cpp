@@ -12,7 +12,7 @@
 
 line_writer::line_writer(std::string path) : path_(std::move(path)) {
   fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) fail("cannot create " + path_ + ": " + std::strerror(errno));
+  if (fd_ < 0) fail("cannot create " + file_name(path_) + ": " + std::strerror(errno));
   line_.resize(256);
 }
 
@@ -36,7 +36,7 @@ void line_writer::end_line() {
     const ssize_t put = ::write(fd_, next, left);
     if (put < 0) {
       if (errno == EINTR) continue;
-      fail("cannot write " + path_ + ": " + std::strerror(errno));
+      fail("cannot write " + file_name(path_) + ": " + std::strerror(errno));
     }
     next += put;
     left -= static_cast<std::size_t>(put);
@@ -47,5 +47,5 @@ void line_writer::end_line() {
 void line_writer::close() {
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) fail("cannot write " + path_ + ": " + std::strerror(errno));
+  if (::close(fd) != 0) fail("cannot write " + file_name(path_) + ": " + std::strerror(errno));
 }

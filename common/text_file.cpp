@@ -13,13 +13,13 @@
 namespace {
 
 [[noreturn]] void fail_reading(const std::string& name, int error_number) {
-  fail("cannot read " + name + ": " + std::strerror(error_number));
+  fail("cannot read " + file_name(name) + ": " + std::strerror(error_number));
 }
 
 }  // namespace
 
 void require_text(const std::string& name, std::string_view bytes) {
-  if (bytes.substr(0, 4096).find('\0') != std::string_view::npos) fail(name + ": not a text file");
+  if (bytes.substr(0, 4096).find('\0') != std::string_view::npos) fail(file_name(name) + ": not a text file");
 }
 
 text_file read_text_file(const std::string& name) {

@@ -15,7 +15,7 @@
 namespace {
 
 [[noreturn]] void fail_with(const char* what, const std::string& path, int error_number) {
-  fail(std::string(what) + " " + path + ": " + std::strerror(error_number));
+  fail(std::string(what) + " " + file_name(path) + ": " + std::strerror(error_number));
 }
 
 // Writes all of bytes to fd; the errno of the failure, or 0.

@@ -176,7 +176,7 @@ bool has_legacy_id_columns(const char* data, std::size_t size) {
 }
 
 gemmi::Structure read_structure(const std::string& path) {
-  const std::string shown = path == "-" ? "standard input" : path;
+  const std::string shown = path == "-" ? "standard input" : file_name(path);
   const mapped_file mapped(path == "-" ? "" : path);
   std::string read;  // the bytes of a pipe, or of a gzipped file once uncompressed
   std::string_view bytes = mapped.bytes();
