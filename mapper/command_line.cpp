@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "options.hpp"
 #include "error.hpp"
 
 const char* const map_usage = "Usage: pairmap [options] INPUT.pairtab OUTPUT.svg\n";
@@ -34,40 +35,22 @@ float read_max_distance(const std::string& text) {
 
 map_options parse_command_line(const std::vector<std::string>& arguments) {
   map_options options;
-  std::vector<std::string> operands;
-  bool options_ended = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    // An option's value: "--name=value" or the next argument.
-    const auto value_of = [&](const std::string& name) -> std::string {
-      if (argument.size() > name.size()) return argument.substr(name.size() + 1);
-      if (++i == arguments.size()) throw usage_error(name + " needs a value");
-      return arguments[i];
-    };
-    const auto is = [&argument](const std::string& name) {
-      return argument == name || argument.rfind(name + "=", 0) == 0;
-    };
-    if (options_ended || argument.size() < 2 || argument[0] != '-') {
-      operands.push_back(argument);
-    } else if (argument == "--") {
-      options_ended = true;
-    } else if (argument == "--help" || argument == "-h") {
-      options.show_help = true;
-    } else if (argument == "--version") {
-      options.show_version = true;
-    } else if (is("--title")) {
-      options.title = value_of("--title");
-    } else if (is("--max-distance")) {
-      options.max_distance = read_max_distance(value_of("--max-distance"));
+  const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
+    if (is_option(all[i], "--title")) {
+      options.title = option_value(all, i, "--title");
+    } else if (is_option(all[i], "--max-distance")) {
+      options.max_distance = read_max_distance(option_value(all, i, "--max-distance"));
     } else {
-      throw usage_error("unknown option " + quoted(argument));
+      return false;
     }
-  }
+    return true;
+  });
+  options.show_help = line.show_help;
+  options.show_version = line.show_version;
   if (options.show_help || options.show_version) return options;
-  if (operands.size() != 2)
-    throw usage_error("expected an input and an output, found " + std::to_string(operands.size()) +
-                      (operands.size() == 1 ? " argument" : " arguments"));
-  options.input = operands[0];
-  options.output = operands[1];
+  if (line.operands.size() != 2)
+    throw usage_error("expected an input and an output, found " + arguments_found(line.operands.size()));
+  options.input = line.operands[0];
+  options.output = line.operands[1];
   return options;
 }

@@ -1,5 +1,6 @@
 #include "command_line.hpp"
 
+#include "options.hpp"
 #include "error.hpp"
 
 const char* const pick_usage =
@@ -39,33 +40,23 @@ altloc_choice read_altloc(const std::string& value) {
 
 pick_options parse_command_line(const std::vector<std::string>& arguments) {
   pick_options options;
-  std::vector<std::string> operands;
-  bool options_ended = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (options_ended || argument.size() < 2 || argument[0] != '-') {
-      operands.push_back(argument);
-    } else if (argument == "--") {
-      options_ended = true;
-    } else if (argument == "--help" || argument == "-h") {
-      options.show_help = true;
-    } else if (argument == "--version") {
-      options.show_version = true;
-    } else if (argument == "--list") {
+  const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
+    if (all[i] == "--list") {
       options.list_chains = true;
-    } else if (argument == "--waters") {
+    } else if (all[i] == "--waters") {
       options.keep_waters = true;
-    } else if (argument == "--hydrogens") {
+    } else if (all[i] == "--hydrogens") {
       options.keep_hydrogens = true;
-    } else if (argument.rfind("--altloc=", 0) == 0) {
-      options.altloc = read_altloc(argument.substr(9));
-    } else if (argument == "--altloc") {
-      if (++i == arguments.size()) throw usage_error("--altloc needs a value");
-      options.altloc = read_altloc(arguments[i]);
+    } else if (is_option(all[i], "--altloc")) {
+      options.altloc = read_altloc(option_value(all, i, "--altloc"));
     } else {
-      throw usage_error("unknown option " + quoted(argument));
+      return false;
     }
-  }
+    return true;
+  });
+  options.show_help = line.show_help;
+  options.show_version = line.show_version;
+  const auto& operands = line.operands;
   if (options.show_help || options.show_version) return options;
   if (options.list_chains) {
     if (operands.empty() || operands.size() > 2) throw usage_error("--list takes a structure and an optional output");
@@ -74,8 +65,7 @@ pick_options parse_command_line(const std::vector<std::string>& arguments) {
     return options;
   }
   if (operands.size() != 3)
-    throw usage_error("expected a structure, a selection and an output, found " + std::to_string(operands.size()) +
-                      (operands.size() == 1 ? " argument" : " arguments"));
+    throw usage_error("expected a structure, a selection and an output, found " + arguments_found(operands.size()));
   options.structure = operands[0];
   options.selection = operands[1];
   options.output = operands[2];

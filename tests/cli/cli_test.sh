@@ -4,9 +4,6 @@
 set -u
 pairsweep=$(realpath "$1") pairsift=$(realpath "$2") examples=$(realpath "$3") sanitized=${4:-}
 here=$(dirname "$(realpath "$0")")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 2
 . "$here/harness.sh"
 
 sweep_usage='./pairsweep input_1.xyz input_2.xyz cut_off output.pairtab'

@@ -1,5 +1,8 @@
 # Checks shared by the command-line tests: each counts into passed and failed; finish prints the tally.
-# Sourced after cd into a scratch folder.
+# Sourced once the test has made its paths absolute: it moves into a scratch folder, removed at the end.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
 passed=0 failed=0
 
 # same WHAT EXPECTED_FILE ACTUAL_FILE

@@ -4,9 +4,6 @@
 #   pairmap_test.sh PAIRMAP PROJECT_DIR
 set -u
 pairmap=$(realpath "$1") project=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 2
 . "$project/tests/cli/harness.sh"
 
 printf 'A1:ALA:CA\tB2:GLY:N\t3.5\nA1:ALA:CB\tB2:GLY\t3\n' >label.pairtab

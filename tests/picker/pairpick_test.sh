@@ -4,9 +4,6 @@
 set -u
 pairpick=$(realpath "$1") pairsweep=$(realpath "$2") project=$(realpath "$3")
 data=$project/tests/picker/data examples=$project/examples structures=$project/examples/structures
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 2
 . "$project/tests/cli/harness.sh"
 
 # picks ARGUMENTS EXPECTED: exit 0, no message, and standard output is EXPECTED.

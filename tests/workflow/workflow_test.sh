@@ -4,9 +4,6 @@
 #   workflow_test.sh BUILD_DIR PROJECT_DIR
 set -u
 build=$(realpath "$1") project=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 2
 . "$project/tests/cli/harness.sh"
 pairpick=$build/picker/pairpick pairsweep=$build/finder/pairsweep
 mkdir structures
