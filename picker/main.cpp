@@ -25,11 +25,11 @@ int main(int argc, char** argv) {
   }
   return run_reporting_errors("pairpick", "", [&options] {
     const atom_defaults defaults{options.altloc, options.keep_waters, options.keep_hydrogens};
-    // The selection is checked before the file is read: a typo should not wait for a large structure.
-    if (!options.list_chains) parse_selection(options.selection);
+    // The selection is read before the file: a typo should not wait for a large structure.
+    const gemmi::Selection selection = options.list_chains ? gemmi::Selection() : parse_selection(options.selection);
     gemmi::Structure structure = read_structure(options.structure);
     const std::string text = options.list_chains ? write_chain_table(structure, defaults)
-                                                 : write_points(structure, options.selection, defaults);
+                                                 : write_points(structure, selection, options.selection, defaults);
     write_whole_file(options.output, text);
   });
 }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include <gemmi/polyheur.hpp>
@@ -47,9 +48,8 @@ std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId
   return id;
 }
 
-std::string write_points(const gemmi::Structure& structure, const std::string& selection_text,
-                         const atom_defaults& defaults) {
-  const gemmi::Selection selection = parse_selection(selection_text);
+std::string write_points(const gemmi::Structure& structure, const gemmi::Selection& selection,
+                         const std::string& selection_text, const atom_defaults& defaults) {
   const gemmi::Model& model = chosen_model(structure, selection);
   std::string out;
   out.reserve(64 * gemmi::count_atom_sites(model));
@@ -103,28 +103,24 @@ std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& 
     bool polymer = false;
   };
   std::vector<chain_row> rows;
-  std::size_t row = 0;
+  std::unordered_map<std::string, std::size_t> row_of;
   const gemmi::Residue* counted = nullptr;
   atom_picker picker(everything, defaults);
   // Chains of one name (a polymer and, after it, its ligands and waters) share one row.
   for (const gemmi::Chain& chain : model.chains) {
     check_name("chain name", chain.name, "");
-    row = 0;
-    while (row < rows.size() && rows[row].name != chain.name) ++row;
-    if (row == rows.size()) rows.push_back({chain.name});
+    const auto [entry, created] = row_of.try_emplace(chain.name, rows.size());
+    if (created) rows.push_back({chain.name});
     for (const gemmi::Residue& residue : chain.residues)
-      if (residue.entity_type == gemmi::EntityType::Polymer) rows[row].polymer = true;
+      if (residue.entity_type == gemmi::EntityType::Polymer) rows[entry->second].polymer = true;
   }
   picker.for_each_atom(model, [&](const gemmi::Chain& chain, const gemmi::Residue& residue, const gemmi::Atom&) {
-    if (rows[row].name != chain.name) {
-      row = 0;
-      while (rows[row].name != chain.name) ++row;
-    }
+    chain_row& row = rows[row_of[chain.name]];
     if (counted != &residue) {
       counted = &residue;
-      ++rows[row].residues;
+      ++row.residues;
     }
-    ++rows[row].atoms;
+    ++row.atoms;
   });
   std::string out;
   for (const chain_row& r : rows)

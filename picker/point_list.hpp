@@ -16,8 +16,8 @@ std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId
 // decimal text that reads back to the same double. Throws run_error for a name that holds a tab, a colon or
 // a line break, and when no atom is picked (naming the model's chains, and the options that would keep more
 // when the defaults left out what the selection matched).
-std::string write_points(const gemmi::Structure& structure, const std::string& selection_text,
-                         const atom_defaults& defaults);
+std::string write_points(const gemmi::Structure& structure, const gemmi::Selection& selection,
+                         const std::string& selection_text, const atom_defaults& defaults);
 
 // One line per chain name of the first model, in file order: name, residues and atoms kept by the defaults,
 // "polymer" or "other".
