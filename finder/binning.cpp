@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 
 #include "cell_list.hpp"
 #include "huge_pages.hpp"
@@ -46,6 +47,8 @@ void cell_list::feed_box_B() {
     while (occupied_slots_B[s] != 0) s = (s + 1) & (slots - 1);
     occupied_slots_B[s] = static_cast<std::uint32_t>(u + 1);
   }
+  const float reach_cells = std::ceil(far_reach() / cutoff);
+  occupied_margin_B = 1 + (reach_cells < 1e9f ? static_cast<std::uint64_t>(reach_cells) : 1000000000u);
   for (int axis = 0; axis < 3; ++axis) {
     occupied_min_B[axis] = UINT32_MAX;
     occupied_max_B[axis] = 0;
@@ -73,7 +76,7 @@ std::size_t cell_list::find_occupied_B(cell_index cell) const {
 bool cell_list::near_list_B(std::uint32_t i, std::uint32_t j, std::uint32_t k) const {
   const std::uint32_t ijk[3] = {i, j, k};
   for (int axis = 0; axis < 3; ++axis)
-    if (std::uint64_t{ijk[axis]} + 2 < occupied_min_B[axis] || ijk[axis] > std::uint64_t{occupied_max_B[axis]} + 2)
+    if (ijk[axis] + occupied_margin_B < occupied_min_B[axis] || ijk[axis] > occupied_max_B[axis] + occupied_margin_B)
       return false;
   return true;
 }

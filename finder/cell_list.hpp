@@ -116,6 +116,9 @@ class cell_list {
  private:
   // Cell coordinate (from 1) of a position delta past the box minimum along one axis.
   std::uint32_t axis_cell(float delta) const;
+  // How far along an axis a partner can lie: the cut-off and a little more, or, where squares fall below the
+  // normal floats, 2^-62.
+  float far_reach() const;
   // The same, clamped to 1..n_axis, for positions that may lie outside the box; monotone in delta.
   std::int64_t clamped_axis_cell(float delta, std::uint32_t n_axis) const;
   template <class Index>
@@ -130,7 +133,7 @@ class cell_list {
   // Position of cell in occupied_B, or occupied_B.size() when it holds no list B point.
   std::size_t find_occupied_B(cell_index cell) const;
   // Whether a list B point can be a partner of a list A point in cell (i, j, k): B's occupied cells, widened
-  // by the two cells that rounding can reach, hold it.
+  // by the cells that far_reach can span (two, but for a cut-off below 2^-62), hold it.
   bool near_list_B(std::uint32_t i, std::uint32_t j, std::uint32_t k) const;
   // Compares the list A points of one cell with the list B points of the given cells and of the cells further
   // out, and calls found for each contact; far is scratch.
@@ -138,6 +141,7 @@ class cell_list {
   void search_cell(point_range in_A, std::uint32_t i, std::uint32_t j, std::uint32_t k, const Index* near,
                    std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far, Found& found) const;
   std::uint32_t occupied_min_B[3] = {0, 0, 0}, occupied_max_B[3] = {0, 0, 0};
+  std::uint64_t occupied_margin_B = 2;
   // Sets far to the contacts of A point a, in cell (i, j, k), that lie beyond its neighbour cells, by B index.
   void far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, std::uint32_t k,
                     std::vector<std::pair<std::int32_t, float>>& far) const;

@@ -4,6 +4,8 @@
 #include "geometry.hpp"
 #include "line_writer.hpp"
 
+float cell_list::far_reach() const { return std::max(cutoff * (1.0f + 0x1p-20f), 0x1p-62f); }
+
 std::int64_t cell_list::clamped_axis_cell(float delta, std::uint32_t n_axis) const {
   const float quotient = delta / cutoff;
   if (!(quotient >= 0.0f)) return 1;  // before the box; NaN only with an infinite cut-off, a grid of one cell
@@ -29,7 +31,7 @@ void cell_list::print(std::string out_file) {
 void cell_list::far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, std::uint32_t k,
                              std::vector<std::pair<std::int32_t, float>>& far) const {
   far.clear();
-  const float reach = std::max(cutoff * (1.0f + 0x1p-20f), 0x1p-62f);
+  const float reach = far_reach();
   const auto ia = static_cast<std::uint32_t>(a);
   const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
   const std::int64_t lo_i = clamped_axis_cell(xa - reach - box_min_x, cells_x);
