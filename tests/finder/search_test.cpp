@@ -78,6 +78,8 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
   points tiny_A, tiny_B;
   for (int i = 0; i < 200; ++i) (i % 2 ? tiny_A : tiny_B).push_back({static_cast<float>(i * 1.02e-22), 0, 0});
   cases.emplace_back(tiny_A, tiny_B, 1e-22f);
+  // Ten million cells apart, yet a contact: the square of 1e-23 is 0 in float.
+  cases.emplace_back(points{{0, 0, 0}}, points{{1e-23f, 0, 0}}, 1e-30f);
   int axis = 0;
   for (const double spacing : {0.1, 4.5, 1.7, 4.0}) {
     for (const double origin : {10.0, 123.4, -77.7, 100.05}) {
