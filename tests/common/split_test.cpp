@@ -45,6 +45,14 @@ TEST(Split, AgreesWithThePlainRulesOnRandomTexts) {
   }
 }
 
+TEST(Split, FirstFieldsAreTheLeadingViews) {
+  std::string_view first[3];
+  EXPECT_EQ(split_first("a::b:c:d", ':', first, 0), 0u);
+  ASSERT_EQ(split_first(":a::b", ':', first, 3), 3u);
+  EXPECT_EQ(std::string(first[0]) + "|" + std::string(first[1]) + "|" + std::string(first[2]), "|a|b");
+  EXPECT_EQ(split_first("a", ':', first, 1), 1u);
+}
+
 // A quadratic collapse of the run would not finish within the test's time limit.
 TEST(Split, LongRunsOfDelimitersTakeLinearTime) {
   const std::string tabs = "a" + std::string(5'000'000, '\t') + "b" + std::string(5'000'000, '\t');
