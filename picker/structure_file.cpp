@@ -155,8 +155,9 @@ std::string describe_failure(const std::string& path, const std::string& reason)
   return where + printable(text.substr(0, line_break), 200) + " " + quoted(excerpt);
 }
 
-}  // namespace
-
+// Whether a PDB file uses columns 73-80 of its atom records for the entry name and a serial, as old files do:
+// a digit in column 77, 78 or 80 of the first ATOM or HETATM record, where an element symbol or a charge sign
+// belongs. gemmi must then read such records only up to column 72.
 bool has_legacy_id_columns(const char* data, std::size_t size) {
   const std::string_view text(data, size);
   std::size_t pos = 0;
@@ -174,6 +175,8 @@ bool has_legacy_id_columns(const char* data, std::size_t size) {
   }
   return false;
 }
+
+}  // namespace
 
 gemmi::Structure read_structure(const std::string& path) {
   const std::string shown = path == "-" ? "standard input" : file_name(path);
