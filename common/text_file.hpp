@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <utility>
 
 // A file's bytes, read once: a pipe or a file that changes meanwhile gives the same lines to every pass.
 struct text_file {

@@ -1,7 +1,6 @@
 #include "grouping.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <string>
 
