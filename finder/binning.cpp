@@ -88,8 +88,7 @@ point_range cell_list::members_A(cell_index cell) const {
   }
   const auto found = std::lower_bound(occupied_A.begin(), occupied_A.end(), cell);
   if (found == occupied_A.end() || *found != cell) return {nullptr, nullptr};
-  const auto u = static_cast<std::size_t>(found - occupied_A.begin());
-  return {cell_members_A.data() + occupied_start_A[u], cell_members_A.data() + occupied_start_A[u + 1]};
+  return occupied_members(cell_members_A, occupied_start_A, static_cast<std::size_t>(found - occupied_A.begin()));
 }
 
 point_range cell_list::members_B(cell_index cell) const {
@@ -99,7 +98,7 @@ point_range cell_list::members_B(cell_index cell) const {
   }
   const std::size_t u = find_occupied_B(cell);
   if (u == occupied_B.size()) return {nullptr, nullptr};
-  return {cell_members_B.data() + occupied_start_B[u], cell_members_B.data() + occupied_start_B[u + 1]};
+  return occupied_members(cell_members_B, occupied_start_B, u);
 }
 
 // The points sorted by (cell, index), so each cell's list comes out ascending; then the occupied cells, where

@@ -137,6 +137,11 @@ class cell_list {
   bool near_list_B(std::uint32_t i, std::uint32_t j, std::uint32_t k) const;
   // Compares the list A points of one cell with the list B points of the given cells and of the cells further
   // out, and calls found for each contact; far is scratch.
+  // The members of the u-th occupied cell of a sparse box.
+  static point_range occupied_members(const std::vector<std::int32_t>& members,
+                                      const std::vector<std::uint32_t>& start, std::size_t u) {
+    return {members.data() + start[u], members.data() + start[u + 1]};
+  }
   template <class Index, class Found>
   void search_cell(point_range in_A, std::uint32_t i, std::uint32_t j, std::uint32_t k, const Index* near,
                    std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far, Found& found) const;
@@ -200,8 +205,7 @@ void cell_list::for_each_contact(Found&& found) const {
   for (std::size_t u = 0; u < occupied_A.size(); ++u) {
     revert2_3d(occupied_A[u], i, j, k);
     if (!near_list_B(i, j, k)) continue;
-    const std::int32_t* first = cell_members_A.data() + occupied_start_A[u];
-    const point_range in_A{first, cell_members_A.data() + occupied_start_A[u + 1]};
-    search_cell(in_A, i, j, k, near, neighbours_of(i, j, k, near), far, found);
+    search_cell(occupied_members(cell_members_A, occupied_start_A, u), i, j, k, near, neighbours_of(i, j, k, near),
+                far, found);
   }
 }

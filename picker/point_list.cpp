@@ -1,9 +1,8 @@
 #include "point_list.hpp"
 
 #include <charconv>
-#include <cstring>
 #include <unordered_map>
-#include <vector>
+#include <unordered_set>
 
 #include <gemmi/polyheur.hpp>
 
@@ -27,12 +26,9 @@ void append_coordinate(std::string& out, double value) {
 
 std::string chain_names(const gemmi::Model& model) {
   std::string names;
-  std::vector<const std::string*> seen;
+  std::unordered_set<std::string_view> seen;
   for (const gemmi::Chain& chain : model.chains) {
-    bool repeated = false;
-    for (const std::string* name : seen) repeated = repeated || *name == chain.name;
-    if (repeated) continue;
-    seen.push_back(&chain.name);
+    if (!seen.insert(chain.name).second) continue;
     names += (names.empty() ? "" : ", ") + (chain.name.empty() ? std::string("(blank)") : printable(chain.name));
   }
   return names;
