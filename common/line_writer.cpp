@@ -9,10 +9,12 @@
 
 #include "error.hpp"
 #include "number_text.hpp"
+#include "output_path.hpp"
 
 line_writer::line_writer(std::string path) : path_(std::move(path)) {
-  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) fail("cannot create " + file_name(path_) + ": " + std::strerror(errno));
+  const output_path out = resolve_output(path_);
+  path_ = out.shown;
+  fd_ = open_for_lines(out);
   line_.resize(256);
 }
 
@@ -30,17 +32,8 @@ line_writer& line_writer::operator<<(float value) {
 
 void line_writer::end_line() {
   *this << '\n';
-  const char* next = line_.data();
-  std::size_t left = used_;
-  while (left > 0) {
-    const ssize_t put = ::write(fd_, next, left);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot write " + file_name(path_) + ": " + std::strerror(errno));
-    }
-    next += put;
-    left -= static_cast<std::size_t>(put);
-  }
+  const int error_number = write_all(fd_, line_.data(), used_);
+  if (error_number != 0) fail("cannot write " + file_name(path_) + ": " + std::strerror(error_number));
   used_ = 0;
 }
 

@@ -8,7 +8,8 @@
 
 class line_writer {
  public:
-  // Creates the file, or truncates it; throws run_error "cannot create PATH: reason".
+  // Opens the output as resolve_output decides: a held descriptor, a device in place, or the final target of
+  // any links, created or truncated; throws run_error "cannot create PATH: reason".
   explicit line_writer(std::string path);
   // Closes without a check: only reached without close() when an error is already on its way.
   ~line_writer();

@@ -2,16 +2,8 @@
 #include <cmath>
 
 #include "cell_list.hpp"
+#include "hashing.hpp"
 #include "huge_pages.hpp"
-
-namespace {
-
-// Slot of a cell in an open-addressing table of mask + 1 slots (a power of two).
-std::size_t slot_of(cell_index cell, std::size_t mask) {
-  return static_cast<std::size_t>((cell * 0x9e3779b97f4a7c15ull) >> 32) & mask;
-}
-
-}  // namespace
 
 void cell_list::assign_points() {
   std::fill(cell_fill_A.begin(), cell_fill_A.end(), 0);

@@ -71,5 +71,19 @@ bool atom_picker::keeps(const gemmi::Atom& atom) {
     case altloc_choice::first:
       break;
   }
+  if (atom.altloc == residue_altloc_) return true;
+  if (names_with_letter_.count(atom.name) != 0) return false;
   return seen_altloc_names_.insert(atom.name).second;
+}
+
+void atom_picker::begin_residue(const gemmi::Residue& residue) {
+  if (defaults_.altloc.mode != altloc_choice::first) return;
+  residue_altloc_ = 0;
+  if (!names_with_letter_.empty()) names_with_letter_.clear();
+  if (!seen_altloc_names_.empty()) seen_altloc_names_.clear();
+  for (const gemmi::Atom& atom : residue.atoms) {
+    if (atom.altloc == '\0') continue;
+    if (residue_altloc_ == 0) residue_altloc_ = atom.altloc;
+    if (atom.altloc == residue_altloc_) names_with_letter_.insert(atom.name);
+  }
 }

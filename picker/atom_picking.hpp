@@ -25,8 +25,10 @@ struct atom_defaults {
 };
 
 // Calls visit(chain, residue, atom) for every atom of model that the selection matches and the defaults
-// keep, in file order. Of alternate conformations, the default keeps atoms without an altloc and, for each
-// atom name of a residue, the first letter seen; a residue that repeats the number of the residue before it
+// keep, in file order. Of alternate conformations, the default keeps atoms without an altloc and one
+// conformer per residue: the first altloc letter seen in the residue, for every atom that has it (an atom name
+// without that letter keeps its own first), so that a side chain is never put together from two conformers.
+// A residue that repeats the number of the residue before it
 // with every atom in an alternate conformation (one of two residue types at a site) is left out. A selection
 // that names altlocs itself (":A") sees every conformation.
 class atom_picker {
@@ -43,7 +45,7 @@ class atom_picker {
         const bool repeated = previous != nullptr && previous->seqid == residue.seqid;
         previous = &residue;
         if (!keeps(residue, repeated) || !selection_.matches(residue)) continue;
-        if (!seen_altloc_names_.empty()) seen_altloc_names_.clear();
+        begin_residue(residue);
         for (const gemmi::Atom& atom : residue.atoms)
           if (keeps(atom) && selection_.matches(atom)) visit(chain, residue, atom);
       }
@@ -53,9 +55,12 @@ class atom_picker {
  private:
   bool keeps(const gemmi::Residue& residue, bool repeated) const;
   bool keeps(const gemmi::Atom& atom);
+  void begin_residue(const gemmi::Residue& residue);
 
   const gemmi::Selection& selection_;
   atom_defaults defaults_;
-  // Names of the atoms of the current residue already kept in an alternate conformation.
-  std::unordered_set<std::string_view> seen_altloc_names_;
+  // The current residue's conformer letter (0: none), the names of its atoms that have it, and the names of
+  // those without it already kept in their own first conformation.
+  char residue_altloc_ = 0;
+  std::unordered_set<std::string_view> names_with_letter_, seen_altloc_names_;
 };

@@ -25,19 +25,14 @@ namespace {
 // A regular file mapped into memory: read in place, as gemmi's own reader does, instead of copied.
 class mapped_file {
  public:
-  // Maps path when it is a regular, non-empty file; otherwise (a pipe, a device) holds nothing.
-  explicit mapped_file(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;  // read_text_file gives the reason
+  // Maps fd's file when it is regular and not empty; otherwise holds nothing.
+  explicit mapped_file(int fd) {
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-      void* data = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-      if (data != MAP_FAILED) {
-        data_ = static_cast<const char*>(data);
-        size_ = static_cast<std::size_t>(info.st_size);
-      }
-    }
-    ::close(fd);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) return;
+    void* data = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (data == MAP_FAILED) return;
+    data_ = static_cast<const char*>(data);
+    size_ = static_cast<std::size_t>(info.st_size);
   }
   ~mapped_file() {
     if (data_ != nullptr) ::munmap(const_cast<char*>(data_), size_);
@@ -58,79 +53,99 @@ bool is_gzip(std::string_view bytes) {
          static_cast<unsigned char>(bytes[1]) == 0x8b;
 }
 
-// The uncompressed bytes of a gzip file, all members of it (as gzip -d gives them).
-std::string gunzip(const std::string& path, std::string_view packed) {
-  std::string bytes;
-  // The last four bytes give the size modulo 2^32 of the last member: a good first guess for one member,
-  // within what deflate can reach (about 1:1032), so a cut or forged file cannot ask for gigabytes.
-  std::uint32_t guess = 0;
-  if (packed.size() >= 4) std::memcpy(&guess, packed.data() + packed.size() - 4, 4);
-  bytes.resize(std::min<std::size_t>(std::max<std::size_t>(guess, 2 * packed.size()), 1040 * packed.size()) + 1);
-  z_stream stream{};
-  if (inflateInit2(&stream, 15 + 16) != Z_OK) fail(path + ": cannot start gzip decompression");
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
-  std::size_t used = 0;
-  std::size_t in_left = packed.size();
-  for (;;) {
-    if (used == bytes.size()) bytes.resize(2 * bytes.size());
-    const auto in_chunk = static_cast<uInt>(std::min<std::size_t>(in_left, 1u << 30));
-    const auto out_chunk = static_cast<uInt>(std::min<std::size_t>(bytes.size() - used, 1u << 30));
-    stream.avail_in = in_chunk;
-    stream.next_out = reinterpret_cast<Bytef*>(&bytes[used]);
-    stream.avail_out = out_chunk;
-    const int status = inflate(&stream, Z_NO_FLUSH);
-    in_left -= in_chunk - stream.avail_in;
-    used += out_chunk - stream.avail_out;
-    if (status == Z_STREAM_END) {
-      if (in_left == 0) break;
-      inflateReset(&stream);  // another member follows
-    } else if (status != Z_OK && !(status == Z_BUF_ERROR && used == bytes.size())) {
-      const std::string reason = stream.msg ? stream.msg : "unexpected end of data";
-      inflateEnd(&stream);
-      fail(path + ": not a valid gzip file: " + reason);
-    } else if (in_left == 0 && stream.avail_out != 0) {
-      inflateEnd(&stream);
-      fail(path + ": not a valid gzip file: it ends inside the compressed data");
-    }
+// Everything fd gives, through zlib: gzip members one after another, trailing zero padding, or plain bytes
+// as they are. Takes over fd.
+std::string read_through_zlib(int fd, const std::string& shown, std::size_t size_hint) {
+  gzFile in = ::gzdopen(fd, "rb");
+  if (in == nullptr) {
+    ::close(fd);
+    throw std::bad_alloc();
   }
-  inflateEnd(&stream);
+  ::gzbuffer(in, 1 << 17);
+  std::string bytes;
+  bytes.resize(std::max<std::size_t>(size_hint, 1 << 16));
+  std::size_t used = 0;
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(2 * used);
+    const auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - used, 1u << 30));
+    const int got = ::gzread(in, &bytes[used], chunk);
+    if (got > 0) {
+      used += static_cast<std::size_t>(got);
+      continue;
+    }
+    if (got == 0) break;
+    int status = Z_OK;
+    const std::string reason = ::gzerror(in, &status);
+    ::gzclose(in);
+    if (status == Z_ERRNO) fail("cannot read " + shown + ": " + std::strerror(errno));
+    if (status == Z_BUF_ERROR) fail(shown + ": not a valid gzip file: it ends inside the compressed data");
+    fail(shown + ": not a valid gzip file: " + printable(reason));
+  }
+  // A stream cut inside a member reads as a short end without an error on some zlib versions.
+  int status = Z_OK;
+  ::gzerror(in, &status);
+  ::gzclose(in);
+  if (status == Z_BUF_ERROR) fail(shown + ": not a valid gzip file: it ends inside the compressed data");
   bytes.resize(used);
   return bytes;
 }
 
-enum class format { pdb, mmcif, unknown };
+enum class format { pdb, mmcif, binary };
 
-bool starts_with_word(std::string_view line, std::string_view word) {
-  return line.substr(0, word.size()) == word &&
-         (line.size() == word.size() || line[word.size()] == ' ' || line[word.size()] == '\r' ||
-          std::isdigit(static_cast<unsigned char>(line[word.size()])));
-}
-
-// Decided by the first line that is neither blank nor a comment: "data_" starts an mmCIF file, a PDB
-// record name a PDB file. Anything else (a coordinate list, a binary file) is neither.
+// mmCIF when the first line that is neither blank nor a comment starts with "data_"; anything else goes to the
+// PDB reader, which knows every record, and a file that gives it no atom record is then refused.
 format detect_format(std::string_view text) {
-  static const char* const records[] = {
-      "HEADER", "OBSLTE", "TITLE",  "SPLIT",  "CAVEAT", "COMPND", "SOURCE", "KEYWDS", "EXPDTA", "NUMMDL",
-      "MDLTYP", "AUTHOR", "REVDAT", "SPRSDE", "JRNL",   "REMARK", "DBREF",  "SEQADV", "SEQRES", "MODRES",
-      "HET",    "HETNAM", "HETSYN", "FORMUL", "HELIX",  "SHEET",  "SSBOND", "LINK",   "CISPEP", "SITE",
-      "CRYST1", "ORIGX",  "SCALE",  "MTRIX",  "MODEL",  "ATOM",   "HETATM", "ANISOU", "TER",    "ENDMDL",
-      "CONECT", "MASTER", "END"};
+  if (text.substr(0, 4096).find('\0') != std::string_view::npos) return format::binary;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
+    std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
     if (is_blank_line(line) || line[0] == '#') continue;
     if (line.size() > 5 && std::equal(line.begin(), line.begin() + 5, "data_", [](char a, char b) {
           return std::tolower(static_cast<unsigned char>(a)) == b;
         }))
       return format::mmcif;
-    for (const char* record : records)
-      if (starts_with_word(line, record)) return format::pdb;
-    return format::unknown;
+    return format::pdb;
   }
-  return format::unknown;
+  return format::pdb;
+}
+
+// Where an mmCIF atom has no author residue number ("?" or "."), gemmi would give it a placeholder number that
+// a real residue may hold; the label number stands in for it, and an atom with neither is refused.
+void fill_missing_author_numbers(gemmi::cif::Document& document, const std::string& shown) {
+  for (gemmi::cif::Block& block : document.blocks) {
+    gemmi::cif::Column author = block.find_values("_atom_site.auth_seq_id");
+    if (!author) continue;
+    gemmi::cif::Column label = block.find_values("_atom_site.label_seq_id");
+    const auto is_null = [](const std::string& value) { return value == "?" || value == "."; };
+    for (int row = 0; row < author.length(); ++row) {
+      std::string& number = author[row];
+      if (!is_null(number)) continue;
+      if (label && label.length() == author.length() && !is_null(label[row])) {
+        number = label[row];
+        continue;
+      }
+      const auto value_of = [&](const char* tag) {
+        gemmi::cif::Column column = block.find_values(tag);
+        return column && column.length() == author.length() ? column[row] : std::string("?");
+      };
+      const std::string chain = is_null(value_of("_atom_site.auth_asym_id")) ? value_of("_atom_site.label_asym_id")
+                                                                             : value_of("_atom_site.auth_asym_id");
+      fail(shown + ": atom " + ::quoted(value_of("_atom_site.id")) + " of chain " + ::quoted(chain) +
+           " has no residue number (auth_seq_id and label_seq_id are both missing)");
+    }
+  }
+}
+
+// The PDB reader skips lines it does not know, so a text that is no structure at all reads as an empty one.
+bool has_atoms(const gemmi::Structure& structure) {
+  for (const gemmi::Model& model : structure.models)
+    for (const gemmi::Chain& chain : model.chains)
+      if (!chain.residues.empty()) return true;
+  return false;
 }
 
 // gemmi's reason as one line: its own "Problem in line N: " becomes "PATH:N: ", a quoted record after a line
@@ -178,34 +193,49 @@ bool has_legacy_id_columns(const char* data, std::size_t size) {
 
 }  // namespace
 
-gemmi::Structure read_structure(const std::string& path) {
-  const std::string shown = path == "-" ? "standard input" : file_name(path);
-  const mapped_file mapped(path == "-" ? "" : path);
-  std::string read;  // the bytes of a pipe, or of a gzipped file once uncompressed
-  std::string_view bytes = mapped.bytes();
-  if (mapped.empty()) {
-    read = read_text_file(path == "-" ? "/dev/stdin" : path).bytes;
-    bytes = read;
-  }
-  if (is_gzip(bytes)) {
-    read = gunzip(shown, bytes);
-    bytes = read;
-  }
+gemmi::Structure parse_structure(std::string_view bytes, const std::string& shown) {
+  if (bytes.substr(0, 3) == "\xef\xbb\xbf") bytes.remove_prefix(3);  // a UTF-8 byte-order mark
   const format kind = detect_format(bytes);
-  if (kind == format::unknown || bytes.find('\0') != std::string_view::npos)
-    fail(shown + ": neither a PDB nor an mmCIF file");
+  if (kind == format::binary) fail(shown + ": neither a PDB nor an mmCIF file");
   gemmi::Structure structure;
   try {
     if (kind == format::pdb) {
       gemmi::PdbReadOptions options;
       if (has_legacy_id_columns(bytes.data(), bytes.size())) options.max_line_length = 72;
       structure = gemmi::read_pdb_from_memory(bytes.data(), bytes.size(), shown, options);
+      if (!has_atoms(structure)) fail(shown + ": neither a PDB nor an mmCIF file");
     } else {
-      structure = gemmi::make_structure(gemmi::cif::read_memory(bytes.data(), bytes.size(), shown.c_str()));
+      gemmi::cif::Document document = gemmi::cif::read_memory(bytes.data(), bytes.size(), shown.c_str());
+      fill_missing_author_numbers(document, shown);
+      structure = gemmi::make_structure(document);
     }
+  } catch (const run_error&) {
+    throw;
   } catch (const std::runtime_error& e) {
     fail(describe_failure(shown, e.what()));
   }
   structure.name = shown;  // what messages call it
   return structure;
+}
+
+gemmi::Structure read_structure(const std::string& path) {
+  const std::string shown = path == "-" ? "standard input" : file_name(path);
+  // Standard input is descriptor 0 itself: reopening /dev/stdin fails for a socket.
+  const int fd = path == "-" ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail("cannot read " + shown + ": " + std::strerror(errno));
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    fail("cannot read " + shown + ": " + std::strerror(EISDIR));
+  }
+  {
+    const mapped_file mapped(fd);
+    if (!mapped.empty() && !is_gzip(mapped.bytes())) {
+      ::close(fd);
+      return parse_structure(mapped.bytes(), shown);
+    }
+  }
+  const std::size_t hint = S_ISREG(info.st_mode) ? 4 * static_cast<std::size_t>(info.st_size) : 0;
+  const std::string bytes = read_through_zlib(fd, shown, hint);
+  return parse_structure(bytes, shown);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "hashing.hpp"
+
 void inter_residue::set_id(name_pair ids) {
   id_first = ids.first;
   id_second = ids.second;
@@ -33,7 +35,7 @@ void inter_residue::sort_n_print(line_writer& out, const name_table& atom_names)
   std::fill(written, written + capacity, empty);
   for (const auto& [key, atoms] : contacts) {
     const std::uint64_t both = (std::uint64_t{atoms.first} << 32) | atoms.second;
-    std::size_t slot = static_cast<std::size_t>((both * 0x9e3779b97f4a7c15ull) >> 32) & (capacity - 1);
+    std::size_t slot = slot_of(both, capacity - 1);
     while (written[slot] != empty && written[slot] != both) slot = (slot + 1) & (capacity - 1);
     if (written[slot] == both) continue;
     written[slot] = both;

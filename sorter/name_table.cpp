@@ -1,12 +1,14 @@
 #include "name_table.hpp"
 
+#include "hashing.hpp"
+
 namespace {
 
 // FNV-1a: names are a few bytes long, where it beats a general-purpose hash.
 std::uint64_t hash_name(std::string_view name) {
   std::uint64_t h = 0xcbf29ce484222325ull;
   for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
-  return h ^ (h >> 32);
+  return mix_key(h);
 }
 
 }  // namespace
