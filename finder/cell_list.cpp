@@ -1,5 +1,7 @@
 #include "cell_list.hpp"
 
+#include <cstdlib>
+
 #include "coordinate_list.hpp"
 #include "error.hpp"
 #include "huge_pages.hpp"
@@ -11,6 +13,12 @@ void cell_list::compute_files(float c, std::string file_A, std::string file_B, s
   build_box();
   assign_points();
   print(std::move(out_file));
+}
+
+float read_cutoff(const std::string& text) {
+  const auto value = static_cast<float>(std::atof(text.c_str()));
+  if (!(value > 0.0f)) fail("the cut-off must be a positive number, not " + quoted(text));
+  return value;
 }
 
 void cell_list::set_cutoff(float c) {

@@ -24,6 +24,10 @@
 #include "geometry.hpp"
 #include "text_file.hpp"
 
+// The cut-off as the command line gives it, read as atof reads it; throws run_error quoting the text when it is
+// not a positive number ("the cut-off must be a positive number, not 'abc'").
+float read_cutoff(const std::string& text);
+
 // A cell index: x fastest, from 1. Wide enough for every box within the per-axis limit but the largest ones.
 using cell_index = std::uint64_t;
 

@@ -12,6 +12,6 @@ int main(int argc, char** argv) {
   }
   return run_reporting_errors("pairsweep", "", [argv] {
     cell_list grid;
-    grid.compute_files(static_cast<float>(std::atof(argv[3])), argv[1], argv[2], argv[4]);
+    grid.compute_files(read_cutoff(argv[3]), argv[1], argv[2], argv[4]);
   });
 }

@@ -9,19 +9,52 @@
 
 namespace {
 
-// Text from the input as SVG shows it: markup characters escaped, and bytes that are not printable ASCII
-// (which could make the file invalid XML) as "?".
+// Length of the valid UTF-8 sequence of a character XML allows at the start of text, or 0: no overlong form, no
+// surrogate, nothing beyond U+10FFFF, and not U+FFFE or U+FFFF.
+std::size_t utf8_length(std::string_view text) {
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t n = 0;
+  char32_t code = 0;
+  if (lead >= 0xc2 && lead <= 0xdf) n = 2, code = lead & 0x1fu;
+  else if (lead >= 0xe0 && lead <= 0xef) n = 3, code = lead & 0x0fu;
+  else if (lead >= 0xf0 && lead <= 0xf4) n = 4, code = lead & 0x07u;
+  else return 0;
+  if (text.size() < n) return 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((byte(i) & 0xc0) != 0x80) return 0;
+    code = (code << 6) | (byte(i) & 0x3fu);
+  }
+  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < least[n] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff) || code == 0xfffe || code == 0xffff)
+    return 0;
+  return n;
+}
+
+// Text from the input as SVG shows it: markup characters escaped, valid UTF-8 kept, and any other byte (a
+// control character, a broken sequence, which would make the file invalid XML) as "?".
 std::string xml_text(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
     switch (c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
-      default: out += (c >= 0x20 && c < 0x7f) ? c : '?';
+      default:
+        if (c >= 0x20 && c < 0x7f) {
+          out += c;
+        } else if (const std::size_t n = utf8_length(text.substr(i)); n > 0) {
+          out.append(text, i, n);
+          i += n;
+          continue;
+        } else {
+          out += '?';
+        }
     }
+    ++i;
   }
   return out;
 }

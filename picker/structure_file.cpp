@@ -75,7 +75,9 @@ std::string read_through_zlib(int fd, const std::string& shown, std::size_t size
     }
     if (got == 0) break;
     int status = Z_OK;
-    const std::string reason = ::gzerror(in, &status);
+    std::string reason = ::gzerror(in, &status);
+    if (reason.compare(0, 4, "<fd:") == 0 && reason.find(": ") != std::string::npos)  // zlib names the descriptor
+      reason.erase(0, reason.find(": ") + 2);
     ::gzclose(in);
     if (status == Z_ERRNO) fail("cannot read " + shown + ": " + std::strerror(errno));
     if (status == Z_BUF_ERROR) fail(shown + ": not a valid gzip file: it ends inside the compressed data");
@@ -191,6 +193,42 @@ bool has_legacy_id_columns(const char* data, std::size_t size) {
   return false;
 }
 
+// gemmi 0.5 reads the distance of a LINK record as columns 74-78 without checking that the line reaches column
+// 78, and reads past its copy of a line of 74 to 77 characters (a sign in column 74 shows it). Such lines are
+// padded with blanks, which the format means anyway; bytes without one are used as they are.
+std::string_view pad_short_link_records(std::string_view bytes, std::string& storage) {
+  const auto is_short_link = [](std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.size() < 74 || line.size() > 77) return false;
+    for (std::size_t i = 0; i < 4; ++i)
+      if (std::toupper(static_cast<unsigned char>(line[i])) != "LINK"[i]) return false;
+    return std::toupper(static_cast<unsigned char>(line[4])) != 'R';
+  };
+  bool found = false;
+  std::string padded;
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    std::size_t end = bytes.find('\n', pos);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(pos, end - pos);
+    const bool pad = !line.empty() && (line[0] == 'L' || line[0] == 'l') && is_short_link(line);
+    if (pad && !found) {
+      found = true;
+      padded.reserve(bytes.size() + 64);
+      padded.assign(bytes.substr(0, pos));
+    }
+    if (found) {
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      padded += line;
+      if (pad) padded.append(80 - line.size(), ' ');
+      if (end < bytes.size()) padded += '\n';
+    }
+    pos = end + 1;
+  }
+  if (!found) return bytes;
+  storage = std::move(padded);
+  return storage;
+}
+
 }  // namespace
 
 gemmi::Structure parse_structure(std::string_view bytes, const std::string& shown) {
@@ -202,7 +240,9 @@ gemmi::Structure parse_structure(std::string_view bytes, const std::string& show
     if (kind == format::pdb) {
       gemmi::PdbReadOptions options;
       if (has_legacy_id_columns(bytes.data(), bytes.size())) options.max_line_length = 72;
-      structure = gemmi::read_pdb_from_memory(bytes.data(), bytes.size(), shown, options);
+      std::string padded;
+      const std::string_view text = pad_short_link_records(bytes, padded);
+      structure = gemmi::read_pdb_from_memory(text.data(), text.size(), shown, options);
       if (!has_atoms(structure)) fail(shown + ": neither a PDB nor an mmCIF file");
     } else {
       gemmi::cif::Document document = gemmi::cif::read_memory(bytes.data(), bytes.size(), shown.c_str());
@@ -211,7 +251,10 @@ gemmi::Structure parse_structure(std::string_view bytes, const std::string& show
     }
   } catch (const run_error&) {
     throw;
-  } catch (const std::runtime_error& e) {
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& e) {
+    // gemmi reports bad input mostly as runtime_error, but a number it cannot read as invalid_argument.
     fail(describe_failure(shown, e.what()));
   }
   structure.name = shown;  // what messages call it

@@ -36,8 +36,10 @@ printf 'p\t0\t0\t0\n\nq\t1\t2\n' >short.xyz
 printf 'p\t0\tnan\t0\n' >nan.xyz
 printf 'p\t0\t0\t100000\nq\t100000\t0\t0\nr\t0\t100000\t0\n' >spread.xyz
 mkdir -p folder
-fails "$pairsweep" 'one.xyz one.xyz 0 kept.pairtab' 'pairsweep: the cut-off must be a positive number, not 0'
-fails "$pairsweep" 'one.xyz one.xyz nan kept.pairtab' 'pairsweep: the cut-off must be a positive number, not nan'
+fails "$pairsweep" 'one.xyz one.xyz 0 kept.pairtab' "pairsweep: the cut-off must be a positive number, not '0'"
+fails "$pairsweep" 'one.xyz one.xyz nan kept.pairtab' "pairsweep: the cut-off must be a positive number, not 'nan'"
+fails "$pairsweep" 'one.xyz one.xyz abc kept.pairtab' "pairsweep: the cut-off must be a positive number, not 'abc'"
+fails "$pairsweep" 'one.xyz one.xyz -1e-3 kept.pairtab' "pairsweep: the cut-off must be a positive number, not '-1e-3'"
 fails "$pairsweep" 'missing.xyz one.xyz 4 kept.pairtab' 'pairsweep: cannot read missing.xyz: No such file or directory'
 fails "$pairsweep" 'one.xyz folder 4 kept.pairtab' 'pairsweep: cannot read folder: Is a directory'
 fails "$pairsweep" 'one.xyz short.xyz 4 kept.pairtab' 'pairsweep: short.xyz:3: expected a label and three coordinates, found 3 fields'

@@ -7,6 +7,8 @@
 
 #include "collections.hpp"
 #include "formatting.hpp"
+#include "geometry.hpp"
+#include "hashing.hpp"
 #include "rounding.hpp"
 
 namespace {
@@ -43,7 +45,8 @@ TEST(Helpers, StrfCutsTextNeverRounds) {
       {"-2.9", 0, false, "-2"},       {"-0.7", 0, true, "0"},         {"-0", 2, true, "+-0.00"},
       {"-0", 2, false, "-0.00"},      {"abc", 2, true, "abc"},        {"", 3, false, ""},
       {"7", -1, true, "+7."},         {"7.25", -1, false, "7.25"},    {"1.5e-05", 3, true, "+1.5e-"},
-      {" -3.5", 1, false, "-3.5"},    {"1e30", 0, true, "2147483647"}, {"-1e30", 0, true, "-2147483648"},
+      {" -3.5", 1, false, "-3.5"},    {"1.5", 3, false, "1.500"},
+      {"-2.25", 4, true, "-2.2500"},    {"1e30", 0, true, "2147483647"}, {"-1e30", 0, true, "-2147483648"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(strf(c.text, c.decimals, c.plus), c.expected) << '"' << c.text << "\" " << c.decimals << ' ' << c.plus;
@@ -87,6 +90,37 @@ TEST(Helpers, Collections) {
   EXPECT_FALSE(is_element(0, std::vector<int>{}));
   EXPECT_TRUE(is_element(0.5f, std::set<float>{0.25f, 0.5f}));
   EXPECT_FALSE(is_element(0.1f, std::set<float>{}));
+}
+
+TEST(Helpers, ExtremesOfOnePoint) {
+  // On the heap, so that a read past the one element shows under the sanitizers.
+  const std::vector<float> one{-7.5f};
+  EXPECT_EQ(array_max(1, one.data()), -7.5f);
+  EXPECT_EQ(array_min(1, one.data()), -7.5f);
+  const std::vector<float> two{3, -1};
+  EXPECT_EQ(array_max(2, two.data()), 3.0f);
+  EXPECT_EQ(array_min(2, two.data()), -1.0f);
+}
+
+// Keys equal in their low bits (cell indexes a power of two apart, as a grid whose x-y plane is 2^44 cells gives)
+// must spread over a table: a slot taken from the low 32 bits of a product put all of them on one probe chain.
+TEST(Helpers, KeysAPowerOfTwoApartSpread) {
+  for (const int shift : {0, 20, 32, 44, 48}) {
+    constexpr std::size_t n_keys = 32768, mask = 2 * n_keys - 1;
+    std::vector<std::uint64_t> table(mask + 1, 0);
+    std::size_t longest = 0, total = 0;
+    for (std::uint64_t k = 1; k <= n_keys; ++k) {
+      const std::uint64_t key = k << shift;
+      std::size_t probes = 1, s = slot_of(key, mask);
+      for (; table[s] != 0; s = (s + 1) & mask) ++probes;
+      table[s] = key;
+      longest = std::max(longest, probes);
+      total += probes;
+    }
+    // A half-full table with linear probing: about 1.5 probes on average, a few dozen at the longest.
+    EXPECT_LE(longest, 40u) << "keys k * 2^" << shift;
+    EXPECT_LE(total, 2 * n_keys) << "keys k * 2^" << shift;
+  }
 }
 
 }  // namespace

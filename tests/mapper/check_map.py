@@ -80,6 +80,16 @@ with tempfile.TemporaryDirectory() as work:
         f.write("A1:ALA:CA\tB1:GLY:N\t0.5\nA2:ALA:CA\tB1:GLY:N\t0.25\n")
     check("scale top", [c.get("fill") for c in draw(contacts)[0].find(f"{SVG}g[@id='cells']")], ["#fde725", "#21918c"])
 
+    # Chains ending in "-" (joined with "_") and negative numbers in natural order; markup characters and UTF-8
+    # in names and the title come back as they were, a byte that is not UTF-8 as "?".
+    with open(contacts, "wb") as f:
+        f.write(b"Z-_5:ARG:CA\tB-3:ALA:N\t3\nZ-_12:ARG:CA\tB-10:ALA:N\t3.1\nZ-_7:A&<>\":CA\tB2:ALA:N\t3.2\n")
+    root, _ = draw(contacts, "--title", "\u00c5ngstr\u00f6m & <b> \"q\" " + os.fsdecode(b"\xff"))
+    check("chains ending in -", ([t.text for t in root.find(f"{SVG}g[@id='row-labels']")],
+                                 [t.text for t in root.find(f"{SVG}g[@id='column-labels']")]),
+          (["Z-_5 ARG", "Z-_7 A&<>\"", "Z-_12 ARG"], ["B-10 ALA", "B-3 ALA", "B2 ALA"]))
+    check("title text", root.findall(f"{SVG}text")[0].text, "\u00c5ngstr\u00f6m & <b> \"q\" ?")
+
     # No contacts: still a picture, that says so.
     empty = os.path.join(work, "empty.pairtab")
     open(empty, "w").close()

@@ -27,6 +27,32 @@ A5:SER:CB\t2\t2.5\t3\nA5:SER:CB\t2\t2.75\t3.25\nA5:SER:OG\t2.5\t3\t3\nA5:SER:OG\
 picks "--waters $hand '//*/(HOH)'" '301:HOH:O\t5\t5\t5\n'
 picks "$hand //A/5/CA:" 'A5:SER:CA\t1.5\t2\t3\n'
 picks "--list $hand" 'A\t3\t7\tpolymer\nB\t1\t1\tpolymer\n1\t1\t1\tpolymer\n12\t1\t1\tpolymer\nZ-\t1\t1\tpolymer\n\t1\t1\tother\n'
+# One conformer per residue: the residue's first letter (B) for every atom that has it, an atom's own first
+# where it lacks B; a USER record first is still PDB.
+picks "$data/altlocs.pdb //A" 'A7:THR:N\t1\t0\t0\nA7:THR:CA\t2\t0\t0\nA7:THR:CB\t3\t0.5\t0\nA7:THR:OG1\t4\t0.5\t0
+A7:THR:CG2\t5\t0.75\t0\nA8:GLY:N\t6\t0\t0\n'
+# A missing author residue number takes the label number, and never the placeholder of a real residue -999.
+picks "$data/numbers.cif //A" 'A-999:ALA:CA\t1\t0\t0\nA7:GLY:CA\t2\t0\t0\nA8:SER:CA\t3\t0\t0\n'
+# Any file gemmi reads: a byte-order mark; gzip of several members with zero padding after them; standard input
+# of any kind, a socket too.
+{ printf '\xef\xbb\xbf'; cat "$data/altlocs.pdb"; } >bom.pdb
+run "$pairpick" "$data/altlocs.pdb //A expected.xyz"
+for input in bom.pdb members.pdb.gz padded.pdb.gz "- <members.pdb.gz" "- <$data/altlocs.pdb"; do
+  head -n 4 "$data/altlocs.pdb" | gzip >members.pdb.gz && tail -n +5 "$data/altlocs.pdb" | gzip >>members.pdb.gz
+  { cat members.pdb.gz; head -c 1024 /dev/zero; } >padded.pdb.gz
+  run "$pairpick" "$input //A got.xyz"
+  same "read from $input" expected.xyz got.xyz
+done
+/usr/bin/python3 -c 'import socket, subprocess, sys
+a, b = socket.socketpair(); b.sendall(open(sys.argv[1], "rb").read()); b.shutdown(socket.SHUT_WR)
+sys.exit(subprocess.run(sys.argv[2:], stdin=a).returncode)' "$data/altlocs.pdb" "$pairpick" - //A got.xyz
+same 'a socket on standard input' expected.xyz got.xyz
+
+# A LINK record cut in its distance field, which gemmi would read past (seen under the sanitizers).
+{ printf 'LINK         O   HOH A   1                 C   ALA A   2     1555   1555    -\n'
+  printf 'ATOM      1  CA  ALA A   2       1.000   2.000   3.000  1.00 20.00           C\n'; } >short_link.pdb
+picks "short_link.pdb //A" 'A2:ALA:CA\t1\t2\t3\n'
+
 # Real entries: models, DNA with primes in its atom names, five chains, a reduced mmCIF.
 picks "--list $structures/1LCD.cif.gz" 'B\t11\t227\tpolymer\nC\t12\t219\tpolymer\nA\t51\t399\tpolymer\n'
 picks "$structures/1LCD.cif.gz \"/3/B/1/P,O5'\"" "B1:DA:O5'\t7.85\t31.87\t48.8\n"
@@ -70,6 +96,13 @@ fails "$pairpick" "$examples/1hpv_chainA.xyz //A kept.pairtab" "pairpick: $examp
 fails "$pairpick" "cut.cif.gz //A kept.pairtab" 'pairpick: cut.cif.gz: not a valid gzip file: it ends inside the compressed data'
 fails "$pairpick" "short.pdb //A kept.pairtab" "pairpick: short.pdb:2: The line is too short to be correct: 'ATOM      1  N   PRO A   1      13.120  39.003'"
 fails "$pairpick" "ragged.cif //A kept.pairtab" 'pairpick: ragged.cif:2:1: Wrong number of values in the loop'
+printf '>sp|P69905|HBA_HUMAN\nMVLSPADKTNVKAAWGKVGAHAGEYGAEALERMFLSFPTTKTYFPHF\n' >sequence.fasta
+printf 'A note about 1abc, not a structure.\n' >note.txt
+fails "$pairpick" "sequence.fasta //A kept.pairtab" 'pairpick: sequence.fasta: neither a PDB nor an mmCIF file'
+fails "$pairpick" "note.txt //A kept.pairtab" 'pairpick: note.txt: neither a PDB nor an mmCIF file'
+fails "$pairpick" "$data/nonumber.cif //A kept.pairtab" "pairpick: $data/nonumber.cif: atom '3' of chain 'A' has no residue number (auth_seq_id and label_seq_id are both missing)"
+printf '\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff' >broken.pdb.gz
+fails "$pairpick" "broken.pdb.gz //A kept.pairtab" 'pairpick: broken.pdb.gz: not a valid gzip file: invalid block type'
 fails "$pairpick" "$hand '//A/[Q]' kept.pairtab" "pairpick: selection '//A/[Q]': Invalid selection syntax: //A/[Q]"
 fails "$pairpick" "$hand //C kept.pairtab" "pairpick: selection '//C' matches no atom; chains: A, B, 1, 12, Z-, (blank)"
 fails "$pairpick" "$hand '//*/(HOH)' kept.pairtab" "pairpick: selection '//*/(HOH)' matches no atom that is kept (waters, hydrogens and other conformations need --waters, --hydrogens, --altloc); chains: A, B, 1, 12, Z-, (blank)"
