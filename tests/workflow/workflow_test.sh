@@ -46,6 +46,17 @@ expect 'broken structure: message' "pairpick: $work/structures/broken.pdb: neith
 expect 'broken structure: the rest done' '1\n' <(ls results/1LCD.cif/B_vs_A/row.tsv | wc -l)
 rm structures/broken.pdb
 
+# File names that Snakemake cannot take, or that would be one structure, stop the run before any job.
+mkdir clash braces
+cp "$project/examples/1hpv.pdb" clash/x.pdb && gzip -c clash/x.pdb >clash/x.pdb.gz
+cp "$project/examples/1hpv.pdb" 'braces/a{1}.pdb'
+flow structures="$work/clash" results="$work/clash_results" -n >log.txt 2>&1
+expect 'x.pdb and x.pdb.gz' "1\n'x.pdb' and 'x.pdb.gz' would be one structure 'x.pdb'; keep one of them\n" \
+  <(echo $?; grep -o "'x.pdb' and .*" log.txt | head -n 1)
+flow structures="$work/braces" results="$work/braces_results" -n >log.txt 2>&1
+expect 'braces in a name' "1\nstructure file 'a{1}.pdb' has '{' or '}' in its name, which Snakemake takes for a wildcard; rename it\n" \
+  <(echo $?; grep -o "structure file .*" log.txt | head -n 1)
+
 # The bundled config's dry run is clean; the lint's one advice is a conda environment or container per rule.
 flow structures="$project/examples/structures" results="$work/bundled" -n >dry.txt 2>&1
 expect 'bundled config: dry run' '0\n' <(echo $?)

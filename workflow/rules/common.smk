@@ -33,7 +33,10 @@ PAIRSWEEP = program("pairsweep", "finder")
 PAIRSIFT = program("pairsift", "sorter")
 PAIRMAP = program("pairmap", "mapper")
 
-FILES = structure_files(STRUCTURES)
+try:
+    FILES = structure_files(STRUCTURES)
+except ValueError as error:
+    raise WorkflowError(str(error))
 for name in SELECTIONS:
     if "_vs_" in name or "/" in name:
         raise WorkflowError(f"selection name {name!r} may not hold '_vs_' or '/'")
