@@ -34,6 +34,17 @@ void cell_list::read_files(std::string file_A, std::string file_B) {
   load_points(read_text_file(file_A), read_text_file(file_B));
 }
 
+void cell_list::load_points(point_set list_A, point_set list_B) {
+  n_points_A = static_cast<std::uint32_t>(list_A.labels.size());
+  n_points_B = static_cast<std::uint32_t>(list_B.labels.size());
+  labels_A = std::move(list_A.labels);
+  labels_B = std::move(list_B.labels);
+  x_A = std::move(list_A.x), y_A = std::move(list_A.y), z_A = std::move(list_A.z);
+  x_B = std::move(list_B.x), y_B = std::move(list_B.y), z_B = std::move(list_B.z);
+  assign_on_huge_pages(point_cell_A, n_points_A);
+  assign_on_huge_pages(point_cell_B, n_points_B);
+}
+
 void cell_list::load_points(text_file list_A, text_file list_B) {
   text_A = std::move(list_A);
   text_B = std::move(list_B);

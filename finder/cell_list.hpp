@@ -14,6 +14,7 @@
 // hash of the occupied cells. Both give the same pairs in the same order.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -27,6 +28,12 @@
 // The cut-off as the command line gives it, read as atof reads it; throws run_error quoting the text when it is
 // not a positive number ("the cut-off must be a positive number, not 'abc'").
 float read_cutoff(const std::string& text);
+
+// Labelled points held in memory: entry i of each vector is point i.
+struct point_set {
+  std::vector<std::string_view> labels;
+  std::vector<float> x, y, z;
+};
 
 // A cell index: x fastest, from 1. Wide enough for every box within the per-axis limit but the largest ones.
 using cell_index = std::uint64_t;
@@ -54,6 +61,8 @@ class cell_list {
   void read_files(std::string file_A, std::string file_B);
   // Takes the two lists' bytes, counts their points and loads them: the work of read_files after reading.
   void load_points(text_file list_A, text_file list_B);
+  // Loads points already in memory (a structure read in this process); the labels' bytes must outlive the search.
+  void load_points(point_set list_A, point_set list_B);
 
   // Box around both lists, cells per axis, and, for a box of no more cells than points, the neighbour lists and
   // the per-cell arrays, zeroed. With an empty list there is no pair, and the grid has no cell. Refuses a grid
@@ -83,6 +92,12 @@ class cell_list {
   // Calls found(a, b, distance) for every contact, in the order print writes them.
   template <class Found>
   void for_each_contact(Found&& found) const;
+  // With one list loaded as both A and B: calls found(a, b, distance) once for every unordered pair of distinct
+  // points in contact, oriented and ordered as the pair first appears in print's output (the point that comes
+  // first in cell order is a). Each neighbouring cell pair is visited once: a cell meets only the cells after
+  // it, and itself for b > a.
+  template <class Found>
+  void for_each_self_contact(Found&& found) const;
 
   point_range members_A(cell_index cell) const;
   point_range members_B(cell_index cell) const;
@@ -146,9 +161,13 @@ class cell_list {
                                       const std::vector<std::uint32_t>& start, std::size_t u) {
     return {members.data() + start[u], members.data() + start[u + 1]};
   }
-  template <class Index, class Found>
-  void search_cell(point_range in_A, std::uint32_t i, std::uint32_t j, std::uint32_t k, const Index* near,
-                   std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far, Found& found) const;
+  // With self, only pairs whose b comes after a in cell order are measured (cell is a's cell).
+  template <bool self, class Index, class Found>
+  void search_cell(point_range in_A, cell_index cell, std::uint32_t i, std::uint32_t j, std::uint32_t k,
+                   const Index* near, std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far,
+                   Found& found) const;
+  template <bool self, class Found>
+  void search(Found& found) const;
   std::uint32_t occupied_min_B[3] = {0, 0, 0}, occupied_max_B[3] = {0, 0, 0};
   std::uint64_t occupied_margin_B = 2;
   // Sets far to the contacts of A point a, in cell (i, j, k), that lie beyond its neighbour cells, by B index.
@@ -174,34 +193,44 @@ std::uint32_t cell_list::neighbours_of(std::uint32_t i, std::uint32_t j, std::ui
   return count;
 }
 
-template <class Index, class Found>
-void cell_list::search_cell(point_range in_A, std::uint32_t i, std::uint32_t j, std::uint32_t k, const Index* near,
-                            std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far,
+template <bool self, class Index, class Found>
+void cell_list::search_cell(point_range in_A, cell_index cell, std::uint32_t i, std::uint32_t j, std::uint32_t k,
+                            const Index* near, std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far,
                             Found& found) const {
   for (const std::int32_t a : in_A) {
     const auto ia = static_cast<std::uint32_t>(a);
     const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
     for (std::uint32_t m = 0; m < n_near; ++m) {
-      for (const std::int32_t b : members_B(near[m])) {
+      const cell_index other = near[m];
+      if (self && other < cell) continue;  // that cell met this one already
+      point_range in_B = members_B(other);
+      if (self && other == cell) in_B.first = std::upper_bound(in_B.first, in_B.last, a);
+      for (const std::int32_t b : in_B) {
         const auto ib = static_cast<std::uint32_t>(b);
         const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
         if (d <= cutoff) found(a, b, d);
       }
     }
     far_partners(a, i, j, k, far);
-    for (const auto& partner : far) found(a, partner.first, partner.second);
+    for (const auto& partner : far) {
+      if (self) {
+        const auto ib = static_cast<std::uint32_t>(partner.first);
+        if (find_cell(x_B[ib], y_B[ib], z_B[ib]) < cell) continue;  // never the same cell: it lies beyond the block
+      }
+      found(a, partner.first, partner.second);
+    }
   }
 }
 
-template <class Found>
-void cell_list::for_each_contact(Found&& found) const {
+template <bool self, class Found>
+void cell_list::search(Found& found) const {
   std::vector<std::pair<std::int32_t, float>> far;
   std::uint32_t i = 0, j = 0, k = 0;
   if (!sparse) {
     for (cell_index c = 1; c <= n_cells; ++c) {
       if (cell_fill_A[c] == 0) continue;
       revert2_3d(c, i, j, k);
-      search_cell(members_A(c), i, j, k, neighbours[c].data(), n_neighbours[c], far, found);
+      search_cell<self>(members_A(c), c, i, j, k, neighbours[c].data(), n_neighbours[c], far, found);
     }
     return;
   }
@@ -209,7 +238,17 @@ void cell_list::for_each_contact(Found&& found) const {
   for (std::size_t u = 0; u < occupied_A.size(); ++u) {
     revert2_3d(occupied_A[u], i, j, k);
     if (!near_list_B(i, j, k)) continue;
-    search_cell(occupied_members(cell_members_A, occupied_start_A, u), i, j, k, near, neighbours_of(i, j, k, near),
-                far, found);
+    search_cell<self>(occupied_members(cell_members_A, occupied_start_A, u), occupied_A[u], i, j, k, near,
+                      neighbours_of(i, j, k, near), far, found);
   }
+}
+
+template <class Found>
+void cell_list::for_each_contact(Found&& found) const {
+  search<false>(found);
+}
+
+template <class Found>
+void cell_list::for_each_self_contact(Found&& found) const {
+  search<true>(found);
 }

@@ -44,38 +44,25 @@ std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId
   return id;
 }
 
-std::string write_points(const gemmi::Structure& structure, const gemmi::Selection& selection,
-                         const std::string& selection_text, const atom_defaults& defaults) {
-  const gemmi::Model& model = chosen_model(structure, selection);
-  std::string out;
-  out.reserve(64 * gemmi::count_atom_sites(model));
-  std::string prefix;  // "A25:ASP:" of the residue being written
-  const gemmi::Residue* prefix_of = nullptr;
+std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Selection& selection,
+                                    const atom_defaults& defaults) {
+  std::vector<picked_atom> picked;
+  const gemmi::Residue* checked = nullptr;
   atom_picker picker(selection, defaults);
   picker.for_each_atom(model, [&](const gemmi::Chain& chain, const gemmi::Residue& residue, const gemmi::Atom& atom) {
-    if (prefix_of != &residue) {
-      prefix_of = &residue;
-      prefix = residue_identifier(chain.name, residue.seqid);
+    if (checked != &residue) {
+      checked = &residue;
       check_name("chain name", chain.name, "");
-      check_name("residue name", residue.name, " of residue " + printable(prefix));
-      prefix += ':';
-      prefix += residue.name;
-      prefix += ':';
+      check_name("residue name", residue.name, " of residue " + printable(residue_identifier(chain.name, residue.seqid)));
     }
     if (atom.name.find_first_of("\t:\n\r") != std::string::npos)
-      check_name("atom name", atom.name, " in residue " + printable(prefix.substr(0, prefix.find(':'))));
-    out += prefix;
-    out += atom.name;
-    out += '\t';
-    append_coordinate(out, atom.pos.x);
-    out += '\t';
-    append_coordinate(out, atom.pos.y);
-    out += '\t';
-    append_coordinate(out, atom.pos.z);
-    out += '\n';
+      check_name("atom name", atom.name, " in residue " + printable(residue_identifier(chain.name, residue.seqid)));
+    picked.push_back({&chain, &residue, &atom});
   });
-  if (!out.empty()) return out;
+  return picked;
+}
 
+void fail_no_atom(const gemmi::Model& model, const gemmi::Selection& selection, const std::string& selection_text) {
   std::string message = "selection " + quoted(selection_text) + " matches no atom";
   atom_defaults everything;
   everything.altloc.mode = altloc_choice::all;
@@ -87,6 +74,36 @@ std::string write_points(const gemmi::Structure& structure, const gemmi::Selecti
   });
   if (matched_any) message += " that is kept (waters, hydrogens and other conformations need --waters, --hydrogens, --altloc)";
   fail(message + "; chains: " + chain_names(model));
+}
+
+std::string write_points(const gemmi::Structure& structure, const gemmi::Selection& selection,
+                         const std::string& selection_text, const atom_defaults& defaults) {
+  const gemmi::Model& model = chosen_model(structure, selection);
+  const std::vector<picked_atom> picked = pick_atoms(model, selection, defaults);
+  if (picked.empty()) fail_no_atom(model, selection, selection_text);
+  std::string out;
+  out.reserve(64 * picked.size());
+  std::string prefix;  // "A25:ASP:" of the residue being written
+  const gemmi::Residue* prefix_of = nullptr;
+  for (const picked_atom& p : picked) {
+    if (prefix_of != p.residue) {
+      prefix_of = p.residue;
+      prefix = residue_identifier(p.chain->name, p.residue->seqid);
+      prefix += ':';
+      prefix += p.residue->name;
+      prefix += ':';
+    }
+    out += prefix;
+    out += p.atom->name;
+    out += '\t';
+    append_coordinate(out, p.atom->pos.x);
+    out += '\t';
+    append_coordinate(out, p.atom->pos.y);
+    out += '\t';
+    append_coordinate(out, p.atom->pos.z);
+    out += '\n';
+  }
+  return out;
 }
 
 std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& defaults) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <gemmi/model.hpp>
 
@@ -11,6 +12,23 @@
 // "A100B", "B-3"; a blank chain gives "200"). A chain name that ends in a digit or "-" would run into the
 // number, so it is joined to it with "_" ("1_23", "12_3"); the rule looks at the chain name alone.
 std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId& seqid);
+
+// One atom picked from a model: where it sits, as views into the structure.
+struct picked_atom {
+  const gemmi::Chain* chain;
+  const gemmi::Residue* residue;
+  const gemmi::Atom* atom;
+};
+
+// The atoms of model that the selection matches and the defaults keep, in file order; empty when none. Throws
+// run_error for a chain, residue or atom name that holds a tab, a colon or a line break (it would break a label).
+std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Selection& selection,
+                                    const atom_defaults& defaults);
+
+// Throws run_error "selection 'TEXT' matches no atom ...; chains: ...", naming the options that would keep more
+// when the defaults left out what the selection matched.
+[[noreturn]] void fail_no_atom(const gemmi::Model& model, const gemmi::Selection& selection,
+                               const std::string& selection_text);
 
 // The coordinate list: "chain+number:type:atom<TAB>x<TAB>y<TAB>z" per atom, coordinates as the shortest
 // decimal text that reads back to the same double. Throws run_error for a name that holds a tab, a colon or

@@ -193,13 +193,12 @@ bool has_legacy_id_columns(const char* data, std::size_t size) {
   return false;
 }
 
-// gemmi 0.5 reads the distance of a LINK record as columns 74-78 without checking that the line reaches column
-// 78, and reads past its copy of a line of 74 to 77 characters (a sign in column 74 shows it). Such lines are
-// padded with blanks, which the format means anyway; bytes without one are used as they are.
+// gemmi 0.5 reads the distance of a LINK record as columns 74-78 without checking that its copy of the line (line
+// end included) reaches column 78, and reads past the copy when column 74 holds a sign. LINK lines of 72 to 79
+// characters are padded with blanks to 80, which the format means anyway; bytes without one are used as they are.
 std::string_view pad_short_link_records(std::string_view bytes, std::string& storage) {
   const auto is_short_link = [](std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.size() < 74 || line.size() > 77) return false;
+    if (line.size() < 72 || line.size() > 79) return false;
     for (std::size_t i = 0; i < 4; ++i)
       if (std::toupper(static_cast<unsigned char>(line[i])) != "LINK"[i]) return false;
     return std::toupper(static_cast<unsigned char>(line[4])) != 'R';

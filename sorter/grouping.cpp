@@ -7,37 +7,33 @@
 #include "contact_line.hpp"
 #include "error.hpp"
 
+void contact_groups::add(const contact_label& one, const contact_label& two, float distance, std::int32_t order) {
+  const bool in_order = one.id < two.id;
+  const contact_label& first = in_order ? one : two;
+  const contact_label& second = in_order ? two : one;
+  const std::uint64_t key = (std::uint64_t{residues.intern(first.id)} << 32) | residues.intern(second.id);
+  if (key != last_key_) {
+    const auto [place, created] = record_of.try_emplace(key, static_cast<std::uint32_t>(records.size()));
+    if (created) {
+      records.emplace_back();
+      records.back().set_id({first.id, second.id});
+      records.back().set_type({first.type, second.type});
+    }
+    last_key_ = key;
+    last_ = &records[place->second];
+  }
+  last_->feed({distance, order}, {atoms.intern(first.atom), atoms.intern(second.atom)});
+}
+
 void group_contacts(const text_file& input, contact_groups& groups) {
   require_text(input.name, input.bytes);
   std::int32_t n_contacts = 0;
-  // Consecutive lines mostly share a residue pair; remembering the last record spares most map searches.
-  std::uint64_t last_key = UINT64_MAX;
-  inter_residue* last = nullptr;
   for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
     const contact_line contact = parse_contact_line(input.name, number, line);
-    const contact_label& one = contact.first;
-    const contact_label& two = contact.second;
-    const float distance = contact.distance;
     if (n_contacts == std::numeric_limits<std::int32_t>::max())
       fail_at(input.name, number, "more than " + std::to_string(n_contacts) + " contacts");
     ++n_contacts;
-
-    const bool in_order = one.id < two.id;
-    const contact_label& first = in_order ? one : two;
-    const contact_label& second = in_order ? two : one;
-    const std::uint64_t key =
-        (std::uint64_t{groups.residues.intern(first.id)} << 32) | groups.residues.intern(second.id);
-    if (key != last_key) {
-      const auto [place, created] = groups.record_of.try_emplace(key, static_cast<std::uint32_t>(groups.records.size()));
-      if (created) {
-        groups.records.emplace_back();
-        groups.records.back().set_id({first.id, second.id});
-        groups.records.back().set_type({first.type, second.type});
-      }
-      last_key = key;
-      last = &groups.records[place->second];
-    }
-    last->feed({distance, n_contacts}, {groups.atoms.intern(first.atom), groups.atoms.intern(second.atom)});
+    groups.add(contact.first, contact.second, contact.distance, n_contacts);
   });
 }
 

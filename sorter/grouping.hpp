@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "contact_line.hpp"
 #include "inter_residue.hpp"
 #include "name_table.hpp"
 #include "text_file.hpp"
@@ -24,6 +25,16 @@ struct contact_groups {
   std::vector<inter_residue*> in_key_order();
   // Writes every record, in key order.
   void write(line_writer& out);
+
+  // Feeds one contact to the record of its residue pair: the labels in order of residue identifier as strings,
+  // with equal identifiers the second label first; a new record keeps these labels' types. order ranks contacts
+  // of equal distance (a line number); the labels' bytes must outlive the groups.
+  void add(const contact_label& one, const contact_label& two, float distance, std::int32_t order);
+
+ private:
+  // Consecutive contacts mostly share a residue pair; remembering the last record spares most map searches.
+  std::uint64_t last_key_ = UINT64_MAX;
+  inter_residue* last_ = nullptr;
 };
 
 // Feeds every contact line of input ("id:type:atom<TAB>id:type:atom<TAB>distance", further fields and label
