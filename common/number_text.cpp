@@ -98,3 +98,8 @@ char* write_float(char* first, float value) {
   }
   return std::to_chars(first, first + float_text_room, value, std::chars_format::general, 6).ptr;
 }
+
+float as_written(float value) {
+  char text[float_text_room];
+  return read_float(std::string_view(text, static_cast<std::size_t>(write_float(text, value) - text)));
+}

@@ -13,3 +13,7 @@ constexpr int float_text_room = 24;
 // Writes value as a default std::ostream writes a float (general notation, 6 significant digits: 2.8284271
 // as 2.82843, 0.00001 as 1e-05) at first, which has float_text_room bytes; returns the end of the text.
 char* write_float(char* first, float value);
+
+// The float that value's written text reads back as (6 significant digits): what a program reading a contact
+// list sees, so that distances within one process order and compare as they do after a text file.
+float as_written(float value);

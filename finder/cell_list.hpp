@@ -69,6 +69,8 @@ class cell_list {
   // beyond max_cells_per_axis on an axis or beyond max_cells in all, naming its size.
   void build_box();
   cell_index find_cell(float x, float y, float z) const;
+  // Cell coordinate (from 1) of a position delta past the box minimum along one axis; needs only the cut-off.
+  std::uint32_t axis_cell(float delta) const;
   cell_index find_cell_index(std::uint32_t i, std::uint32_t j, std::uint32_t k) const;
   void revert2_3d(cell_index index, std::uint32_t& i, std::uint32_t& j, std::uint32_t& k) const;
   // Writes the existing cells of the 3 x 3 x 3 block around cell index, x outermost and z innermost, each axis
@@ -133,8 +135,6 @@ class cell_list {
   std::vector<std::pair<cell_index, std::uint32_t>> point_cell_A, point_cell_B;
 
  private:
-  // Cell coordinate (from 1) of a position delta past the box minimum along one axis.
-  std::uint32_t axis_cell(float delta) const;
   // How far along an axis a partner can lie: the cut-off and a little more, or, where squares fall below the
   // normal floats, 2^-62.
   float far_reach() const;

@@ -11,6 +11,9 @@ struct altloc_choice {
   char letter = 0;  // for named
 };
 
+// The value of --altloc: one letter, or "all"; throws usage_error for anything else.
+altloc_choice read_altloc(const std::string& value);
+
 struct pick_options {
   std::string structure;  // path, "-" for standard input
   std::string selection;  // selection text; "" with list_chains

@@ -1,0 +1,59 @@
+#include "atom_table.hpp"
+
+point_set atom_table::points() const { return {labels, x, y, z}; }
+
+std::uint32_t atom_tables::chain_number(const std::string& name) {
+  const auto [entry, created] = chain_of_.try_emplace(name, static_cast<std::uint32_t>(chain_names_.size()));
+  if (created) chain_names_.push_back(name);
+  return entry->second;
+}
+
+atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
+  atom_table table;
+  const std::size_t n = picked.size();
+  std::vector<std::size_t> ends(n);
+  table.label_bytes.reserve(16 * n);
+  table.atoms.reserve(n);
+  for (auto* v : {&table.residue, &table.chain}) v->reserve(n);
+  std::string id;
+  const gemmi::Residue* residue = nullptr;
+  std::uint32_t residue_number = 0, chain_number_now = 0;
+  std::vector<std::size_t> id_ends(n), type_ends(n);
+  for (std::size_t p = 0; p < n; ++p) {
+    const picked_atom& atom = picked[p];
+    if (atom.residue != residue) {
+      residue = atom.residue;
+      id = residue_identifier(atom.chain->name, residue->seqid);
+      const auto [entry, created] = residue_of_.try_emplace(id, static_cast<std::uint32_t>(residue_names_.size()));
+      if (created) residue_names_.push_back(id);
+      residue_number = entry->second;
+      chain_number_now = chain_number(atom.chain->name);
+    }
+    table.label_bytes += id;
+    id_ends[p] = table.label_bytes.size();
+    table.label_bytes += ':';
+    table.label_bytes += residue->name;
+    type_ends[p] = table.label_bytes.size();
+    table.label_bytes += ':';
+    table.label_bytes += atom.atom->name;
+    ends[p] = table.label_bytes.size();
+    table.atoms.push_back(atom.atom);
+    table.residue.push_back(residue_number);
+    table.chain.push_back(chain_number_now);
+    table.seq_number.push_back(*residue->seqid.num);
+    table.polymer.push_back(residue->entity_type == gemmi::EntityType::Polymer);
+    table.x.push_back(static_cast<float>(atom.atom->pos.x));
+    table.y.push_back(static_cast<float>(atom.atom->pos.y));
+    table.z.push_back(static_cast<float>(atom.atom->pos.z));
+  }
+  // Views are taken once the buffer has stopped growing.
+  const std::string_view all = table.label_bytes;
+  table.labels.reserve(n);
+  table.parts.reserve(n);
+  for (std::size_t p = 0, begin = 0; p < n; begin = ends[p] + 0, ++p) {
+    table.labels.push_back(all.substr(begin, ends[p] - begin));
+    table.parts.push_back({all.substr(begin, id_ends[p] - begin), all.substr(id_ends[p] + 1, type_ends[p] - id_ends[p] - 1),
+                           all.substr(type_ends[p] + 1, ends[p] - type_ends[p] - 1)});
+  }
+  return table;
+}

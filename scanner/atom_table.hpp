@@ -1,0 +1,39 @@
+// The picked atoms of a structure as the search sees them: labels in one buffer, single-precision coordinates,
+// and for each atom what a scan's rules look at (its residue, chain, number, whether it is in a polymer).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cell_list.hpp"
+#include "contact_line.hpp"
+#include "point_list.hpp"
+
+struct atom_table {
+  std::string label_bytes;                // "A25:ASP:OD1" of every atom, one after the other
+  std::vector<std::string_view> labels;   // views into label_bytes
+  std::vector<contact_label> parts;       // the same, as residue identifier, type and atom name
+  std::vector<const gemmi::Atom*> atoms;  // where each atom is in the structure
+  std::vector<std::uint32_t> residue;     // number of the residue identifier: one residue, one number
+  std::vector<std::uint32_t> chain;       // number of the chain name
+  std::vector<int> seq_number;            // author residue number
+  std::vector<char> polymer;              // in a polymer (gemmi's entity types: a modified residue counts)
+  std::vector<float> x, y, z;             // the file's coordinates rounded once to float, as a list read back
+
+  std::size_t size() const { return atoms.size(); }
+  // The labels and coordinates, as the search loads them.
+  point_set points() const;
+};
+
+// The table of these atoms, in their order; chain and residue numbers are shared with earlier calls through
+// names (so that two tables of one structure agree). Entity types must have been set on the structure.
+class atom_tables {
+ public:
+  atom_table make(const std::vector<picked_atom>& picked);
+  std::uint32_t chain_number(const std::string& name);
+
+ private:
+  std::vector<std::string> residue_names_, chain_names_;
+  std::unordered_map<std::string, std::uint32_t> residue_of_, chain_of_;
+};

@@ -1,0 +1,303 @@
+#include "scan.hpp"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <tuple>
+#include <unordered_set>
+
+#include <gemmi/polyheur.hpp>
+
+#include "atom_table.hpp"
+#include "cell_list.hpp"
+#include "contact_map.hpp"
+#include "covalent_links.hpp"
+#include "error.hpp"
+#include "grouping.hpp"
+#include "line_writer.hpp"
+#include "number_text.hpp"
+#include "pair_summary.hpp"
+#include "structure_file.hpp"
+#include "svg_map.hpp"
+#include "whole_file.hpp"
+
+namespace {
+
+// The rules that leave a pair out, beyond the cut-off.
+struct pair_rules {
+  bool drop_same_residue = false;
+  int min_separation = 0;
+  const covalent_links* links = nullptr;
+
+  bool drops(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) const {
+    if (drop_same_residue && t_a.residue[a] == t_b.residue[b]) return true;
+    if (min_separation > 0 && t_a.polymer[a] && t_b.polymer[b] && t_a.chain[a] == t_b.chain[b]) {
+      const long apart = std::labs(static_cast<long>(t_a.seq_number[a]) - t_b.seq_number[b]);
+      if (apart < min_separation) return true;
+    }
+    return links != nullptr && links->bonded(t_a.atoms[a], t_b.atoms[b]);
+  }
+};
+
+// One side pair's results: the sorted groups, the summary, the map.
+struct side_pair {
+  contact_groups groups;
+  pair_summary summary;
+  std::unique_ptr<contact_map> map;
+  std::int32_t n_fed = 0;
+
+  // d is the distance as written: ties in the written text order by line, as they do after a text file.
+  void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d, bool symmetric_map) {
+    if (n_fed == std::numeric_limits<std::int32_t>::max()) fail("more than " + std::to_string(n_fed) + " contacts");
+    groups.add(t_a.parts[a], t_b.parts[b], d, ++n_fed);
+    summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
+    if (map) {
+      map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
+      if (symmetric_map) map->add(contact_line{t_b.parts[b], t_a.parts[a], d, {}});
+    }
+  }
+};
+
+std::string structure_name(const std::string& path) {
+  std::string name = path.substr(path.rfind('/') + 1);
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) name.resize(name.size() - 3);
+  return name;
+}
+
+std::string cutoff_text(float cutoff) {
+  char text[float_text_room];
+  return std::string(text, write_float(text, cutoff));
+}
+
+std::string draw(contact_map& map, const std::string& title) {
+  const std::vector<map_cell> cells = map.ordered_cells();
+  return draw_svg(map, cells, {title, 0});
+}
+
+void write_sorted(const std::string& path, contact_groups& groups) {
+  line_writer out(path);
+  groups.write(out);
+  out.close();
+}
+
+cell_list loaded_grid(float cutoff, point_set a, point_set b) {
+  cell_list grid;
+  grid.set_cutoff(cutoff);
+  grid.load_points(std::move(a), std::move(b));
+  grid.build_box();
+  grid.assign_points();
+  return grid;
+}
+
+// Two selections, or one against itself.
+void scan_selections(const scan_options& options, gemmi::Structure& structure) {
+  std::vector<gemmi::Selection> selections;
+  for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
+  const gemmi::Model& model = chosen_model(structure, selections.front());
+  atom_tables tables;
+  std::vector<std::vector<picked_atom>> picked;
+  for (std::size_t s = 0; s < selections.size(); ++s) {
+    picked.push_back(pick_atoms(chosen_model(structure, selections[s]), selections[s], options.defaults));
+    if (picked.back().empty() && !options.allow_empty)
+      fail_no_atom(chosen_model(structure, selections[s]), selections[s], options.selections[s]);
+  }
+  const bool self = selections.size() == 1;
+  if (!self) {
+    // The second side is the second selection without the atoms of the first: a ligand meets its chain, never itself.
+    std::unordered_set<const gemmi::Atom*> in_first;
+    for (const picked_atom& p : picked[0]) in_first.insert(p.atom);
+    auto& second = picked[1];
+    second.erase(std::remove_if(second.begin(), second.end(), [&](const picked_atom& p) { return in_first.count(p.atom) != 0; }),
+                 second.end());
+  }
+  const atom_table first = tables.make(picked[0]);
+  const atom_table second = self ? atom_table() : tables.make(picked[1]);
+  const atom_table& other = self ? first : second;
+
+  std::unique_ptr<covalent_links> links;
+  if (options.skip_links) links = std::make_unique<covalent_links>(structure, model);
+  const pair_rules rules{self && !options.same_residue, options.min_separation, links.get()};
+
+  side_pair result;
+  if (!options.map.empty()) result.map = std::make_unique<contact_map>();
+  if (first.size() > 0 && other.size() > 0) {
+    const cell_list grid = loaded_grid(options.cutoff, first.points(), other.points());
+    const auto found = [&](std::int32_t a, std::int32_t b, float d) {
+      const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+      if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), self);
+    };
+    if (self)
+      grid.for_each_self_contact(found);
+    else
+      grid.for_each_contact(found);
+  }
+
+  const std::string name = structure_name(options.structure);
+  const std::string& first_name = options.selections.front();
+  const std::string& second_name = options.selections.back();
+  std::string svg, row;
+  if (result.map) {
+    const std::string title = !options.title.empty() ? options.title
+                              : self ? name + ": " + first_name + ", " + cutoff_text(options.cutoff) + " Angstrom"
+                                     : name + ": " + first_name + " and " + second_name + ", " +
+                                           cutoff_text(options.cutoff) + " Angstrom";
+    svg = draw(*result.map, title);
+  }
+  if (!options.summary.empty())
+    row = std::string(summary_header) + result.summary.row(name, first_name, second_name, first.size(), other.size());
+  write_sorted(options.output, result.groups);
+  if (result.map) write_whole_file(options.map, svg);
+  if (!options.summary.empty()) write_whole_file(options.summary, row);
+}
+
+// A contact of one chain pair as the pipeline's run of the two chains would write it: the key of its line there,
+// (cell of the first chain's atom, that atom's place in its chain, neighbour rank, the other atom's place).
+struct interface_contact {
+  std::uint32_t k, j, i, a, rank, b;
+  std::uint32_t point_a, point_b;
+  float distance;
+  bool operator<(const interface_contact& o) const {
+    return std::tie(k, j, i, a, rank, b) < std::tie(o.k, o.j, o.i, o.a, o.rank, o.b);
+  }
+};
+
+void make_folder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
+    fail("cannot create " + file_name(path) + ": " + std::strerror(errno));
+}
+
+// Every pair of polymer chains, from one search of all their atoms.
+void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
+  const gemmi::Selection everything{};
+  const gemmi::Model& model = chosen_model(structure, everything);
+  atom_tables tables;
+  // The chains in pairpick --list's order; the polymer ones among them are the sides.
+  std::vector<std::string> chain_names;
+  std::vector<char> chain_polymer;
+  for (const gemmi::Chain& chain : model.chains) {
+    const std::uint32_t c = tables.chain_number(chain.name);
+    if (c == chain_names.size()) {
+      chain_names.push_back(chain.name);
+      chain_polymer.push_back(0);
+    }
+    for (const gemmi::Residue& residue : chain.residues)
+      if (residue.entity_type == gemmi::EntityType::Polymer) chain_polymer[c] = 1;
+  }
+  std::vector<picked_atom> picked = pick_atoms(model, everything, options.defaults);
+  picked.erase(std::remove_if(picked.begin(), picked.end(),
+                              [&](const picked_atom& p) { return !chain_polymer[tables.chain_number(p.chain->name)]; }),
+               picked.end());
+  const atom_table all = tables.make(picked);
+
+  // Sides: polymer chains with atoms, in list order; each atom's side and place within it.
+  std::vector<std::uint32_t> side_of_chain(chain_names.size(), UINT32_MAX);
+  std::vector<std::size_t> side_atoms;
+  std::vector<std::string> side_names;
+  std::vector<std::uint32_t> place(all.size());
+  for (std::size_t p = 0; p < all.size(); ++p) {
+    std::uint32_t& side = side_of_chain[all.chain[p]];
+    if (side == UINT32_MAX) {
+      side = static_cast<std::uint32_t>(side_names.size());
+      side_names.push_back(chain_names[all.chain[p]]);
+      side_atoms.push_back(0);
+    }
+    place[p] = static_cast<std::uint32_t>(side_atoms[side]++);
+  }
+  // Sides in list order, not in order of first atom.
+  std::vector<std::uint32_t> order(side_names.size());
+  for (std::uint32_t s = 0; s < order.size(); ++s) order[s] = s;
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return tables.chain_number(side_names[a]) < tables.chain_number(side_names[b]);
+  });
+  std::vector<std::uint32_t> rank_of_side(order.size());
+  for (std::uint32_t r = 0; r < order.size(); ++r) rank_of_side[order[r]] = r;
+  const std::size_t n_sides = order.size();
+  const auto side_of = [&](std::size_t p) { return rank_of_side[side_of_chain[all.chain[p]]]; };
+
+  // Each pair's box, as the pipeline's run of its two chains would lay it: the minimum corner of both.
+  std::vector<std::array<float, 3>> side_min(n_sides, {std::numeric_limits<float>::infinity(),
+                                                       std::numeric_limits<float>::infinity(),
+                                                       std::numeric_limits<float>::infinity()});
+  for (std::size_t p = 0; p < all.size(); ++p) {
+    auto& m = side_min[side_of(p)];
+    m[0] = std::min(m[0], all.x[p]), m[1] = std::min(m[1], all.y[p]), m[2] = std::min(m[2], all.z[p]);
+  }
+
+  std::unique_ptr<covalent_links> links;
+  if (options.skip_links) links = std::make_unique<covalent_links>(structure, model);
+  const pair_rules rules{false, options.min_separation, links.get()};
+  std::vector<std::vector<interface_contact>> found(n_sides * n_sides);
+  if (all.size() > 0) {
+    const cell_list grid = loaded_grid(options.cutoff, all.points(), all.points());
+    cell_list frame;  // the pair's grid, for cell coordinates only
+    frame.set_cutoff(options.cutoff);
+    grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) {
+      std::size_t pa = static_cast<std::size_t>(a), pb = static_cast<std::size_t>(b);
+      std::uint32_t sa = side_of(pa), sb = side_of(pb);
+      if (sa == sb || rules.drops(all, pa, all, pb)) return;
+      if (sa > sb) std::swap(pa, pb), std::swap(sa, sb);
+      const auto& ma = side_min[sa];
+      const auto& mb = side_min[sb];
+      frame.box_min_x = std::min(ma[0], mb[0]), frame.box_min_y = std::min(ma[1], mb[1]), frame.box_min_z = std::min(ma[2], mb[2]);
+      const std::uint32_t cell_a[3] = {frame.axis_cell(all.x[pa] - frame.box_min_x), frame.axis_cell(all.y[pa] - frame.box_min_y),
+                                       frame.axis_cell(all.z[pa] - frame.box_min_z)};
+      const std::uint32_t cell_b[3] = {frame.axis_cell(all.x[pb] - frame.box_min_x), frame.axis_cell(all.y[pb] - frame.box_min_y),
+                                       frame.axis_cell(all.z[pb] - frame.box_min_z)};
+      // The neighbour list runs x outermost, each axis -1, 0, +1; partners beyond it come last, by index.
+      std::uint32_t rank = 0;
+      for (int axis = 0; axis < 3; ++axis) {
+        const std::int64_t step = std::int64_t{cell_b[axis]} - cell_a[axis];
+        if (step < -1 || step > 1) {
+          rank = 27;
+          break;
+        }
+        rank = rank * 3 + static_cast<std::uint32_t>(step + 1);
+      }
+      found[sa * n_sides + sb].push_back({cell_a[2], cell_a[1], cell_a[0], place[pa], rank, place[pb],
+                                          static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(pb), d});
+    });
+  }
+
+  // Everything is computed before the first file is written.
+  const std::string name = structure_name(options.structure);
+  std::string table = summary_header;
+  make_folder(options.interfaces);
+  for (std::size_t r1 = 0; r1 < n_sides; ++r1) {
+    for (std::size_t r2 = r1 + 1; r2 < n_sides; ++r2) {
+      std::vector<interface_contact>& contacts = found[r1 * n_sides + r2];
+      std::sort(contacts.begin(), contacts.end());
+      side_pair result;
+      if (options.maps) result.map = std::make_unique<contact_map>();
+      for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance), false);
+      std::vector<interface_contact>().swap(contacts);
+      const std::string& first = side_names[order[r1]];
+      const std::string& second = side_names[order[r2]];
+      const std::string folder = options.interfaces + "/" + first + "_vs_" + second;
+      make_folder(folder);
+      write_sorted(folder + "/sorted.pairtab", result.groups);
+      if (result.map)
+        write_whole_file(folder + "/map.svg",
+                         draw(*result.map, name + ": " + first + " and " + second + ", " + cutoff_text(options.cutoff) +
+                                               " Angstrom"));
+      table += result.summary.row(name, first, second, side_atoms[order[r1]], side_atoms[order[r2]]);
+    }
+  }
+  write_whole_file(options.interfaces + "/summary.tsv", table);
+}
+
+}  // namespace
+
+void run_scan(const scan_options& options) {
+  // Selections are read before the file: a typo should not wait for a large structure.
+  for (const std::string& text : options.selections) parse_selection(text);
+  gemmi::Structure structure = read_structure(options.structure);
+  gemmi::add_entity_types(structure, /*overwrite=*/false);
+  if (!options.interfaces.empty())
+    scan_interfaces(options, structure);
+  else
+    scan_selections(options, structure);
+}

@@ -1,0 +1,111 @@
+#include "scan_command_line.hpp"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "error.hpp"
+#include "options.hpp"
+
+const char* const scan_usage =
+    "Usage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n"
+    "       pairscan --interfaces DIR [options] STRUCTURE\n";
+
+const char* const scan_help =
+    "Reads a PDB or mmCIF file (plain or gzipped) once and writes its contacts within the cut-off, grouped by\n"
+    "residue pair and ordered by distance (what pairpick, pairsweep and pairsift give in turn), in one process.\n"
+    "\n"
+    "  SELECTION SELECTION2   every atom of the first against every atom of the second that is not in the first\n"
+    "  SELECTION              self-contacts: every pair of distinct atoms once, without pairs in one residue\n"
+    "  OUTPUT                 the sorted contact list; - for standard output\n"
+    "\n"
+    "  --cutoff D             the cut-off distance in Angstrom (default 4)\n"
+    "  --same-residue         self-contacts: keep pairs within one residue, each once\n"
+    "  --min-separation N     leave out pairs of polymer residues of one chain whose numbers differ by less\n"
+    "                         than N (1: other residues only; 6, 12, 24: short, medium, long range)\n"
+    "  --skip-links           leave out atom pairs the file records as covalent bonds (LINK, SSBOND,\n"
+    "                         struct_conn covale and disulf); metal coordination stays a contact\n"
+    "  --allow-empty          a selection that matches no atom gives an empty output, not an error\n"
+    "  --map FILE.svg         draw the residue contact map (rows: the first selection)\n"
+    "  --title TEXT           the map's title\n"
+    "  --summary FILE.tsv     write the summary row: atoms, contacts, residue pairs, closest, residues\n"
+    "  --interfaces DIR       every pair of polymer chains: DIR/FIRST_vs_SECOND/sorted.pairtab and a row of\n"
+    "                         DIR/summary.tsv, from one search of the structure\n"
+    "  --maps                 with --interfaces: each pair's map.svg too\n"
+    "  --altloc X, --waters, --hydrogens   as in pairpick\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 done, 1 wrong command line, 2 error (one line on standard error).\n";
+
+namespace {
+
+float read_positive(const std::string& option, const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value) || !(static_cast<float>(value) > 0))
+    throw usage_error(option + " takes a positive number, not " + quoted(text));
+  return static_cast<float>(value);
+}
+
+int read_count(const std::string& option, const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 0 || value > 1000000)
+    throw usage_error(option + " takes a whole number from 0, not " + quoted(text));
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+scan_options parse_scan_command_line(const std::vector<std::string>& arguments) {
+  scan_options options;
+  const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
+    if (is_option(all[i], "--cutoff")) {
+      options.cutoff = read_positive("--cutoff", option_value(all, i, "--cutoff"));
+    } else if (is_option(all[i], "--min-separation")) {
+      options.min_separation = read_count("--min-separation", option_value(all, i, "--min-separation"));
+    } else if (is_option(all[i], "--map")) {
+      options.map = option_value(all, i, "--map");
+    } else if (all[i] == "--maps") {
+      options.maps = true;
+    } else if (is_option(all[i], "--title")) {
+      options.title = option_value(all, i, "--title");
+    } else if (is_option(all[i], "--summary")) {
+      options.summary = option_value(all, i, "--summary");
+    } else if (is_option(all[i], "--interfaces")) {
+      options.interfaces = option_value(all, i, "--interfaces");
+    } else if (is_option(all[i], "--altloc")) {
+      options.defaults.altloc = read_altloc(option_value(all, i, "--altloc"));
+    } else if (all[i] == "--waters") {
+      options.defaults.keep_waters = true;
+    } else if (all[i] == "--hydrogens") {
+      options.defaults.keep_hydrogens = true;
+    } else if (all[i] == "--same-residue") {
+      options.same_residue = true;
+    } else if (all[i] == "--skip-links") {
+      options.skip_links = true;
+    } else if (all[i] == "--allow-empty") {
+      options.allow_empty = true;
+    } else {
+      return false;
+    }
+    return true;
+  });
+  options.show_help = line.show_help;
+  options.show_version = line.show_version;
+  if (options.show_help || options.show_version) return options;
+  const auto& operands = line.operands;
+  if (!options.interfaces.empty()) {
+    if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
+    if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
+    if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");
+    options.structure = operands[0];
+    return options;
+  }
+  if (options.maps) throw usage_error("--maps goes with --interfaces; one map is --map FILE.svg");
+  if (operands.size() != 3 && operands.size() != 4)
+    throw usage_error("expected a structure, one or two selections and an output, found " + arguments_found(operands.size()));
+  options.structure = operands.front();
+  options.selections.assign(operands.begin() + 1, operands.end() - 1);
+  options.output = operands.back();
+  return options;
+}

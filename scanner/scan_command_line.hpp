@@ -1,0 +1,31 @@
+// The command line of pairscan.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "atom_picking.hpp"
+
+struct scan_options {
+  std::string structure;               // path, "-" for standard input
+  std::vector<std::string> selections;  // one (self-contacts) or two; none with interfaces
+  std::string output;                  // the sorted contact list; "-" for standard output
+  std::string interfaces;              // folder for every interface of the structure, or ""
+  std::string map, summary, title;     // optional outputs; title "" : made from the structure and sides
+  float cutoff = 4;
+  atom_defaults defaults;
+  bool same_residue = false;           // self-contacts: keep pairs within one residue, each once
+  int min_separation = 0;              // drop polymer residue pairs of one chain closer in number than this
+  bool skip_links = false;             // drop atom pairs the file records as covalently bonded
+  bool allow_empty = false;
+  bool maps = false;                   // interfaces: each pair's map.svg            // a selection that matches nothing gives an empty output
+  bool show_help = false;
+  bool show_version = false;
+};
+
+// Reads the arguments after the program name; throws usage_error for an unknown option, a bad value, or the
+// wrong number of operands (STRUCTURE SELECTION [SELECTION2] OUTPUT; with --interfaces, STRUCTURE alone).
+scan_options parse_scan_command_line(const std::vector<std::string>& arguments);
+
+extern const char* const scan_usage;
+extern const char* const scan_help;
