@@ -193,15 +193,18 @@ bool has_legacy_id_columns(const char* data, std::size_t size) {
   return false;
 }
 
-// gemmi 0.5 reads the distance of a LINK record as columns 74-78 without checking that its copy of the line (line
-// end included) reaches column 78, and reads past the copy when column 74 holds a sign. LINK lines of 72 to 79
-// characters are padded with blanks to 80, which the format means anyway; bytes without one are used as they are.
-std::string_view pad_short_link_records(std::string_view bytes, std::string& storage) {
-  const auto is_short_link = [](std::string_view line) {
-    if (line.size() < 72 || line.size() > 79) return false;
-    for (std::size_t i = 0; i < 4; ++i)
-      if (std::toupper(static_cast<unsigned char>(line[i])) != "LINK"[i]) return false;
-    return std::toupper(static_cast<unsigned char>(line[4])) != 'R';
+// gemmi 0.5 reads the connection records (SSBOND, LINK, CISPEP) at fixed columns up to 78 without checking that
+// its copy of the line (line end included) reaches them, and reads past the copy where a short line ends in a
+// sign. Such a line, once long enough for gemmi to read it at all, is padded with blanks to 80 columns, which the
+// format means anyway; bytes without one are used as they are.
+std::string_view pad_short_connection_records(std::string_view bytes, std::string& storage) {
+  const auto is_short_connection = [](std::string_view line) {
+    if (line.size() < 21 || line.size() > 79) return false;
+    char record[4];
+    for (std::size_t i = 0; i < 4; ++i) record[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
+    const std::string_view name(record, 4);
+    // gemmi skips shorter ones; its own copy is one longer than the line
+    return (name == "LINK" && line.size() >= 56) || (name == "SSBO" && line.size() >= 31) || name == "CISP";
   };
   bool found = false;
   std::string padded;
@@ -209,7 +212,7 @@ std::string_view pad_short_link_records(std::string_view bytes, std::string& sto
     std::size_t end = bytes.find('\n', pos);
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view line = bytes.substr(pos, end - pos);
-    const bool pad = !line.empty() && (line[0] == 'L' || line[0] == 'l') && is_short_link(line);
+    const bool pad = line.size() >= 21 && is_short_connection(line);
     if (pad && !found) {
       found = true;
       padded.reserve(bytes.size() + 64);
@@ -240,7 +243,7 @@ gemmi::Structure parse_structure(std::string_view bytes, const std::string& show
       gemmi::PdbReadOptions options;
       if (has_legacy_id_columns(bytes.data(), bytes.size())) options.max_line_length = 72;
       std::string padded;
-      const std::string_view text = pad_short_link_records(bytes, padded);
+      const std::string_view text = pad_short_connection_records(bytes, padded);
       structure = gemmi::read_pdb_from_memory(text.data(), text.size(), shown, options);
       if (!has_atoms(structure)) fail(shown + ": neither a PDB nor an mmCIF file");
     } else {

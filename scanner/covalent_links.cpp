@@ -34,6 +34,8 @@ covalent_links::covalent_links(const gemmi::Structure& structure, const gemmi::M
     if (link.type != gemmi::Connection::Covale && link.type != gemmi::Connection::Disulf) continue;
     if (link.asu == gemmi::Asu::Different) continue;
     for (const gemmi::Atom* a : find_atoms(model, link.partner1))
-      for (const gemmi::Atom* b : find_atoms(model, link.partner2)) pairs_.insert(key(a, b));
+      for (const gemmi::Atom* b : find_atoms(model, link.partner2))
+        // A PDB LINK to a metal is its coordination, which stays a contact.
+        if (!a->element.is_metal() && !b->element.is_metal()) pairs_.insert(key(a, b));
   }
 }

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# pairscan as users run it: byte for byte the pipeline of pairpick, pairsweep and pairsift on every bundled
+# structure (every chain pair from one --interfaces run, each chain against itself, a ligand against its own
+# chain), the summary and map it writes, the README's examples, and its errors.
+#   pairscan_test.sh PAIRSCAN PAIRPICK PAIRSWEEP PAIRSIFT PAIRMAP PROJECT_DIR
+set -u
+pairscan=$(realpath "$1") pairpick=$(realpath "$2") pairsweep=$(realpath "$3") pairsift=$(realpath "$4")
+pairmap=$(realpath "$5") project=$(realpath "$6")
+examples=$project/examples
+. "$project/tests/cli/harness.sh"
+
+# pipeline STRUCTURE SEL1 SEL2 [grep -v -F -f FILE]: the sorted list the four-program way.
+pipeline() {
+  "$pairpick" "$1" "$2" a.xyz && "$pairpick" "$1" "$3" b.xyz
+  if [ $# -gt 3 ]; then cut -f1 a.xyz >own.txt && grep -v -F -x -f own.txt <(cut -f1 b.xyz) >keep.txt
+    grep -F -f keep.txt b.xyz >b2.xyz && mv b2.xyz b.xyz; fi
+  "$pairsweep" a.xyz b.xyz 4 ab.pairtab && "$pairsift" ab.pairtab expected.pairtab
+}
+# self STRUCTURE SEL: pairsift of the selection against itself, without an atom with itself or a pair in one residue.
+self() {
+  "$pairpick" "$1" "$2" a.xyz && "$pairsweep" a.xyz a.xyz 4 aa.pairtab && "$pairsift" aa.pairtab sorted.pairtab
+  awk -F'\t' '{ split($1, x, ":"); split($2, y, ":"); if (x[1] != y[1]) print }' sorted.pairtab >expected.pairtab
+}
+
+for structure in "$examples/1hpv.pdb" "$examples"/structures/*.gz; do
+  name=$(basename "$structure")
+  rm -rf interfaces
+  "$pairscan" --interfaces interfaces "$structure"
+  chains=$("$pairpick" --list "$structure" | awk -F'\t' '$4 == "polymer" && $3 > 0 { print $1 }')
+  for first in $chains; do
+    for second in $chains; do
+      [ -d "interfaces/${first}_vs_$second" ] || continue
+      pipeline "$structure" "//$first" "//$second"
+      same "$name $first-$second" expected.pairtab "interfaces/${first}_vs_$second/sorted.pairtab"
+    done
+    self "$structure" "//$first"
+    "$pairscan" "$structure" "//$first" got.pairtab
+    same "$name $first against itself" expected.pairtab got.pairtab
+  done
+done
+expect 'every pair of 7CFN' '10\n' <(ls -d interfaces/*_vs_* | wc -l)
+# A ligand against its own chain: the chain's other atoms, never the ligand itself.
+pipeline "$examples/structures/1A8O.cif.gz" '//A/(MSE)' //A without
+"$pairscan" "$examples/structures/1A8O.cif.gz" '//A/(MSE)' //A got.pairtab
+same 'selenomethionines against their chain' expected.pairtab got.pairtab
+expect 'no ligand atom meets itself' '0\n' <(awk -F'\t' '$1 == $2' got.pairtab | wc -l)
+
+# The summary of one run and the map with the first selection as rows, as pairmap draws pairsweep's list.
+"$pairscan" --summary row.tsv --map map.svg --title T "$examples/1hpv.pdb" '//*/(478)' //A got.pairtab
+expect 'summary' "$(printf 'structure\tfirst\tsecond\tfirst_atoms\tsecond_atoms\tcontacts\tresidue_pairs\tclosest\tfirst_residues\tsecond_residues')\n1hpv.pdb\t//*/(478)\t//A\t35\t758\t35\t13\t2.5813\t200\tA23,A25,A27,A28,A29,A30,A32,A47,A48,A49,A50,A81,A84\n" row.tsv
+"$pairmap" --title T "$examples/ligand_chainA_4.pairtab" pairmap.svg
+same 'map as pairmap draws the sides' pairmap.svg map.svg
+
+# --allow-empty: a screen over structures without the ligand finishes.
+fails "$pairscan" "$examples/1hpv.pdb '//*/(NAG)' //A kept.pairtab" "pairscan: selection '//*/(NAG)' matches no atom; chains: A, B, (blank)"
+run "$pairscan" "--allow-empty $examples/1hpv.pdb '//*/(NAG)' //A empty.pairtab"
+expect 'allow-empty: status and output' '0\n0\n' <(cat status.txt; wc -c <empty.pairtab)
+fails "$pairscan" "missing.pdb //A kept.pairtab" 'pairscan: cannot read missing.pdb: No such file or directory'
+fails "$pairscan" "$examples/1hpv.pdb '//A/[Q]' kept.pairtab" "pairscan: selection '//A/[Q]': Invalid selection syntax: //A/[Q]"
+fails "$pairscan" "$examples/1hpv_chainA.xyz //A kept.pairtab" "pairscan: $examples/1hpv_chainA.xyz: neither a PDB nor an mmCIF file"
+fails "$pairscan" "$examples/1hpv.pdb //A //B missing/kept.pairtab" 'pairscan: cannot create missing/kept.pairtab: No such file or directory'
+touch plain
+fails "$pairscan" "--interfaces plain/sub $examples/1hpv.pdb" 'pairscan: cannot create plain/sub: Not a directory'
+
+run "$pairscan" '--help'
+expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
+for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out" "--min-separation -1 $examples/1hpv.pdb //A out" \
+    "--interfaces d $examples/1hpv.pdb //A" "--maps $examples/1hpv.pdb //A out" "--frobnicate $examples/1hpv.pdb //A out"; do
+  run "$pairscan" "$wrong"
+  expect "'$wrong': status and usage" '1\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' \
+    <(cat status.txt; sed -n 2p stderr.txt)
+done
+finish
