@@ -106,6 +106,21 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
     pair_set mirrored;
     for (const auto& [b, a] : searched(cutoff, B, A)) mirrored.emplace(a, b);
     ASSERT_EQ(mirrored, expected);
+
+    // One list against itself: the self search gives, in order and oriented alike, the first appearance of every
+    // unordered pair of distinct points in the full search's stream.
+    points both = A;
+    both.insert(both.end(), B.begin(), B.end());
+    cell_list grid = holding(cutoff, both, both);
+    grid.build_box();
+    grid.assign_points();
+    std::vector<std::tuple<std::int32_t, std::int32_t, float>> first_seen, self;
+    pair_set seen;
+    grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+      if (a != b && seen.emplace(std::min(a, b), std::max(a, b)).second) first_seen.emplace_back(a, b, d);
+    });
+    grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) { self.emplace_back(a, b, d); });
+    ASSERT_EQ(self, first_seen) << "cut-off " << cutoff;
   }
 }
 
