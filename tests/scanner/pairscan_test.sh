@@ -62,6 +62,17 @@ fails "$pairscan" "$examples/1hpv.pdb //A //B missing/kept.pairtab" 'pairscan: c
 touch plain
 fails "$pairscan" "--interfaces plain/sub $examples/1hpv.pdb" 'pairscan: cannot create plain/sub: Not a directory'
 
+# The README's pairscan commands run, and each gives a non-empty result.
+grep '^    ./build/scanner/pairscan' "$project/README.md" | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' \
+  | sed "s|examples/|$project/examples/|g" >readme_commands.txt
+expect 'README commands listed' '5\n' <(wc -l <readme_commands.txt)
+while read -r arguments; do
+  run "$pairscan" "$arguments"
+  result=${arguments##* }
+  [ -d interfaces ] && [ "$result" = interfaces ] && result=interfaces/summary.tsv
+  expect "README: $arguments" '0\nresult\n' <(cat status.txt; [ -s "$result" ] && echo result)
+done <readme_commands.txt
+
 run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
 for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out" "--min-separation -1 $examples/1hpv.pdb //A out" \
