@@ -27,17 +27,27 @@ class usage_error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Parses a command line with parse; on usage_error prints "program: reason", the usage and a pointer to
-// --help on stderr and returns false (the caller exits 1).
+// The start of a program with options: parses the command line with parse; on usage_error prints
+// "program: reason", the usage and a pointer to --help on stderr and returns 1; answers --help (usage, then help)
+// and --version (the version line) on stdout and returns 0; returns -1 when the run goes on.
 template <class Options, class Parse>
-bool parse_or_explain(const char* program, const char* usage, Parse&& parse, Options& options) {
+int answer_command_line(const char* program, const char* usage, const char* help, const std::string& version,
+                        Parse&& parse, Options& options) {
   try {
     options = parse();
-    return true;
   } catch (const usage_error& e) {
     std::fprintf(stderr, "%s: %s\n%sTry '%s --help' for more information.\n", program, e.what(), usage, program);
-    return false;
+    return 1;
   }
+  if (options.show_help) {
+    std::printf("%s\n%s", usage, help);
+    return 0;
+  }
+  if (options.show_version) {
+    std::printf("%s %s\n", program, version.c_str());
+    return 0;
+  }
+  return -1;
 }
 
 [[noreturn]] inline void fail(const std::string& message) { throw run_error(message); }

@@ -19,6 +19,9 @@ bool is_option(const std::string& argument, const std::string& name);
 // The value of option name at arguments[i]: after "=", or the next argument (i moves to it); throws
 // usage_error "NAME needs a value" at the end of the line.
 std::string option_value(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name);
+// The value of option as a positive, finite number that stays positive as a float ("2.5"; not "", "0", "-1",
+// "2x", "inf", "1e-50"); throws usage_error "OPTION takes a positive number, not 'TEXT'".
+float positive_option(const std::string& option, const std::string& text);
 // "N arguments", "1 argument": a count of operands as a message gives it.
 std::string arguments_found(std::size_t n);
 

@@ -1,8 +1,5 @@
 #include "command_line.hpp"
 
-#include <cmath>
-#include <cstdlib>
-
 #include "options.hpp"
 #include "error.hpp"
 
@@ -21,25 +18,13 @@ const char* const map_help =
     "\n"
     "Exit status: 0 done, 1 wrong command line, 2 error (one line on standard error).\n";
 
-namespace {
-
-float read_max_distance(const std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(value) || value <= 0 || static_cast<float>(value) <= 0)
-    throw usage_error("--max-distance takes a positive number, not " + quoted(text));
-  return static_cast<float>(value);
-}
-
-}  // namespace
-
 map_options parse_command_line(const std::vector<std::string>& arguments) {
   map_options options;
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (is_option(all[i], "--title")) {
       options.title = option_value(all, i, "--title");
     } else if (is_option(all[i], "--max-distance")) {
-      options.max_distance = read_max_distance(option_value(all, i, "--max-distance"));
+      options.max_distance = positive_option("--max-distance", option_value(all, i, "--max-distance"));
     } else {
       return false;
     }

@@ -1,5 +1,4 @@
 // pairmap: the residue contact map of a contact list, as an SVG picture.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,15 +11,9 @@
 int main(int argc, char** argv) {
   map_options options;
   const auto parse = [&] { return parse_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
-  if (!parse_or_explain("pairmap", map_usage, parse, options)) return 1;
-  if (options.show_help) {
-    std::printf("%s\n%s", map_usage, map_help);
-    return 0;
-  }
-  if (options.show_version) {
-    std::printf("pairmap %s\n", TOOLKIT_VERSION);
-    return 0;
-  }
+  const int answered = answer_command_line("pairmap", map_usage, map_help,
+                                          TOOLKIT_VERSION, parse, options);
+  if (answered >= 0) return answered;
   return run_reporting_errors("pairmap", "", [&options] {
     contact_map map = read_contact_map(options.input);
     const std::vector<map_cell> cells = map.ordered_cells();

@@ -1,5 +1,4 @@
 // pairpick: the atoms of a selection of a PDB or mmCIF file as a coordinate list.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,15 +13,9 @@
 int main(int argc, char** argv) {
   pick_options options;
   const auto parse = [&] { return parse_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
-  if (!parse_or_explain("pairpick", pick_usage, parse, options)) return 1;
-  if (options.show_help) {
-    std::printf("%s\n%s", pick_usage, pick_help);
-    return 0;
-  }
-  if (options.show_version) {
-    std::printf("pairpick %s (gemmi %s)\n", TOOLKIT_VERSION, GEMMI_VERSION);
-    return 0;
-  }
+  const int answered = answer_command_line("pairpick", pick_usage, pick_help,
+                                          std::string(TOOLKIT_VERSION) + " (gemmi " + GEMMI_VERSION + ")", parse, options);
+  if (answered >= 0) return answered;
   return run_reporting_errors("pairpick", "", [&options] {
     const atom_defaults defaults{options.altloc, options.keep_waters, options.keep_hydrogens};
     // The selection is read before the file: a typo should not wait for a large structure.

@@ -1,6 +1,5 @@
 #include "scan_command_line.hpp"
 
-#include <cmath>
 #include <cstdlib>
 
 #include "error.hpp"
@@ -38,14 +37,6 @@ const char* const scan_help =
 
 namespace {
 
-float read_positive(const std::string& option, const std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(value) || !(static_cast<float>(value) > 0))
-    throw usage_error(option + " takes a positive number, not " + quoted(text));
-  return static_cast<float>(value);
-}
-
 int read_count(const std::string& option, const std::string& text) {
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
@@ -60,7 +51,7 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   scan_options options;
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (is_option(all[i], "--cutoff")) {
-      options.cutoff = read_positive("--cutoff", option_value(all, i, "--cutoff"));
+      options.cutoff = positive_option("--cutoff", option_value(all, i, "--cutoff"));
     } else if (is_option(all[i], "--min-separation")) {
       options.min_separation = read_count("--min-separation", option_value(all, i, "--min-separation"));
     } else if (is_option(all[i], "--map")) {
