@@ -10,13 +10,17 @@
 
 namespace {
 
-// Names go into a label between colons and tabs, on one line.
-void check_name(const char* what, const std::string& name, const std::string& where) {
+// Names go into a label between colons and tabs, on one line. where() names the place in the message; it is
+// made only for a bad name, so that checking every atom costs no text.
+template <class Where>
+void check_name(const char* what, const std::string& name, Where&& where) {
   const std::size_t bad = name.find_first_of("\t:\n\r");
   if (bad == std::string::npos) return;
   const char* kind = name[bad] == '\t' ? "a tab" : name[bad] == ':' ? "a colon" : "a line break";
-  fail(std::string(what) + " " + quoted(name) + where + " holds " + kind + ", which would break the label");
+  fail(std::string(what) + " " + quoted(name) + where() + " holds " + kind + ", which would break the label");
 }
+
+std::string nowhere() { return ""; }
 
 void append_coordinate(std::string& out, double value) {
   char text[32];
@@ -52,11 +56,12 @@ std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Sele
   picker.for_each_atom(model, [&](const gemmi::Chain& chain, const gemmi::Residue& residue, const gemmi::Atom& atom) {
     if (checked != &residue) {
       checked = &residue;
-      check_name("chain name", chain.name, "");
-      check_name("residue name", residue.name, " of residue " + printable(residue_identifier(chain.name, residue.seqid)));
+      check_name("chain name", chain.name, nowhere);
+      check_name("residue name", residue.name,
+                 [&] { return " of residue " + printable(residue_identifier(chain.name, residue.seqid)); });
     }
-    if (atom.name.find_first_of("\t:\n\r") != std::string::npos)
-      check_name("atom name", atom.name, " in residue " + printable(residue_identifier(chain.name, residue.seqid)));
+    check_name("atom name", atom.name,
+               [&] { return " in residue " + printable(residue_identifier(chain.name, residue.seqid)); });
     picked.push_back({&chain, &residue, &atom});
   });
   return picked;
@@ -121,7 +126,7 @@ std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& 
   atom_picker picker(everything, defaults);
   // Chains of one name (a polymer and, after it, its ligands and waters) share one row.
   for (const gemmi::Chain& chain : model.chains) {
-    check_name("chain name", chain.name, "");
+    check_name("chain name", chain.name, nowhere);
     const auto [entry, created] = row_of.try_emplace(chain.name, rows.size());
     if (created) rows.push_back({chain.name});
     for (const gemmi::Residue& residue : chain.residues)
