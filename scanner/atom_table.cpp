@@ -3,30 +3,29 @@
 point_set atom_table::points() const { return {labels, x, y, z}; }
 
 std::uint32_t atom_tables::chain_number(const std::string& name) {
-  const auto [entry, created] = chain_of_.try_emplace(name, static_cast<std::uint32_t>(chain_names_.size()));
-  if (created) chain_names_.push_back(name);
-  return entry->second;
+  return chain_of_.try_emplace(name, static_cast<std::uint32_t>(chain_of_.size())).first->second;
 }
 
 atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
   atom_table table;
   const std::size_t n = picked.size();
-  std::vector<std::size_t> ends(n);
   table.label_bytes.reserve(16 * n);
   table.atoms.reserve(n);
   for (auto* v : {&table.residue, &table.chain}) v->reserve(n);
+  table.seq_number.reserve(n);
+  table.polymer.reserve(n);
+  for (auto* v : {&table.x, &table.y, &table.z}) v->reserve(n);
   std::string id;
   const gemmi::Residue* residue = nullptr;
   std::uint32_t residue_number = 0, chain_number_now = 0;
-  std::vector<std::size_t> id_ends(n), type_ends(n);
+  // Where each label's identifier, type and whole label end in label_bytes.
+  std::vector<std::size_t> id_ends(n), type_ends(n), ends(n);
   for (std::size_t p = 0; p < n; ++p) {
     const picked_atom& atom = picked[p];
     if (atom.residue != residue) {
       residue = atom.residue;
       id = residue_identifier(atom.chain->name, residue->seqid);
-      const auto [entry, created] = residue_of_.try_emplace(id, static_cast<std::uint32_t>(residue_names_.size()));
-      if (created) residue_names_.push_back(id);
-      residue_number = entry->second;
+      residue_number = residue_of_.try_emplace(id, static_cast<std::uint32_t>(residue_of_.size())).first->second;
       chain_number_now = chain_number(atom.chain->name);
     }
     table.label_bytes += id;
@@ -50,7 +49,7 @@ atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
   const std::string_view all = table.label_bytes;
   table.labels.reserve(n);
   table.parts.reserve(n);
-  for (std::size_t p = 0, begin = 0; p < n; begin = ends[p] + 0, ++p) {
+  for (std::size_t p = 0, begin = 0; p < n; begin = ends[p], ++p) {
     table.labels.push_back(all.substr(begin, ends[p] - begin));
     table.parts.push_back({all.substr(begin, id_ends[p] - begin), all.substr(id_ends[p] + 1, type_ends[p] - id_ends[p] - 1),
                            all.substr(type_ends[p] + 1, ends[p] - type_ends[p] - 1)});

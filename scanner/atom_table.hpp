@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cell_list.hpp"
@@ -34,6 +35,6 @@ class atom_tables {
   std::uint32_t chain_number(const std::string& name);
 
  private:
-  std::vector<std::string> residue_names_, chain_names_;
+  // Numbers are given in order of first appearance: a name's number is the map's size when it comes.
   std::unordered_map<std::string, std::uint32_t> residue_of_, chain_of_;
 };

@@ -94,16 +94,15 @@ cell_list loaded_grid(float cutoff, point_set a, point_set b) {
 }
 
 // Two selections, or one against itself.
-void scan_selections(const scan_options& options, gemmi::Structure& structure) {
-  std::vector<gemmi::Selection> selections;
-  for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
+void scan_selections(const scan_options& options, const std::vector<gemmi::Selection>& selections,
+                     gemmi::Structure& structure) {
   const gemmi::Model& model = chosen_model(structure, selections.front());
   atom_tables tables;
   std::vector<std::vector<picked_atom>> picked;
   for (std::size_t s = 0; s < selections.size(); ++s) {
-    picked.push_back(pick_atoms(chosen_model(structure, selections[s]), selections[s], options.defaults));
-    if (picked.back().empty() && !options.allow_empty)
-      fail_no_atom(chosen_model(structure, selections[s]), selections[s], options.selections[s]);
+    const gemmi::Model& picked_from = chosen_model(structure, selections[s]);
+    picked.push_back(pick_atoms(picked_from, selections[s], options.defaults));
+    if (picked.back().empty() && !options.allow_empty) fail_no_atom(picked_from, selections[s], options.selections[s]);
   }
   const bool self = selections.size() == 1;
   if (!self) {
@@ -193,30 +192,23 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
                picked.end());
   const atom_table all = tables.make(picked);
 
-  // Sides: polymer chains with atoms, in list order; each atom's side and place within it.
+  // Sides: polymer chains with atoms, in list order (chain numbers follow it); each atom's place in its side.
+  std::vector<std::size_t> chain_atoms(chain_names.size(), 0);
+  for (const std::uint32_t c : all.chain) ++chain_atoms[c];
   std::vector<std::uint32_t> side_of_chain(chain_names.size(), UINT32_MAX);
   std::vector<std::size_t> side_atoms;
   std::vector<std::string> side_names;
-  std::vector<std::uint32_t> place(all.size());
-  for (std::size_t p = 0; p < all.size(); ++p) {
-    std::uint32_t& side = side_of_chain[all.chain[p]];
-    if (side == UINT32_MAX) {
-      side = static_cast<std::uint32_t>(side_names.size());
-      side_names.push_back(chain_names[all.chain[p]]);
-      side_atoms.push_back(0);
-    }
-    place[p] = static_cast<std::uint32_t>(side_atoms[side]++);
+  for (std::uint32_t c = 0; c < chain_names.size(); ++c) {
+    if (chain_atoms[c] == 0) continue;
+    side_of_chain[c] = static_cast<std::uint32_t>(side_names.size());
+    side_names.push_back(chain_names[c]);
+    side_atoms.push_back(chain_atoms[c]);
   }
-  // Sides in list order, not in order of first atom.
-  std::vector<std::uint32_t> order(side_names.size());
-  for (std::uint32_t s = 0; s < order.size(); ++s) order[s] = s;
-  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    return tables.chain_number(side_names[a]) < tables.chain_number(side_names[b]);
-  });
-  std::vector<std::uint32_t> rank_of_side(order.size());
-  for (std::uint32_t r = 0; r < order.size(); ++r) rank_of_side[order[r]] = r;
-  const std::size_t n_sides = order.size();
-  const auto side_of = [&](std::size_t p) { return rank_of_side[side_of_chain[all.chain[p]]]; };
+  const std::size_t n_sides = side_names.size();
+  const auto side_of = [&](std::size_t p) { return side_of_chain[all.chain[p]]; };
+  std::vector<std::uint32_t> place(all.size());
+  std::vector<std::uint32_t> placed(n_sides, 0);
+  for (std::size_t p = 0; p < all.size(); ++p) place[p] = placed[side_of(p)]++;
 
   // Each pair's box, as the pipeline's run of its two chains would lay it: the minimum corner of both.
   std::vector<std::array<float, 3>> side_min(n_sides, {std::numeric_limits<float>::infinity(),
@@ -274,8 +266,8 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
       if (options.maps) result.map = std::make_unique<contact_map>();
       for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance), false);
       std::vector<interface_contact>().swap(contacts);
-      const std::string& first = side_names[order[r1]];
-      const std::string& second = side_names[order[r2]];
+      const std::string& first = side_names[r1];
+      const std::string& second = side_names[r2];
       const std::string folder = options.interfaces + "/" + first + "_vs_" + second;
       make_folder(folder);
       write_sorted(folder + "/sorted.pairtab", result.groups);
@@ -283,7 +275,7 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
         write_whole_file(folder + "/map.svg",
                          draw(*result.map, name + ": " + first + " and " + second + ", " + cutoff_text(options.cutoff) +
                                                " Angstrom"));
-      table += result.summary.row(name, first, second, side_atoms[order[r1]], side_atoms[order[r2]]);
+      table += result.summary.row(name, first, second, side_atoms[r1], side_atoms[r2]);
     }
   }
   write_whole_file(options.interfaces + "/summary.tsv", table);
@@ -293,11 +285,12 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
 
 void run_scan(const scan_options& options) {
   // Selections are read before the file: a typo should not wait for a large structure.
-  for (const std::string& text : options.selections) parse_selection(text);
+  std::vector<gemmi::Selection> selections;
+  for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
   gemmi::Structure structure = read_structure(options.structure);
   gemmi::add_entity_types(structure, /*overwrite=*/false);
   if (!options.interfaces.empty())
     scan_interfaces(options, structure);
   else
-    scan_selections(options, structure);
+    scan_selections(options, selections, structure);
 }
