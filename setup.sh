@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   cmake g++ make                          # the build
   gemmi-dev tao-pegtl-dev zlib1g-dev      # pairpick reads structures with gemmi
+  gemmi libbenchmark-dev                  # the benchmark: gemmi contact beside pairscan, stage timings
   libgtest-dev                            # unit tests
   python3-biopython                       # an independent structure reader to check pairpick against
   libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests

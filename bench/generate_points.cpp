@@ -2,6 +2,7 @@
 //   generate_points interface N DIR   two blocks of N points touching at a face: DIR/interface_N_{A,B}.xyz
 //   generate_points overlap N DIR     one block of N points, meant as both lists: DIR/overlap_N.xyz
 //   generate_points structure N DIR   one block of N atoms as an mmCIF file: DIR/structure_N.cif
+//   generate_points scan N DIR        two chains of N/2 atoms touching at a face, as mmCIF: DIR/scan_N.cif
 //   generate_points shell N DIR       N points on a spherical shell and a probe of 800 at its surface:
 //                                     DIR/shell_N.xyz, DIR/probe_N.xyz
 #include <cstdio>
@@ -24,7 +25,7 @@ void write_file(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: generate_points interface|overlap|structure|shell N DIR\n");
+    std::fprintf(stderr, "usage: generate_points interface|overlap|structure|scan|shell N DIR\n");
     return 1;
   }
   const std::string scenario = argv[1], n_text = argv[2], dir = argv[3];
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
     write_file(dir + "/probe_" + n_text + ".xyz", synthetic::probe(n, 6));
   } else if (scenario == "structure") {
     write_file(dir + "/structure_" + n_text + ".cif", synthetic::structure_cif(n, 4));
+  } else if (scenario == "scan") {
+    write_file(dir + "/scan_" + n_text + ".cif", synthetic::interface_cif(n, 7));
   } else {
     std::fprintf(stderr, "generate_points: unknown scenario %s\n", argv[1]);
     return 1;

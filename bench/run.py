@@ -13,11 +13,17 @@ pairsweep on the interface (few contacts) against parsing its inputs; pairsweep 
 plus writing its output lines; pairsweep on the shell (a hollow assembly of n points against a probe of 800, at
 cut-off 1.5) against parsing its inputs; pairsift against parsing its input plus writing its output lines;
 pairmap against parsing its input; pairpick against gemmi alone reading the same mmCIF file into a structure
-(floor_gemmi). Times are medians of --repeat runs; peak memory is the child's maximum resident set.
+(floor_gemmi). The scan scenario runs pairscan on an mmCIF file of n atoms as two chains of n/2 touching at a
+face: chain against chain, against gemmi alone reading the file and against the four-program pipeline (pairpick
+twice, pairsweep, pairsift) on the same file; self-contacts of the structure scenario's file (chains of 80,000
+atoms), against `gemmi contact` where Debian's gemmi program is installed (same cut-off, same residue ignored,
+no symmetry, hydrogens or waters, writing to a file); and --interfaces on that file, against that self run.
+pairscan's budget is gemmi's memory for the file plus 64 bytes an atom and 200 bytes an output line. Times are medians of --repeat runs; peak memory is the child's maximum resident set.
 """
 import argparse
 import math
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -63,12 +69,67 @@ def grid_bytes(n, blocks_along_x):
     return cells * BYTES_PER_CELL
 
 
+def scan_rows(tool, data, n, repeat):
+    """pairscan chain against chain, against gemmi reading the file and the pipeline; its self-contacts against
+    gemmi contact; every interface against that self run."""
+    rows = []
+    cif = os.path.join(data, f"scan_{n}.cif")
+    if not os.path.exists(cif):
+        subprocess.run([tool["generate_points"], "scan", str(n), data], check=True)
+    out = os.path.join(data, "scan.pairtab")
+    scan_time, scan_memory = median_run([tool["pairscan"], cif, "//A", "//B", out], repeat)
+    lines = count_lines(out)
+    gemmi_time, gemmi_memory = median_run([tool["floor_gemmi"], cif], repeat)
+    rows.append(("scan", "pairscan A vs B", f"{n:,} atoms, mmCIF", f"{lines:,}", scan_time, scan_memory, gemmi_time,
+                 scan_time / gemmi_time, "<= 1.3" if n >= 1_000_000 else "", gemmi_memory + 64 * n + 200 * lines, None))
+
+    sides = [os.path.join(data, f"scan_{chain}.xyz") for chain in "AB"]
+    contacts, sorted_contacts = os.path.join(data, "scan_ab.pairtab"), os.path.join(data, "scan_ab_sorted.pairtab")
+    steps = [[tool["pairpick"], cif, "//A", sides[0]], [tool["pairpick"], cif, "//B", sides[1]],
+             [tool["pairsweep"], *sides, CUTOFF, contacts], [tool["pairsift"], contacts, sorted_contacts]]
+    pipeline = statistics.median(sum(run(step)[0] for step in steps) for _ in range(repeat))
+    if open(sorted_contacts, "rb").read() != open(out, "rb").read():
+        sys.exit("bench: pairscan and the pipeline disagree on " + cif)
+    rows.append(("scan", "pipeline A vs B", f"{n:,} atoms, mmCIF", f"{lines:,}", pipeline, 0, scan_time,
+                 pipeline / scan_time, "> 1 (pairscan faster)", 0, None))
+    for path in (*sides, contacts, sorted_contacts):
+        os.remove(path)
+
+    # Self-contacts and interfaces on the chains of the structure scenario's file.
+    cif = os.path.join(data, f"structure_{n}.cif")
+    if not os.path.exists(cif):
+        subprocess.run([tool["generate_points"], "structure", str(n), data], check=True)
+    self_time, self_memory = median_run([tool["pairscan"], cif, "//*", out], repeat)
+    lines = count_lines(out)
+    gemmi_time, gemmi_memory = median_run([tool["floor_gemmi"], cif], repeat)
+    if shutil.which("gemmi"):
+        with open(os.path.join(data, "gemmi_contact.txt"), "wb") as listing:
+            contact = [run(["gemmi", "contact", "--maxdist", CUTOFF, "--ignore=1", "--nosym", "--noh", "--nowater", cif],
+                           stdout=listing)[0] for _ in range(repeat)]
+        os.remove(os.path.join(data, "gemmi_contact.txt"))
+        reference, reference_name = statistics.median(contact), "gemmi contact"
+    else:
+        reference, reference_name = gemmi_time, "gemmi reading"
+    rows.append(("scan", f"pairscan self (vs {reference_name})", f"{n:,} atoms, mmCIF", f"{lines:,}", self_time,
+                 self_memory, reference, self_time / reference, "< 1" if reference_name == "gemmi contact" else "",
+                 gemmi_memory + 64 * n + 200 * lines, None))
+    folder = os.path.join(data, "interfaces")
+    interface_time, interface_memory = median_run([tool["pairscan"], "--interfaces", folder, cif], repeat)
+    pairs = count_lines(os.path.join(folder, "summary.tsv")) - 1
+    rows.append(("scan", "pairscan --interfaces (vs self)", f"{n:,} atoms, mmCIF", f"{pairs:,} chain pairs",
+                 interface_time, interface_memory, self_time, interface_time / self_time, "<= 1.5",
+                 gemmi_memory + 64 * n + 200 * lines, None))
+    shutil.rmtree(folder)
+    os.remove(out)
+    return rows
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--sizes", default="10000,100000,1000000", help="points per list, comma-separated")
     parser.add_argument("--repeat", type=int, default=3, help="runs per measurement; the median is reported")
     parser.add_argument("--build", default=os.path.join(ROOT, "build-bench"), help="Release build directory")
-    parser.add_argument("--scenarios", default="interface,overlap,shell,structure",
+    parser.add_argument("--scenarios", default="interface,overlap,shell,structure,scan",
                         help="which to run, comma-separated")
     args = parser.parse_args()
 
@@ -77,6 +138,7 @@ def main():
     subprocess.run(["cmake", "--build", args.build, "-j2"], check=True, stdout=subprocess.DEVNULL)
     tool = {name: os.path.join(args.build, sub, name) for sub, name in
             [("finder", "pairsweep"), ("sorter", "pairsift"), ("picker", "pairpick"), ("mapper", "pairmap"),
+             ("scanner", "pairscan"),
              ("bench", "generate_points"),
              ("bench", "floor_parse"), ("bench", "floor_write"), ("bench", "floor_gemmi")]}
     # What any run of the program holds before it reads a byte: its code and libraries.
@@ -149,6 +211,8 @@ def main():
                              3 * input_bytes, read_floor))
             os.remove(contacts)
 
+        if "scan" in scenarios:
+            rows.extend(scan_rows(tool, data, n, args.repeat))
         if "structure" not in scenarios:
             continue
         # pairpick on an mmCIF file of n atoms, against gemmi alone reading it into a structure.
@@ -161,6 +225,7 @@ def main():
         rows.append(("structure", "pairpick", f"{n:,} atoms, mmCIF", f"{count_lines(points):,}", pick_time,
                      pick_memory, gemmi_time, pick_time / gemmi_time, "<= 1.3" if n >= 1_000_000 else "",
                      gemmi_memory + os.path.getsize(points), None))
+
 
     print("| scenario | program | input | lines out | wall (s) | peak memory (MB) | memory budget (MB) | "
           "floor (s) | ratio | target | read floor (s) |")

@@ -61,6 +61,21 @@ void search_only(benchmark::State& state) {
 }
 BENCHMARK(search_only)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+// The same points against themselves, each unordered pair once: should take well under the two-list search.
+void self_search_only(benchmark::State& state) {
+  cell_list grid;
+  load_block(grid, state.range(0));
+  grid.build_box();
+  grid.assign_points();
+  std::size_t contacts = 0;
+  for (auto _ : state) {
+    contacts = 0;
+    grid.for_each_self_contact([&contacts](std::int32_t, std::int32_t, float) { ++contacts; });
+  }
+  state.counters["contacts"] = static_cast<double>(contacts);
+}
+BENCHMARK(self_search_only)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 void format_distance(benchmark::State& state) {
   char text[float_text_room];
   float d = 0.5f;

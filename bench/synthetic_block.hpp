@@ -65,25 +65,53 @@ inline std::string block(long n, char chain, double x0, std::uint64_t seed) {
   return text;
 }
 
-// The same points as an mmCIF file of the usual columns, one chain (A, B, ...) per 10,000 residues.
+// mmCIF text of the usual atom_site columns, one row per append().
+class cif_writer {
+ public:
+  explicit cif_writer(long n) {
+    text_ =
+        "data_bench\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n_atom_site.label_atom_id\n"
+        "_atom_site.label_alt_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n_atom_site.label_entity_id\n"
+        "_atom_site.label_seq_id\n_atom_site.pdbx_PDB_ins_code\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n"
+        "_atom_site.Cartn_z\n_atom_site.occupancy\n_atom_site.B_iso_or_equiv\n_atom_site.auth_seq_id\n"
+        "_atom_site.auth_asym_id\n_atom_site.pdbx_PDB_model_num\n";
+    text_.reserve(text_.size() + static_cast<std::size_t>(n) * 96);
+  }
+  void append(char chain, long number, const char* type, const char* atom, double x, double y, double z) {
+    char line[192];
+    text_.append(line, static_cast<std::size_t>(std::snprintf(
+                           line, sizeof line, "ATOM %ld %c %s . %s %c 1 %ld ? %.3f %.3f %.3f 1.00 20.00 %ld %c 1\n",
+                           ++id_, atom[0], atom, type, chain, number, x, y, z, number, chain)));
+  }
+  std::string finish() { return text_ + "#\n"; }
+
+ private:
+  std::string text_;
+  long id_ = 0;
+};
+
+// The same points as an mmCIF file, one chain (A, B, ...) per 10,000 residues: slabs of one block.
 inline std::string structure_cif(long n, std::uint64_t seed) {
-  std::string text =
-      "data_bench\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n_atom_site.label_atom_id\n"
-      "_atom_site.label_alt_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n_atom_site.label_entity_id\n"
-      "_atom_site.label_seq_id\n_atom_site.pdbx_PDB_ins_code\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n"
-      "_atom_site.Cartn_z\n_atom_site.occupancy\n_atom_site.B_iso_or_equiv\n_atom_site.auth_seq_id\n"
-      "_atom_site.auth_asym_id\n_atom_site.pdbx_PDB_model_num\n";
-  text.reserve(text.size() + static_cast<std::size_t>(n) * 96);
-  char line[192];
-  long id = 0;
+  cif_writer cif(n);
   for_each_point(n, 0.0, seed, [&](long residue, const char* type, const char* atom, double x, double y, double z) {
-    const char chain = static_cast<char>('A' + (residue - 1) / 10000 % 26);
     const long number = (residue - 1) % 10000 + 1;
-    text.append(line, static_cast<std::size_t>(std::snprintf(
-                          line, sizeof line, "ATOM %ld %c %s . %s %c 1 %ld ? %.3f %.3f %.3f 1.00 20.00 %ld %c 1\n",
-                          ++id, atom[0], atom, type, chain, number, x, y, z, number, chain)));
+    cif.append(static_cast<char>('A' + (residue - 1) / 10000 % 26), number, type, atom, x, y, z);
   });
-  return text + "#\n";
+  return cif.finish();
+}
+
+// n atoms as two chains of n/2, A and B, laid out as the two blocks of the interface lists: touching at a face.
+inline std::string interface_cif(long n, std::uint64_t seed) {
+  cif_writer cif(n);
+  const long half = n / 2;
+  const double face = static_cast<double>(residues_across(half)) * residue_edge();
+  for (char chain : {'A', 'B'}) {
+    for_each_point(half, chain == 'A' ? 0.0 : face, seed + static_cast<std::uint64_t>(chain),
+                   [&](long residue, const char* type, const char* atom, double x, double y, double z) {
+                     cif.append(chain, residue, type, atom, x, y, z);
+                   });
+  }
+  return cif.finish();
 }
 
 // A hollow assembly: n points uniform in a spherical shell (a capsid's shape) at protein density, radius 250 and

@@ -11,11 +11,11 @@
 #include "number_text.hpp"
 #include "output_path.hpp"
 
-line_writer::line_writer(std::string path) : path_(std::move(path)) {
+line_writer::line_writer(std::string path, flushing when) : path_(std::move(path)), when_(when) {
   const output_path out = resolve_output(path_);
   path_ = out.shown;
   fd_ = open_for_lines(out);
-  line_.resize(256);
+  line_.resize(when == flushing::each_line ? 256 : block_size + 256);
 }
 
 void line_writer::grow(std::size_t more) { line_.resize(std::max(2 * line_.size(), used_ + more + float_text_room)); }
@@ -30,14 +30,14 @@ line_writer& line_writer::operator<<(float value) {
   return *this;
 }
 
-void line_writer::end_line() {
-  *this << '\n';
+void line_writer::flush() {
   const int error_number = write_all(fd_, line_.data(), used_);
   if (error_number != 0) fail("cannot write " + file_name(path_) + ": " + std::strerror(error_number));
   used_ = 0;
 }
 
 void line_writer::close() {
+  if (used_ != 0) flush();
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) fail("cannot write " + file_name(path_) + ": " + std::strerror(errno));

@@ -1,4 +1,5 @@
-// Output file written line by line, every line handed to the system as soon as it is complete.
+// Output file written line by line: each line handed to the system as soon as it is complete (a long run's
+// results appear as it goes), or, for a program that writes its whole result at the end, in blocks.
 #pragma once
 
 #include <cstring>
@@ -10,7 +11,8 @@ class line_writer {
  public:
   // Opens the output as resolve_output decides: a held descriptor, a device in place, or the final target of
   // any links, created or truncated; throws run_error "cannot create PATH: reason".
-  explicit line_writer(std::string path);
+  enum class flushing { each_line, blocks };
+  explicit line_writer(std::string path, flushing when = flushing::each_line);
   // Closes without a check: only reached without close() when an error is already on its way.
   ~line_writer();
   line_writer(const line_writer&) = delete;
@@ -31,17 +33,23 @@ class line_writer {
   // A distance, formatted as a default stream formats a float.
   line_writer& operator<<(float value);
 
-  // Ends the line and writes it with one system call, so that a long run's results appear as it goes;
+  // Ends the line and writes it with one system call (or, in blocks, once enough lines are waiting);
   // throws run_error "cannot write PATH: reason" (a full disk, /dev/full).
-  void end_line();
-  // Closes the file; throws run_error when the system reports a late write error.
+  void end_line() {
+    *this << '\n';
+    if (when_ == flushing::each_line || used_ >= block_size) flush();
+  }
+  // Writes what is waiting and closes the file; throws run_error when the system reports a late write error.
   void close();
 
  private:
+  static constexpr std::size_t block_size = 1 << 16;
   void grow(std::size_t more);
+  void flush();
 
   std::string path_;
   int fd_ = -1;
+  flushing when_;
   // The line being built: a plain buffer with a fill mark, so that appending a field is one copy.
   std::vector<char> line_;
   std::size_t used_ = 0;

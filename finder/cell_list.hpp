@@ -197,18 +197,27 @@ template <bool self, class Index, class Found>
 void cell_list::search_cell(point_range in_A, cell_index cell, std::uint32_t i, std::uint32_t j, std::uint32_t k,
                             const Index* near, std::uint32_t n_near, std::vector<std::pair<std::int32_t, float>>& far,
                             Found& found) const {
-  for (const std::int32_t a : in_A) {
+  // Against itself, a cell meets only itself and the cells after it (the others met it already), and within
+  // itself each point meets the points after it: both lists hold the same points in the same cell order. The
+  // neighbours keep their order, which fixes the order of the contacts.
+  point_range ranges[27];
+  bool own[27];
+  std::uint32_t n_ranges = 0;
+  for (std::uint32_t m = 0; m < n_near; ++m) {
+    if (self && near[m] < cell) continue;
+    own[n_ranges] = self && near[m] == cell;
+    ranges[n_ranges] = own[n_ranges] ? in_A : members_B(near[m]);
+    ++n_ranges;
+  }
+  for (const std::int32_t* place = in_A.first; place != in_A.last; ++place) {
+    const std::int32_t a = *place;
     const auto ia = static_cast<std::uint32_t>(a);
     const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
-    for (std::uint32_t m = 0; m < n_near; ++m) {
-      const cell_index other = near[m];
-      if (self && other < cell) continue;  // that cell met this one already
-      point_range in_B = members_B(other);
-      if (self && other == cell) in_B.first = std::upper_bound(in_B.first, in_B.last, a);
-      for (const std::int32_t b : in_B) {
-        const auto ib = static_cast<std::uint32_t>(b);
+    for (std::uint32_t m = 0; m < n_ranges; ++m) {
+      for (const std::int32_t* partner = own[m] ? place + 1 : ranges[m].first; partner != ranges[m].last; ++partner) {
+        const auto ib = static_cast<std::uint32_t>(*partner);
         const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
-        if (d <= cutoff) found(a, b, d);
+        if (d <= cutoff) found(a, *partner, d);
       }
     }
     far_partners(a, i, j, k, far);

@@ -43,18 +43,36 @@ struct pair_rules {
   }
 };
 
-// One side pair's results: the sorted groups, the summary, the map.
+// Each atom's residue identifier and atom name as numbered in a pair's contact groups: numbered once per atom,
+// not once per contact.
+struct group_numbers {
+  std::vector<std::uint32_t> residue, atom;
+  group_numbers(contact_groups& groups, const atom_table& table) : residue(table.size()), atom(table.size()) {
+    for (std::size_t p = 0; p < table.size(); ++p) {
+      residue[p] = p > 0 && table.residue[p] == table.residue[p - 1] ? residue[p - 1] : groups.residues.intern(table.parts[p].id);
+      atom[p] = groups.atoms.intern(table.parts[p].atom);
+    }
+  }
+};
+
+// One side pair's results: the sorted groups, the summary when one is asked for, the map.
 struct side_pair {
   contact_groups groups;
+  bool summarise = true;
   pair_summary summary;
   std::unique_ptr<contact_map> map;
   std::int32_t n_fed = 0;
 
-  // d is the distance as written: ties in the written text order by line, as they do after a text file.
-  void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d, bool symmetric_map) {
+  // d is the distance as written: ties in the written text order by line, as they do after a text file. With
+  // numbers for both tables, atoms are taken by number.
+  void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d, bool symmetric_map,
+            const group_numbers* n_a = nullptr, const group_numbers* n_b = nullptr) {
     if (n_fed == std::numeric_limits<std::int32_t>::max()) fail("more than " + std::to_string(n_fed) + " contacts");
-    groups.add(t_a.parts[a], t_b.parts[b], d, ++n_fed);
-    summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
+    if (n_a != nullptr)
+      groups.add_numbered(t_a.parts[a], n_a->residue[a], n_a->atom[a], t_b.parts[b], n_b->residue[b], n_b->atom[b], d, ++n_fed);
+    else
+      groups.add(t_a.parts[a], t_b.parts[b], d, ++n_fed);
+    if (summarise) summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
     if (map) {
       map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
       if (symmetric_map) map->add(contact_line{t_b.parts[b], t_a.parts[a], d, {}});
@@ -78,8 +96,9 @@ std::string draw(contact_map& map, const std::string& title) {
   return draw_svg(map, cells, {title, 0});
 }
 
+// The whole list is known before the first line: written in blocks, not one system call per line.
 void write_sorted(const std::string& path, contact_groups& groups) {
-  line_writer out(path);
+  line_writer out(path, line_writer::flushing::blocks);
   groups.write(out);
   out.close();
 }
@@ -122,12 +141,17 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   const pair_rules rules{self && !options.same_residue, options.min_separation, links.get()};
 
   side_pair result;
+  result.summarise = !options.summary.empty();
   if (!options.map.empty()) result.map = std::make_unique<contact_map>();
   if (first.size() > 0 && other.size() > 0) {
+    const group_numbers first_numbers(result.groups, first);
+    std::unique_ptr<group_numbers> second_numbers;
+    if (!self) second_numbers = std::make_unique<group_numbers>(result.groups, second);
+    const group_numbers& other_numbers = self ? first_numbers : *second_numbers;
     const cell_list grid = loaded_grid(options.cutoff, first.points(), other.points());
     const auto found = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
-      if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), self);
+      if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), self, &first_numbers, &other_numbers);
     };
     if (self)
       grid.for_each_self_contact(found);

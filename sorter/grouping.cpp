@@ -7,22 +7,26 @@
 #include "contact_line.hpp"
 #include "error.hpp"
 
-void contact_groups::add(const contact_label& one, const contact_label& two, float distance, std::int32_t order) {
-  const bool in_order = one.id < two.id;
-  const contact_label& first = in_order ? one : two;
-  const contact_label& second = in_order ? two : one;
-  const std::uint64_t key = (std::uint64_t{residues.intern(first.id)} << 32) | residues.intern(second.id);
-  if (key != last_key_) {
+void contact_groups::add_numbered(const contact_label& one, std::uint32_t residue_one, std::uint32_t atom_one,
+                                  const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two,
+                                  float distance, std::int32_t order) {
+  const std::uint64_t given = (std::uint64_t{residue_one} << 32) | residue_two;
+  if (given != last_given_) {
+    const bool in_order = one.id < two.id;
+    const contact_label& first = in_order ? one : two;
+    const contact_label& second = in_order ? two : one;
+    const std::uint64_t key = in_order ? given : (std::uint64_t{residue_two} << 32) | residue_one;
     const auto [place, created] = record_of.try_emplace(key, static_cast<std::uint32_t>(records.size()));
     if (created) {
       records.emplace_back();
       records.back().set_id({first.id, second.id});
       records.back().set_type({first.type, second.type});
     }
-    last_key_ = key;
+    last_given_ = given;
+    last_in_order_ = in_order;
     last_ = &records[place->second];
   }
-  last_->feed({distance, order}, {atoms.intern(first.atom), atoms.intern(second.atom)});
+  last_->feed({distance, order}, last_in_order_ ? atom_pair{atom_one, atom_two} : atom_pair{atom_two, atom_one});
 }
 
 void group_contacts(const text_file& input, contact_groups& groups) {

@@ -29,11 +29,21 @@ struct contact_groups {
   // Feeds one contact to the record of its residue pair: the labels in order of residue identifier as strings,
   // with equal identifiers the second label first; a new record keeps these labels' types. order ranks contacts
   // of equal distance (a line number); the labels' bytes must outlive the groups.
-  void add(const contact_label& one, const contact_label& two, float distance, std::int32_t order);
+  void add(const contact_label& one, const contact_label& two, float distance, std::int32_t order) {
+    add_numbered(one, residues.intern(one.id), atoms.intern(one.atom), two, residues.intern(two.id),
+                 atoms.intern(two.atom), distance, order);
+  }
+  // The same, for labels whose identifiers and atom names the caller has numbered in residues and atoms already
+  // (once per atom, not once per contact).
+  void add_numbered(const contact_label& one, std::uint32_t residue_one, std::uint32_t atom_one,
+                    const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two, float distance,
+                    std::int32_t order);
 
  private:
   // Consecutive contacts mostly share a residue pair; remembering the last record spares most map searches.
-  std::uint64_t last_key_ = UINT64_MAX;
+  // Keyed by the residues in the order given, which also spares comparing their identifiers again.
+  std::uint64_t last_given_ = UINT64_MAX;
+  bool last_in_order_ = true;
   inter_residue* last_ = nullptr;
 };
 
