@@ -5,6 +5,9 @@ packages=(
   cmake g++ make                          # the build
   gemmi-dev tao-pegtl-dev zlib1g-dev      # pairpick reads structures with gemmi
   gemmi libbenchmark-dev                  # the benchmark: gemmi contact beside pairscan, stage timings
+  pybind11-dev python3-dev python3-numpy  # the Python module
+  python3-pytest python3-pandas           # its tests and data frames
+  python3-scipy python3-gemmi             # the module's benchmark: cKDTree and gemmi's NeighborSearch beside it
   libgtest-dev                            # unit tests
   python3-biopython                       # an independent structure reader to check pairpick against
   libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests

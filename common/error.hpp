@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -10,7 +11,14 @@
 
 class run_error : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit run_error(const std::string& message, int system_error = 0)
+      : std::runtime_error(message), system_error_(system_error) {}
+  // The errno of the failed system call behind the error, or 0: lets the Python module raise the matching
+  // OSError (FileNotFoundError, PermissionError, ...).
+  int system_error() const { return system_error_; }
+
+ private:
+  int system_error_;
 };
 
 // Text from outside as a message may show it: bytes outside printable ASCII escaped (\t, \n, \r, \xNN), a
@@ -51,6 +59,11 @@ int answer_command_line(const char* program, const char* usage, const char* help
 }
 
 [[noreturn]] inline void fail(const std::string& message) { throw run_error(message); }
+
+// "what: the system's reason", for a failed system call.
+[[noreturn]] inline void fail_system(const std::string& what, int error_number) {
+  throw run_error(what + ": " + std::strerror(error_number), error_number);
+}
 
 // "file:line: message", the form of every complaint about input content.
 [[noreturn]] inline void fail_at(std::string_view file, std::size_t line, const std::string& message) {

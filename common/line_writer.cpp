@@ -32,7 +32,7 @@ line_writer& line_writer::operator<<(float value) {
 
 void line_writer::flush() {
   const int error_number = write_all(fd_, line_.data(), used_);
-  if (error_number != 0) fail("cannot write " + file_name(path_) + ": " + std::strerror(error_number));
+  if (error_number != 0) fail_system("cannot write " + file_name(path_), error_number);
   used_ = 0;
 }
 
@@ -40,5 +40,5 @@ void line_writer::close() {
   if (used_ != 0) flush();
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) fail("cannot write " + file_name(path_) + ": " + std::strerror(errno));
+  if (::close(fd) != 0) fail_system("cannot write " + file_name(path_), errno);
 }

@@ -13,7 +13,7 @@
 namespace {
 
 [[noreturn]] void fail_creating(const std::string& shown, int error_number) {
-  fail("cannot create " + file_name(shown) + ": " + std::strerror(error_number));
+  fail_system("cannot create " + file_name(shown), error_number);
 }
 
 // The descriptor a path names without opening anything, or -1.

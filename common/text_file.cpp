@@ -13,7 +13,7 @@
 namespace {
 
 [[noreturn]] void fail_reading(const std::string& name, int error_number) {
-  fail("cannot read " + file_name(name) + ": " + std::strerror(error_number));
+  fail_system("cannot read " + file_name(name), error_number);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 namespace {
 
 [[noreturn]] void fail_with(const char* what, const std::string& shown, int error_number) {
-  fail(std::string(what) + " " + file_name(shown) + ": " + std::strerror(error_number));
+  fail_system(std::string(what) + " " + file_name(shown), error_number);
 }
 
 void write_in_place(const output_path& out, std::string_view bytes) {

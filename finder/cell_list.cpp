@@ -35,8 +35,8 @@ void cell_list::read_files(std::string file_A, std::string file_B) {
 }
 
 void cell_list::load_points(point_set list_A, point_set list_B) {
-  n_points_A = static_cast<std::uint32_t>(list_A.labels.size());
-  n_points_B = static_cast<std::uint32_t>(list_B.labels.size());
+  n_points_A = static_cast<std::uint32_t>(list_A.x.size());
+  n_points_B = static_cast<std::uint32_t>(list_B.x.size());
   labels_A = std::move(list_A.labels);
   labels_B = std::move(list_B.labels);
   x_A = std::move(list_A.x), y_A = std::move(list_A.y), z_A = std::move(list_A.z);

@@ -29,7 +29,7 @@
 // not a positive number ("the cut-off must be a positive number, not 'abc'").
 float read_cutoff(const std::string& text);
 
-// Labelled points held in memory: entry i of each vector is point i.
+// Points held in memory: entry i of each vector is point i; labels may be left empty where nothing is printed.
 struct point_set {
   std::vector<std::string_view> labels;
   std::vector<float> x, y, z;

@@ -79,7 +79,7 @@ std::string read_through_zlib(int fd, const std::string& shown, std::size_t size
     if (reason.compare(0, 4, "<fd:") == 0 && reason.find(": ") != std::string::npos)  // zlib names the descriptor
       reason.erase(0, reason.find(": ") + 2);
     ::gzclose(in);
-    if (status == Z_ERRNO) fail("cannot read " + shown + ": " + std::strerror(errno));
+    if (status == Z_ERRNO) fail_system("cannot read " + shown, errno);
     if (status == Z_BUF_ERROR) fail(shown + ": not a valid gzip file: it ends inside the compressed data");
     fail(shown + ": not a valid gzip file: " + printable(reason));
   }
@@ -267,11 +267,11 @@ gemmi::Structure read_structure(const std::string& path) {
   const std::string shown = path == "-" ? "standard input" : file_name(path);
   // Standard input is descriptor 0 itself: reopening /dev/stdin fails for a socket.
   const int fd = path == "-" ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) fail("cannot read " + shown + ": " + std::strerror(errno));
+  if (fd < 0) fail_system("cannot read " + shown, errno);
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
     ::close(fd);
-    fail("cannot read " + shown + ": " + std::strerror(EISDIR));
+    fail_system("cannot read " + shown, EISDIR);
   }
   {
     const mapped_file mapped(fd);

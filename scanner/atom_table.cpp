@@ -9,6 +9,7 @@ std::uint32_t atom_tables::chain_number(const std::string& name) {
 atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
   atom_table table;
   const std::size_t n = picked.size();
+  // On the heap from the first atom on (beyond any short-string buffer): the views stay valid when the table moves.
   table.label_bytes.reserve(16 * n);
   table.atoms.reserve(n);
   for (auto* v : {&table.residue, &table.chain}) v->reserve(n);

@@ -27,59 +27,6 @@
 
 namespace {
 
-// The rules that leave a pair out, beyond the cut-off.
-struct pair_rules {
-  bool drop_same_residue = false;
-  int min_separation = 0;
-  const covalent_links* links = nullptr;
-
-  bool drops(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) const {
-    if (drop_same_residue && t_a.residue[a] == t_b.residue[b]) return true;
-    if (min_separation > 0 && t_a.polymer[a] && t_b.polymer[b] && t_a.chain[a] == t_b.chain[b]) {
-      const long apart = std::labs(static_cast<long>(t_a.seq_number[a]) - t_b.seq_number[b]);
-      if (apart < min_separation) return true;
-    }
-    return links != nullptr && links->bonded(t_a.atoms[a], t_b.atoms[b]);
-  }
-};
-
-// Each atom's residue identifier and atom name as numbered in a pair's contact groups: numbered once per atom,
-// not once per contact.
-struct group_numbers {
-  std::vector<std::uint32_t> residue, atom;
-  group_numbers(contact_groups& groups, const atom_table& table) : residue(table.size()), atom(table.size()) {
-    for (std::size_t p = 0; p < table.size(); ++p) {
-      residue[p] = p > 0 && table.residue[p] == table.residue[p - 1] ? residue[p - 1] : groups.residues.intern(table.parts[p].id);
-      atom[p] = groups.atoms.intern(table.parts[p].atom);
-    }
-  }
-};
-
-// One side pair's results: the sorted groups, the summary when one is asked for, the map.
-struct side_pair {
-  contact_groups groups;
-  bool summarise = true;
-  pair_summary summary;
-  std::unique_ptr<contact_map> map;
-  std::int32_t n_fed = 0;
-
-  // d is the distance as written: ties in the written text order by line, as they do after a text file. With
-  // numbers for both tables, atoms are taken by number.
-  void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d, bool symmetric_map,
-            const group_numbers* n_a = nullptr, const group_numbers* n_b = nullptr) {
-    if (n_fed == std::numeric_limits<std::int32_t>::max()) fail("more than " + std::to_string(n_fed) + " contacts");
-    if (n_a != nullptr)
-      groups.add_numbered(t_a.parts[a], n_a->residue[a], n_a->atom[a], t_b.parts[b], n_b->residue[b], n_b->atom[b], d, ++n_fed);
-    else
-      groups.add(t_a.parts[a], t_b.parts[b], d, ++n_fed);
-    if (summarise) summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
-    if (map) {
-      map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
-      if (symmetric_map) map->add(contact_line{t_b.parts[b], t_a.parts[a], d, {}});
-    }
-  }
-};
-
 std::string structure_name(const std::string& path) {
   std::string name = path.substr(path.rfind('/') + 1);
   if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) name.resize(name.size() - 3);
@@ -112,9 +59,11 @@ cell_list loaded_grid(float cutoff, point_set a, point_set b) {
   return grid;
 }
 
-// Two selections, or one against itself.
-void scan_selections(const scan_options& options, const std::vector<gemmi::Selection>& selections,
-                     gemmi::Structure& structure) {
+}  // namespace
+
+std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& options,
+                                                            const std::vector<gemmi::Selection>& selections,
+                                                            gemmi::Structure& structure) {
   const gemmi::Model& model = chosen_model(structure, selections.front());
   atom_tables tables;
   std::vector<std::vector<picked_atom>> picked;
@@ -123,7 +72,9 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     picked.push_back(pick_atoms(picked_from, selections[s], options.defaults));
     if (picked.back().empty() && !options.allow_empty) fail_no_atom(picked_from, selections[s], options.selections[s]);
   }
-  const bool self = selections.size() == 1;
+  auto found = std::make_unique<selection_contacts>();
+  found->self = selections.size() == 1;
+  const bool self = found->self;
   if (!self) {
     // The second side is the second selection without the atoms of the first: a ligand meets its chain, never itself.
     std::unordered_set<const gemmi::Atom*> in_first;
@@ -132,33 +83,46 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     second.erase(std::remove_if(second.begin(), second.end(), [&](const picked_atom& p) { return in_first.count(p.atom) != 0; }),
                  second.end());
   }
-  const atom_table first = tables.make(picked[0]);
-  const atom_table second = self ? atom_table() : tables.make(picked[1]);
-  const atom_table& other = self ? first : second;
+  found->first = tables.make(picked[0]);
+  if (!self) found->second = tables.make(picked[1]);
+  const atom_table& first = found->first;
+  const atom_table& other = found->other();
 
   std::unique_ptr<covalent_links> links;
   if (options.skip_links) links = std::make_unique<covalent_links>(structure, model);
   const pair_rules rules{self && !options.same_residue, options.min_separation, links.get()};
 
-  side_pair result;
+  side_pair& result = found->result;
   result.summarise = !options.summary.empty();
   if (!options.map.empty()) result.map = std::make_unique<contact_map>();
   if (first.size() > 0 && other.size() > 0) {
     const group_numbers first_numbers(result.groups, first);
     std::unique_ptr<group_numbers> second_numbers;
-    if (!self) second_numbers = std::make_unique<group_numbers>(result.groups, second);
+    if (!self) second_numbers = std::make_unique<group_numbers>(result.groups, other);
     const group_numbers& other_numbers = self ? first_numbers : *second_numbers;
     const cell_list grid = loaded_grid(options.cutoff, first.points(), other.points());
-    const auto found = [&](std::int32_t a, std::int32_t b, float d) {
+    const auto meet = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
       if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), self, &first_numbers, &other_numbers);
     };
     if (self)
-      grid.for_each_self_contact(found);
+      grid.for_each_self_contact(meet);
     else
-      grid.for_each_contact(found);
+      grid.for_each_contact(meet);
   }
+  return found;
+}
 
+namespace {
+
+// Two selections, or one against itself.
+void scan_selections(const scan_options& options, const std::vector<gemmi::Selection>& selections,
+                     gemmi::Structure& structure) {
+  const std::unique_ptr<selection_contacts> found = find_selection_contacts(options, selections, structure);
+  const bool self = found->self;
+  const atom_table& first = found->first;
+  const atom_table& other = found->other();
+  side_pair& result = found->result;
   const std::string name = structure_name(options.structure);
   const std::string& first_name = options.selections.front();
   const std::string& second_name = options.selections.back();
@@ -190,7 +154,7 @@ struct interface_contact {
 
 void make_folder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-    fail("cannot create " + file_name(path) + ": " + std::strerror(errno));
+    fail_system("cannot create " + file_name(path), errno);
 }
 
 // Every pair of polymer chains, from one search of all their atoms.

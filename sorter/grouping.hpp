@@ -25,6 +25,12 @@ struct contact_groups {
   std::vector<inter_residue*> in_key_order();
   // Writes every record, in key order.
   void write(line_writer& out);
+  // Calls visit(record, atoms, distance) for every line write writes, in its order.
+  template <class Visit>
+  void for_each_written(Visit&& visit) {
+    for (inter_residue* record : in_key_order())
+      record->for_each_kept([&](atom_pair atoms, float distance) { visit(*record, atoms, distance); });
+  }
 
   // Feeds one contact to the record of its residue pair: the labels in order of residue identifier as strings,
   // with equal identifiers the second label first; a new record keeps these labels' types. order ranks contacts

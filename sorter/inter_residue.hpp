@@ -1,11 +1,13 @@
 // The contacts between one ordered pair of residues, written by ascending distance, each atom pair once.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "hashing.hpp"
 #include "line_writer.hpp"
 #include "name_table.hpp"
 
@@ -27,6 +29,9 @@ class inter_residue {
   // once, at its smallest distance (the earliest line among equals). Labels are rebuilt from the record's
   // identifiers and types (the first line's types) and the contact's atom names, looked up in atom_names.
   void sort_n_print(line_writer& out, const name_table& atom_names);
+  // Sorts the contacts by key and calls visit(atoms, distance) for each one sort_n_print writes, in its order.
+  template <class Visit>
+  void for_each_kept(Visit&& visit);
 
   std::string_view id_first, id_second;
   std::string_view type_first, type_second;
@@ -34,3 +39,31 @@ class inter_residue {
   // pair would, at a fraction of the memory.
   std::vector<std::pair<contact_key, atom_pair>> contacts;
 };
+
+template <class Visit>
+void inter_residue::for_each_kept(Visit&& visit) {
+  std::sort(contacts.begin(), contacts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  // The first contact of each atom pair in distance order is the one kept. The atom pairs kept so far sit in an
+  // open-addressing table, on the stack for the usual few dozen contacts: no allocation per atom pair, and
+  // mostly none per record.
+  std::size_t capacity = 4;
+  while (capacity < 2 * contacts.size()) capacity *= 2;
+  constexpr std::uint64_t empty = UINT64_MAX;  // no atom pair: names are numbered far below 2^32 - 1
+  constexpr std::size_t local_capacity = 256;
+  std::uint64_t local[local_capacity];
+  std::vector<std::uint64_t> heap;
+  std::uint64_t* kept = local;
+  if (capacity > local_capacity) {
+    heap.resize(capacity);
+    kept = heap.data();
+  }
+  std::fill(kept, kept + capacity, empty);
+  for (const auto& [key, atoms] : contacts) {
+    const std::uint64_t both = (std::uint64_t{atoms.first} << 32) | atoms.second;
+    std::size_t slot = slot_of(both, capacity - 1);
+    while (kept[slot] != empty && kept[slot] != both) slot = (slot + 1) & (capacity - 1);
+    if (kept[slot] == both) continue;
+    kept[slot] = both;
+    visit(atoms, key.first);
+  }
+}

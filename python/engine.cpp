@@ -1,0 +1,224 @@
+// The Python module's compiled half: the programs' own search, reading and scan, with NumPy arrays in and out.
+// Arrays are handed over without a copy where the engine's result already is an array; the GIL is released
+// while the engine works.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <gemmi/polyheur.hpp>
+
+#include "array_search.hpp"
+#include "atom_picking.hpp"
+#include "atom_table.hpp"
+#include "cell_list.hpp"
+#include "error.hpp"
+#include "scan.hpp"
+#include "structure_file.hpp"
+
+namespace py = pybind11;
+
+namespace {
+
+// A vector handed to NumPy as it is: the array owns it from then on.
+template <class T>
+py::array_t<T> adopt(std::vector<T>&& values) {
+  auto* owned = new std::vector<T>(std::move(values));
+  py::capsule release(owned, [](void* p) { delete static_cast<std::vector<T>*>(p); });
+  return py::array_t<T>({static_cast<py::ssize_t>(owned->size())}, {sizeof(T)}, owned->data(), release);
+}
+
+// Rows of x, y, z as float32, C-contiguous: the caller's own buffer when it already is one, else one conversion.
+using point_array = py::array_t<float, py::array::c_style | py::array::forcecast>;
+
+void require_rows(const point_array& points, const char* name) {
+  if (points.ndim() != 2 || points.shape(1) != 3)
+    throw py::value_error(std::string(name) + ": expected an array of shape (n, 3)");
+}
+
+py::tuple columns(contact_columns&& found) {
+  return py::make_tuple(adopt(std::move(found.i)), adopt(std::move(found.j)), adopt(std::move(found.distance)));
+}
+
+py::tuple search(const point_array& a, const py::object& b, float cutoff) {
+  require_rows(a, "a");
+  contact_columns found;
+  if (b.is_none()) {
+    py::gil_scoped_release unlocked;
+    found = search_self_array(a.data(), static_cast<std::size_t>(a.shape(0)), cutoff);
+  } else {
+    const point_array other = b.cast<point_array>();
+    require_rows(other, "b");
+    py::gil_scoped_release unlocked;
+    found = search_arrays(a.data(), static_cast<std::size_t>(a.shape(0)), other.data(),
+                          static_cast<std::size_t>(other.shape(0)), cutoff);
+  }
+  return columns(std::move(found));
+}
+
+atom_defaults defaults_of(const std::string& altloc, bool waters, bool hydrogens) {
+  atom_defaults defaults;
+  if (!altloc.empty()) defaults.altloc = read_altloc(altloc);  // empty: the first conformer, as by default
+  defaults.keep_waters = waters;
+  defaults.keep_hydrogens = hydrogens;
+  return defaults;
+}
+
+// Object arrays of Python strings, one string object per distinct text: a column of a million labels holds a few
+// thousand strings.
+class string_column {
+ public:
+  explicit string_column(std::size_t n) : values_(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(n)}) {}
+  void set(std::size_t row, std::string_view text) {
+    auto found = made_.find(text);
+    if (found == made_.end()) found = made_.emplace(text, py::str(text.data(), text.size())).first;
+    // The array takes its own reference; the cache keeps one until it goes.
+    py::object item = found->second;
+    PyObject** slot = static_cast<PyObject**>(values_.mutable_data()) + row;
+    Py_XDECREF(*slot);
+    *slot = item.release().ptr();
+  }
+  py::array take() { return std::move(values_); }
+
+ private:
+  py::array values_;  // NumPy fills a new object array with null pointers: set() replaces each
+  std::unordered_map<std::string_view, py::str> made_;
+};
+
+// A structure read and typed as the programs read it; the GIL must be released by the caller.
+gemmi::Structure read_typed(const std::string& path) {
+  gemmi::Structure structure = read_structure(path);
+  gemmi::add_entity_types(structure, /*overwrite=*/false);
+  return structure;
+}
+
+py::tuple read_points(const std::string& path, const std::string& selection, const std::string& altloc, bool waters,
+               bool hydrogens) {
+  const atom_defaults defaults = defaults_of(altloc, waters, hydrogens);
+  atom_table table;
+  {
+    py::gil_scoped_release unlocked;
+    const gemmi::Selection parsed = parse_selection(selection);
+    const gemmi::Structure structure = read_typed(path);
+    const gemmi::Model& model = chosen_model(structure, parsed);
+    const std::vector<picked_atom> picked = pick_atoms(model, parsed, defaults);
+    if (picked.empty()) fail_no_atom(model, parsed, selection);
+    atom_tables tables;
+    table = tables.make(picked);
+  }
+  const std::size_t n = table.size();
+  string_column labels(n), residues(n);
+  py::array_t<float> coordinates({static_cast<py::ssize_t>(n), py::ssize_t{3}});
+  float* xyz = coordinates.mutable_data();
+  for (std::size_t p = 0; p < n; ++p) {
+    labels.set(p, table.labels[p]);
+    residues.set(p, table.parts[p].id);
+    xyz[3 * p] = table.x[p], xyz[3 * p + 1] = table.y[p], xyz[3 * p + 2] = table.z[p];
+  }
+  return py::make_tuple(labels.take(), coordinates, residues.take());
+}
+
+py::dict contacts(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
+                  bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
+                  bool waters, bool hydrogens) {
+  scan_options options;
+  options.structure = path;
+  options.selections.push_back(selection);
+  if (!selection2.is_none()) options.selections.push_back(selection2.cast<std::string>());
+  cell_list().set_cutoff(cutoff);  // refuses a cut-off that is not positive with the programs' message
+  options.cutoff = cutoff;
+  options.defaults = defaults_of(altloc, waters, hydrogens);
+  options.same_residue = same_residue;
+  if (min_separation < 0) throw py::value_error("min_separation must be 0 or more, not " + std::to_string(min_separation));
+  options.min_separation = min_separation;
+  options.skip_links = skip_links;
+  options.allow_empty = allow_empty;
+  // The rows as write gives them: residue pair records in order, each record's kept contacts.
+  struct row {
+    const inter_residue* record;
+    atom_pair atoms;
+    float distance;
+  };
+  std::vector<row> rows;
+  std::unique_ptr<selection_contacts> found;
+  gemmi::Structure structure;
+  {
+    py::gil_scoped_release unlocked;
+    std::vector<gemmi::Selection> selections;
+    for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
+    structure = read_typed(path);
+    found = find_selection_contacts(options, selections, structure);
+    found->result.groups.for_each_written(
+        [&](const inter_residue& record, atom_pair atoms, float distance) { rows.push_back({&record, atoms, distance}); });
+  }
+  const std::size_t n = rows.size();
+  string_column residue1(n), type1(n), atom1(n), residue2(n), type2(n), atom2(n);
+  std::vector<float> distance(n);
+  const name_table& atom_names = found->result.groups.atoms;
+  for (std::size_t r = 0; r < n; ++r) {
+    const row& c = rows[r];
+    residue1.set(r, c.record->id_first);
+    type1.set(r, c.record->type_first);
+    atom1.set(r, atom_names.name(c.atoms.first));
+    residue2.set(r, c.record->id_second);
+    type2.set(r, c.record->type_second);
+    atom2.set(r, atom_names.name(c.atoms.second));
+    distance[r] = c.distance;
+  }
+  py::dict result;
+  result["residue1"] = residue1.take();
+  result["type1"] = type1.take();
+  result["atom1"] = atom1.take();
+  result["residue2"] = residue2.take();
+  result["type2"] = type2.take();
+  result["atom2"] = atom2.take();
+  result["distance"] = adopt(std::move(distance));
+  return result;
+}
+
+// The Python exception of a failed system call.
+PyObject* os_error_class(int error_number) {
+  switch (error_number) {
+    case ENOENT: return PyExc_FileNotFoundError;
+    case EACCES:
+    case EPERM: return PyExc_PermissionError;
+    case EISDIR: return PyExc_IsADirectoryError;
+    case ENOTDIR: return PyExc_NotADirectoryError;
+    default: return PyExc_OSError;
+  }
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_engine, module) {
+  module.doc() = "The compiled engine of the pairscan module; use the pairscan package, not this.";
+  py::register_exception_translator([](std::exception_ptr thrown) {
+    try {
+      if (thrown) std::rethrow_exception(thrown);
+    } catch (const run_error& e) {
+      if (e.system_error() == 0) {
+        PyErr_SetString(PyExc_ValueError, e.what());
+        return;
+      }
+      // The message as the programs give it, with errno set as an OSError made by the system would have it.
+      PyObject* kind = os_error_class(e.system_error());
+      py::object error = py::reinterpret_borrow<py::object>(kind)(e.what());
+      error.attr("errno") = e.system_error();
+      PyErr_SetObject(kind, error.ptr());
+    } catch (const usage_error& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    }
+  });
+  module.def("search", &search, py::arg("a"), py::arg("b"), py::arg("cutoff"));
+  module.def("read", &read_points, py::arg("path"), py::arg("selection"), py::arg("altloc"), py::arg("waters"),
+             py::arg("hydrogens"));
+  module.def("contacts", &contacts, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
+             py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
+             py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"));
+}

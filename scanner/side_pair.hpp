@@ -1,0 +1,69 @@
+// What a scan keeps for one pair of sides while the search runs: which pairs count, and the results they feed.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "atom_table.hpp"
+#include "contact_map.hpp"
+#include "covalent_links.hpp"
+#include "error.hpp"
+#include "grouping.hpp"
+#include "pair_summary.hpp"
+
+// The rules that leave a pair out, beyond the cut-off.
+struct pair_rules {
+  bool drop_same_residue = false;
+  int min_separation = 0;
+  const covalent_links* links = nullptr;
+
+  bool drops(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) const {
+    if (drop_same_residue && t_a.residue[a] == t_b.residue[b]) return true;
+    if (min_separation > 0 && t_a.polymer[a] && t_b.polymer[b] && t_a.chain[a] == t_b.chain[b]) {
+      const long apart = std::labs(static_cast<long>(t_a.seq_number[a]) - t_b.seq_number[b]);
+      if (apart < min_separation) return true;
+    }
+    return links != nullptr && links->bonded(t_a.atoms[a], t_b.atoms[b]);
+  }
+};
+
+// Each atom's residue identifier and atom name as numbered in a pair's contact groups: numbered once per atom,
+// not once per contact.
+struct group_numbers {
+  std::vector<std::uint32_t> residue, atom;
+  group_numbers(contact_groups& groups, const atom_table& table) : residue(table.size()), atom(table.size()) {
+    for (std::size_t p = 0; p < table.size(); ++p) {
+      residue[p] = p > 0 && table.residue[p] == table.residue[p - 1] ? residue[p - 1] : groups.residues.intern(table.parts[p].id);
+      atom[p] = groups.atoms.intern(table.parts[p].atom);
+    }
+  }
+};
+
+// One side pair's results: the sorted groups, the summary when one is asked for, the map.
+struct side_pair {
+  contact_groups groups;
+  bool summarise = true;
+  pair_summary summary;
+  std::unique_ptr<contact_map> map;
+  std::int32_t n_fed = 0;
+
+  // d is the distance as written: ties in the written text order by line, as they do after a text file. With
+  // numbers for both tables, atoms are taken by number.
+  void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d, bool symmetric_map,
+            const group_numbers* n_a = nullptr, const group_numbers* n_b = nullptr) {
+    if (n_fed == std::numeric_limits<std::int32_t>::max()) fail("more than " + std::to_string(n_fed) + " contacts");
+    if (n_a != nullptr)
+      groups.add_numbered(t_a.parts[a], n_a->residue[a], n_a->atom[a], t_b.parts[b], n_b->residue[b], n_b->atom[b], d, ++n_fed);
+    else
+      groups.add(t_a.parts[a], t_b.parts[b], d, ++n_fed);
+    if (summarise) summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
+    if (map) {
+      map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
+      if (symmetric_map) map->add(contact_line{t_b.parts[b], t_a.parts[a], d, {}});
+    }
+  }
+};

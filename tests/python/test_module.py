@@ -1,0 +1,210 @@
+"""The Python module against the programs it shares its engine with, and against NumPy brute force."""
+import os
+import re
+import subprocess
+import threading
+import time
+import tracemalloc
+
+import numpy as np
+import pytest
+
+import pairscan
+
+ROOT = os.environ["PAIRSCAN_SOURCE"]
+EXAMPLES = os.path.join(ROOT, "examples")
+HPV = os.path.join(EXAMPLES, "1hpv.pdb")
+
+
+def tool(name):
+    """A built program; ctest names each in the environment (PAIRSWEEP=...)."""
+    return os.environ[name.upper()]
+
+
+def float_text(d):
+    """A distance as the programs write it (a default C++ stream: six significant digits)."""
+    return f"{float(d):g}"
+
+
+def brute_force(a, b, cutoff):
+    """Every pair within cutoff, distances computed as the engine does: float32 squares, x and y summed first,
+    then z, the square root in double, narrowed."""
+    a, b = a.astype(np.float32), b.astype(np.float32)
+    dx, dy, dz = (a[:, None, k] - b[None, :, k] for k in range(3))
+    s = dx * dx + dy * dy
+    s = dz * dz + s
+    d = np.sqrt(s.astype(np.float64)).astype(np.float32)
+    i, j = np.nonzero(d <= np.float32(cutoff))
+    return i, j, d[i, j]
+
+
+def points_text(points):
+    """Coordinates as the shortest decimal text that reads back to the same float32."""
+    return "".join(f"P{n}:X:C\t" + "\t".join(np.format_float_positional(v, unique=True) for v in row) + "\n"
+                   for n, row in enumerate(points))
+
+
+def random_points(seed, n, box):
+    rng = np.random.default_rng(seed)
+    points = rng.uniform(-box, box, size=(n, 3)).astype(np.float32)
+    # A lattice at spacing 2 puts many pairs at exactly 2 and 4 Angstrom: the cut-off itself must count.
+    lattice = np.array([(x, y, z) for x in range(0, 8, 2) for y in range(0, 8, 2) for z in range(0, 4, 2)],
+                       dtype=np.float32)
+    return np.concatenate([points, lattice])
+
+
+@pytest.mark.parametrize("cutoff, other", [(4.0, True), (2.0, True), (4.0, False), (2.0, False), (0.5, False)])
+def test_search_against_brute_force(cutoff, other):
+    a = random_points(1, 700, 12)
+    b = random_points(2, 500, 12) if other else None
+    found = pairscan.search(a, b, cutoff=cutoff)
+    assert found.i.dtype == np.int64 and found.j.dtype == np.int64 and found.distance.dtype == np.float32
+    i, j, d = brute_force(a, a if b is None else b, cutoff)
+    if b is None:
+        keep = i < j  # self-contacts: each unordered pair of distinct points once, by i, then j
+        i, j, d = i[keep], j[keep], d[keep]
+        assert np.array_equal(found.i, i) and np.array_equal(found.j, j)
+        assert np.array_equal(found.distance.view(np.uint32), d.view(np.uint32))
+    else:
+        got = sorted(zip(found.i.tolist(), found.j.tolist(), found.distance.view(np.uint32).tolist()))
+        assert got == sorted(zip(i.tolist(), j.tolist(), d.view(np.uint32).tolist()))
+    if cutoff in (2.0, 4.0):  # the lattice has pairs at exactly these distances
+        assert np.any(found.distance == np.float32(cutoff))
+
+
+def test_search_order_and_text_match_pairsweep(tmp_path):
+    """Two arrays give pairsweep's lines for the same points: its order, its distances, to the last byte."""
+    cases = [(os.path.join(EXAMPLES, "1hpv_ligand.xyz"), os.path.join(EXAMPLES, "1hpv_chainA.xyz"), "4"),
+             (os.path.join(EXAMPLES, "1hpv_chainA.xyz"), os.path.join(EXAMPLES, "1hpv_chainB.xyz"), "6.5")]
+    generated = random_points(3, 400, 9)
+    (tmp_path / "g.xyz").write_text(points_text(generated))
+    cases.append((str(tmp_path / "g.xyz"), str(tmp_path / "g.xyz"), "4"))
+    for list_a, list_b, cutoff in cases:
+        out = tmp_path / "out.pairtab"
+        subprocess.run([tool("pairsweep"), list_a, list_b, cutoff, str(out)], check=True)
+        sides = []
+        for path in (list_a, list_b):
+            rows = [line.split("\t") for line in open(path).read().splitlines() if line.strip()]
+            sides.append(([r[0] for r in rows], np.array([[float(v) for v in r[1:4]] for r in rows], dtype=np.float32)))
+        found = pairscan.search(sides[0][1], sides[1][1], cutoff=float(cutoff))
+        lines = "".join(f"{sides[0][0][i]}\t{sides[1][0][j]}\t{float_text(d)}\n"
+                        for i, j, d in zip(found.i, found.j, found.distance))
+        assert lines == out.read_text(), (list_a, list_b)
+
+
+def test_contacts_match_pairscan(tmp_path):
+    cases = [(HPV, ["//A"], {}), (HPV, ["//A", "//B"], {}), (HPV, ["//*/(478)", "//A"], {"cutoff": 5.5}),
+             (HPV, ["//A"], {"min_separation": 3, "same_residue": True})]
+    for path, selections, options in cases:
+        out = tmp_path / "scan.pairtab"
+        flags = []
+        if "cutoff" in options:
+            flags += ["--cutoff", str(options["cutoff"])]
+        if options.get("same_residue"):
+            flags.append("--same-residue")
+        if "min_separation" in options:
+            flags += ["--min-separation", str(options["min_separation"])]
+        subprocess.run([tool("pairscan"), *flags, path, *selections, str(out)], check=True)
+        found = pairscan.contacts(path, *selections, **options)
+        assert list(found) == ["residue1", "type1", "atom1", "residue2", "type2", "atom2", "distance"]
+        lines = "".join(f"{r1}:{t1}:{a1}\t{r2}:{t2}:{a2}\t{float_text(d)}\n" for r1, t1, a1, r2, t2, a2, d in
+                        zip(*found.values()))
+        assert lines == out.read_text(), selections
+    frame = pairscan.contacts_frame(HPV, "//A", min_separation=3, same_residue=True)
+    assert list(frame.columns) == list(found) and frame["distance"].tolist() == found["distance"].tolist()
+
+
+def test_read_matches_pairpick(tmp_path):
+    out = tmp_path / "a.xyz"
+    subprocess.run([tool("pairpick"), HPV, "//A", str(out)], check=True)
+    rows = [line.split("\t") for line in out.read_text().splitlines()]
+    points = pairscan.read(HPV, "//A")
+    assert points.labels.tolist() == [r[0] for r in rows]
+    assert points.residues.tolist() == [r[0].split(":")[0] for r in rows]
+    assert points.coordinates.dtype == np.float32 and points.coordinates.shape == (len(rows), 3)
+    assert np.array_equal(points.coordinates, np.array([[float(v) for v in r[1:]] for r in rows], dtype=np.float32))
+
+
+def traced_peak(work):
+    tracemalloc.start()
+    try:
+        work()
+        return tracemalloc.get_traced_memory()[1]
+    finally:
+        tracemalloc.stop()
+
+
+def test_float32_input_is_not_copied_and_other_dtypes_convert_once():
+    # Points far apart: no contacts, so the only array the call could make is a converted copy of the input.
+    n = 200_000
+    spread = np.zeros((n, 3), dtype=np.float32)
+    spread[:, 0] = np.arange(n, dtype=np.float32) * 10
+    assert traced_peak(lambda: pairscan.search(spread, cutoff=1)) < 1_000_000
+    as_double = spread.astype(np.float64)
+    peak = traced_peak(lambda: pairscan.search(as_double, cutoff=1))
+    assert 12 * n <= peak < 2 * 12 * n
+    # Other dtypes and layouts give the same pairs as their float32 values.
+    a = random_points(4, 300, 8)
+    expected = pairscan.search(a, cutoff=3)
+    for variant in (a.astype(np.float64), np.asfortranarray(a), a.tolist()):
+        found = pairscan.search(variant, cutoff=3)
+        assert all(np.array_equal(x, y) for x, y in zip(found, expected))
+    integers = np.array([[0, 0, 0], [3, 0, 0], [0, 5, 0]], dtype=np.int32)
+    assert pairscan.search(integers, cutoff=3).j.tolist() == [1]
+
+
+def test_search_releases_the_gil():
+    a = random_points(5, 600_000, 120)
+    done = threading.Event()
+    result = {}
+    worker = threading.Thread(target=lambda: (result.update(found=pairscan.search(a, cutoff=4)), done.set()))
+    worker.start()
+    ticks = 0
+    while not done.is_set():
+        ticks += 1
+        time.sleep(0.001)
+    worker.join()
+    # Held through the search, the GIL would let this loop run once or twice at most.
+    assert ticks > 20 and len(result["found"].i) > 0
+
+
+def test_errors(tmp_path):
+    (tmp_path / "junk.pdb").write_text("hello\n")
+    cases = [
+        (lambda: pairscan.read(tmp_path / "missing.pdb", "//A"), FileNotFoundError,
+         r"^cannot read .*missing\.pdb: No such file or directory$"),
+        (lambda: pairscan.contacts(tmp_path, "//A"), IsADirectoryError, r"^cannot read .*: Is a directory$"),
+        (lambda: pairscan.read(tmp_path / "junk.pdb", "//A"), ValueError, r"neither a PDB nor an mmCIF file$"),
+        (lambda: pairscan.read(HPV, "//A/(nothing"), ValueError, r"^selection"),
+        (lambda: pairscan.read(HPV, "//Q"), ValueError, r"^selection '//Q' matches no atom"),
+        (lambda: pairscan.contacts(HPV, "//A", cutoff=0), ValueError, r"^the cut-off must be a positive number, not 0$"),
+        (lambda: pairscan.contacts(HPV, "//A", altloc="xy"), ValueError, r"altloc takes one letter"),
+        (lambda: pairscan.contacts(HPV, "//A", min_separation=-1), ValueError, r"min_separation"),
+        (lambda: pairscan.search(np.zeros((4, 2)), cutoff=1), ValueError, r"^a: expected an array of shape \(n, 3\)$"),
+        (lambda: pairscan.search(np.zeros((4, 3)), np.zeros(3), cutoff=1), ValueError, r"^b: expected"),
+        (lambda: pairscan.search(np.zeros((4, 3)), cutoff=-1), ValueError, r"^the cut-off must be a positive number"),
+        (lambda: pairscan.search(np.array([[0, 0, np.nan]]), cutoff=1), ValueError,
+         r"^a: row 0 has a coordinate that is not a finite number$"),
+    ]
+    for call, kind, message in cases:
+        with pytest.raises(kind, match=message):
+            call()
+    with pytest.raises(FileNotFoundError) as caught:
+        pairscan.read(tmp_path / "missing.pdb", "//A")
+    assert caught.value.errno == 2 and not str(caught.value).startswith("pairscan")
+    empty = pairscan.contacts(HPV, "//Q", "//A", allow_empty=True)
+    assert all(len(column) == 0 for column in empty.values())
+
+
+def test_readme_session():
+    """The README's notebook-style session runs as shown, from the project folder."""
+    readme = open(os.path.join(ROOT, "README.md")).read()
+    section = readme.split("## Python", 1)[1].split("\n## ", 1)[0]
+    code = "\n".join(re.findall(r"```python\n(.*?)```", section, re.S))
+    assert "pairscan.search" in code and "contacts_frame" in code
+    here = os.getcwd()
+    os.chdir(ROOT)
+    try:
+        exec(compile(code, "README.md", "exec"), {})
+    finally:
+        os.chdir(here)
