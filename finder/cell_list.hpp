@@ -207,7 +207,7 @@ void cell_list::search_cell(point_range in_A, cell_index cell, std::uint32_t i, 
     if (self && near[m] < cell) continue;
     own[n_ranges] = self && near[m] == cell;
     ranges[n_ranges] = own[n_ranges] ? in_A : members_B(near[m]);
-    ++n_ranges;
+    if (ranges[n_ranges].first != ranges[n_ranges].last) ++n_ranges;  // an empty cell adds nothing
   }
   for (const std::int32_t* place = in_A.first; place != in_A.last; ++place) {
     const std::int32_t a = *place;
