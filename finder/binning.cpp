@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "cell_list.hpp"
+#include "geometry.hpp"
 #include "hashing.hpp"
 #include "huge_pages.hpp"
 
@@ -14,21 +15,22 @@ void cell_list::assign_points() {
 
 void cell_list::feed_box_A() {
   if (sparse) {
-    sort_points(n_points_A, x_A.data(), y_A.data(), z_A.data(), point_cell_A, occupied_A, occupied_start_A,
-                cell_members_A);
+    sort_points(n_points_A, every_A_partnered ? nullptr : &partnered_A, x_A.data(), y_A.data(), z_A.data(), point_cell_A, occupied_A,
+                occupied_start_A, cell_members_A);
     return;
   }
-  bin_points(n_points_A, x_A.data(), y_A.data(), z_A.data(), point_cell_A, cell_fill_A, cell_start_A, cell_members_A);
+  bin_points(n_points_A, every_A_partnered ? nullptr : &partnered_A, x_A.data(), y_A.data(), z_A.data(), point_cell_A, cell_fill_A, cell_start_A,
+             cell_members_A);
 }
 
 void cell_list::feed_box_B() {
   if (!sparse) {
-    bin_points(n_points_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, cell_fill_B, cell_start_B,
+    bin_points(n_points_B, every_B_partnered ? nullptr : &partnered_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, cell_fill_B, cell_start_B,
                cell_members_B);
     return;
   }
-  sort_points(n_points_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, occupied_B, occupied_start_B,
-              cell_members_B);
+  sort_points(n_points_B, every_B_partnered ? nullptr : &partnered_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, occupied_B,
+              occupied_start_B, cell_members_B);
   // B's cells are looked up from A's: a hash of the occupied cells, and their span, outside which no A cell
   // needs a look at all.
   std::size_t slots = 16;
@@ -95,30 +97,36 @@ point_range cell_list::members_B(cell_index cell) const {
 
 // The points sorted by (cell, index), so each cell's list comes out ascending; then the occupied cells, where
 // each one's list starts, and the lists. The (cell, index) pairs go once the lists are made.
-void cell_list::sort_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
+void cell_list::sort_points(std::uint32_t n_points, const std::vector<std::uint32_t>* only, const float* xs,
+                            const float* ys, const float* zs,
                             std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
                             std::vector<cell_index>& occupied, std::vector<std::uint32_t>& start,
                             std::vector<std::int32_t>& members) const {
-  point_cell.resize(n_points);
-  for (std::uint32_t p = 0; p < n_points; ++p) point_cell[p] = {find_cell(xs[p], ys[p], zs[p]), p};
+  const auto n = static_cast<std::uint32_t>(only == nullptr ? n_points : only->size());
+  point_cell.resize(n);
+  for (std::uint32_t q = 0; q < n; ++q) {
+    const std::uint32_t p = only == nullptr ? q : (*only)[q];
+    point_cell[q] = {find_cell(xs[p], ys[p], zs[p]), p};
+  }
   std::sort(point_cell.begin(), point_cell.end());
   occupied.clear();
   start.clear();
-  assign_on_huge_pages(members, n_points);
-  for (std::uint32_t p = 0; p < n_points; ++p) {
-    if (p == 0 || point_cell[p].first != point_cell[p - 1].first) {
-      occupied.push_back(point_cell[p].first);
-      start.push_back(p);
+  assign_on_huge_pages(members, n);
+  for (std::uint32_t q = 0; q < n; ++q) {
+    if (q == 0 || point_cell[q].first != point_cell[q - 1].first) {
+      occupied.push_back(point_cell[q].first);
+      start.push_back(q);
     }
-    members[p] = static_cast<std::int32_t>(point_cell[p].second);
+    members[q] = static_cast<std::int32_t>(point_cell[q].second);
   }
-  start.push_back(n_points);
+  start.push_back(n);
   std::vector<std::pair<cell_index, std::uint32_t>>().swap(point_cell);
 }
 
 // Counting sort: cell of every point, count per cell, start of every cell's list, then placement in point
 // order, so each list comes out ascending.
-void cell_list::bin_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
+void cell_list::bin_points(std::uint32_t n_points, const std::vector<std::uint32_t>* only, const float* xs,
+                           const float* ys, const float* zs,
                            std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
                            std::vector<std::uint32_t>& fill, std::vector<std::uint32_t>& start,
                            std::vector<std::int32_t>& members) const {
@@ -127,18 +135,55 @@ void cell_list::bin_points(std::uint32_t n_points, const float* xs, const float*
     members.clear();
     return;
   }
-  for (std::uint32_t p = 0; p < n_points; ++p) point_cell[p] = {find_cell(xs[p], ys[p], zs[p]), p};
-  for (std::uint32_t p = 0; p < n_points; ++p) ++fill[point_cell[p].first];
+  const auto n = static_cast<std::uint32_t>(only == nullptr ? n_points : only->size());
+  for (std::uint32_t q = 0; q < n; ++q) {
+    const std::uint32_t p = only == nullptr ? q : (*only)[q];
+    point_cell[q] = {find_cell(xs[p], ys[p], zs[p]), p};
+  }
+  for (std::uint32_t q = 0; q < n; ++q) ++fill[point_cell[q].first];
   std::uint32_t offset = 0;
   for (cell_index c = 0; c <= n_cells; ++c) {
     start[c] = offset;
     offset += fill[c];
   }
-  assign_on_huge_pages(members, n_points);
+  assign_on_huge_pages(members, n);
   std::fill(fill.begin(), fill.end(), 0);
-  for (std::uint32_t p = 0; p < n_points; ++p) {
-    const cell_index c = point_cell[p].first;
-    members[start[c] + fill[c]] = static_cast<std::int32_t>(point_cell[p].second);
+  for (std::uint32_t q = 0; q < n; ++q) {
+    const cell_index c = point_cell[q].first;
+    members[start[c] + fill[c]] = static_cast<std::int32_t>(point_cell[q].second);
     ++fill[c];
   }
+}
+
+void cell_list::choose_partnered() {
+  partnered_A.clear();
+  partnered_B.clear();
+  every_A_partnered = every_B_partnered = true;
+  if (n_points_A == 0 || n_points_B == 0) return;
+  // In double, with twice the reach: a generous filter only keeps a point more, never loses a partner.
+  const double margin = 2.0 * static_cast<double>(far_reach());
+  const auto keep = [margin](std::uint32_t n, const float* xs, const float* ys, const float* zs, std::uint32_t n_other,
+                             const float* oxs, const float* oys, const float* ozs, std::vector<std::uint32_t>& kept) -> bool {
+    double low[3], high[3];
+    const float* other[3] = {oxs, oys, ozs};
+    for (int axis = 0; axis < 3; ++axis) {
+      low[axis] = static_cast<double>(array_min(n_other, other[axis])) - margin;
+      high[axis] = static_cast<double>(array_max(n_other, other[axis])) + margin;
+    }
+    std::uint32_t inside = 0;
+    const auto within = [&](std::uint32_t p) {
+      return xs[p] >= low[0] && xs[p] <= high[0] && ys[p] >= low[1] && ys[p] <= high[1] && zs[p] >= low[2] &&
+             zs[p] <= high[2];
+    };
+    for (std::uint32_t p = 0; p < n; ++p) inside += within(p);
+    if (inside == n) return true;  // every point may have a partner: binned as they are, no list needed
+    kept.reserve(inside);
+    for (std::uint32_t p = 0; p < n; ++p)
+      if (within(p)) kept.push_back(p);
+    return false;
+  };
+  every_A_partnered =
+      keep(n_points_A, x_A.data(), y_A.data(), z_A.data(), n_points_B, x_B.data(), y_B.data(), z_B.data(), partnered_A);
+  every_B_partnered =
+      keep(n_points_B, x_B.data(), y_B.data(), z_B.data(), n_points_A, x_A.data(), y_A.data(), z_A.data(), partnered_B);
 }

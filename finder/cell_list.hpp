@@ -142,13 +142,22 @@ class cell_list {
   std::int64_t clamped_axis_cell(float delta, std::uint32_t n_axis) const;
   template <class Index>
   std::uint32_t neighbours_of(std::uint32_t i, std::uint32_t j, std::uint32_t k, Index* list) const;
-  void bin_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
-                  std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
+  // Bin the points of a list that can have a partner: those of only (ascending), or all n_points without it.
+  void bin_points(std::uint32_t n_points, const std::vector<std::uint32_t>* only, const float* xs, const float* ys,
+                  const float* zs, std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
                   std::vector<std::uint32_t>& fill, std::vector<std::uint32_t>& start,
                   std::vector<std::int32_t>& members) const;
-  void sort_points(std::uint32_t n_points, const float* xs, const float* ys, const float* zs,
-                   std::vector<std::pair<cell_index, std::uint32_t>>& point_cell, std::vector<cell_index>& occupied,
-                   std::vector<std::uint32_t>& start, std::vector<std::int32_t>& members) const;
+  void sort_points(std::uint32_t n_points, const std::vector<std::uint32_t>* only, const float* xs, const float* ys,
+                   const float* zs, std::vector<std::pair<cell_index, std::uint32_t>>& point_cell,
+                   std::vector<cell_index>& occupied, std::vector<std::uint32_t>& start,
+                   std::vector<std::int32_t>& members) const;
+  // Finds the points of each list that lie within reach of the other list's box on every axis (partnered_A,
+  // or every_A_partnered when all do): a point beyond reach has no partner, and the grid need not hold it (two
+  // molecules that touch at a face: a thin slab of each). The box, and with it every cell and the order of the
+  // contacts, stays that of all the points.
+  void choose_partnered();
+  std::vector<std::uint32_t> partnered_A, partnered_B;
+  bool every_A_partnered = true, every_B_partnered = true;
   // Position of cell in occupied_B, or occupied_B.size() when it holds no list B point.
   std::size_t find_occupied_B(cell_index cell) const;
   // Whether a list B point can be a partner of a list A point in cell (i, j, k): B's occupied cells, widened

@@ -60,9 +60,12 @@ void cell_list::build_box() {
       fail(size + ", more than " + std::to_string(max_cells) + " cells in all; use a larger cut-off");
     n_cells = plane * cells_z;
   }
-  // Per-cell arrays only where they cost no more than the points do (and their indexes fit 32 bits); a larger
-  // box is kept by occupied cell.
-  sparse = n_cells > std::min<std::uint64_t>(std::uint64_t{n_points_A} + n_points_B, UINT32_MAX - 1);
+  choose_partnered();
+  const std::uint64_t binned = (every_A_partnered ? n_points_A : partnered_A.size()) +
+                               (every_B_partnered ? n_points_B : partnered_B.size());
+  // Per-cell arrays only where they cost no more than the binned points do (and their indexes fit 32 bits); a
+  // larger box is kept by occupied cell.
+  sparse = n_cells > std::min<std::uint64_t>(binned, UINT32_MAX - 1);
   if (sparse) {
     for (auto* per_cell : {&n_neighbours, &cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B}) per_cell->clear();
     neighbours.clear();

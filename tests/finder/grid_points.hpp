@@ -42,8 +42,11 @@ template <class Check>
 pair_set searched(const cell_list& grid, const points& A, const points& B, Check&& check) {
   pair_set pairs;
   std::tuple<cell_index, std::int32_t, std::size_t, std::int32_t> last{0, -1, 0, -1};
-  // Every point is listed in its own cell, in both the dense and the sparse box (an empty list makes no box).
-  for (std::int32_t a = 0; grid.n_cells != 0 && a < static_cast<std::int32_t>(A.size()); ++a) {
+  // Every point with a partner is listed in its own cell, in both the dense and the sparse box (an empty list
+  // makes no box); the others may be left out.
+  std::set<std::int32_t> partnered;
+  for (const auto& pair : brute_force(grid.cutoff, A, B)) partnered.insert(pair.first);
+  for (const std::int32_t a : partnered) {
     const point_range in = grid.members_A(grid.find_cell(A[a][0], A[a][1], A[a][2]));
     check(std::find(in.begin(), in.end(), a) != in.end(), a, -1);
   }

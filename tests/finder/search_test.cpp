@@ -78,6 +78,18 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
   points tiny_A, tiny_B;
   for (int i = 0; i < 200; ++i) (i % 2 ? tiny_A : tiny_B).push_back({static_cast<float>(i * 1.02e-22), 0, 0});
   cases.emplace_back(tiny_A, tiny_B, 1e-22f);
+  // Two clouds that overlap in a slab, and two rows whose nearest points are exactly one cut-off apart: only
+  // the points near the other list's box go into the grid, and none of the pairs may be lost.
+  {
+    std::uniform_real_distribution<float> x_A(0.0f, 40.0f), x_B(37.0f, 77.0f), across(0.0f, 15.0f);
+    points cloud_A(400), cloud_B(400);
+    for (auto& p : cloud_A) p = {x_A(random), across(random), across(random)};
+    for (auto& p : cloud_B) p = {x_B(random), across(random), across(random)};
+    cases.emplace_back(cloud_A, cloud_B, 3.0f);
+    points row_A, row_B;
+    for (int i = 0; i <= 10; ++i) row_A.push_back({static_cast<float>(i), 0, 0}), row_B.push_back({static_cast<float>(14 + i), 0, 0});
+    cases.emplace_back(row_A, row_B, 4.0f);
+  }
   // Ten million cells apart, yet a contact: the square of 1e-23 is 0 in float.
   cases.emplace_back(points{{0, 0, 0}}, points{{1e-23f, 0, 0}}, 1e-30f);
   int axis = 0;
