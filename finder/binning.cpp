@@ -2,7 +2,6 @@
 #include <cmath>
 
 #include "cell_list.hpp"
-#include "geometry.hpp"
 #include "hashing.hpp"
 #include "huge_pages.hpp"
 
@@ -162,28 +161,25 @@ void cell_list::choose_partnered() {
   if (n_points_A == 0 || n_points_B == 0) return;
   // In double, with twice the reach: a generous filter only keeps a point more, never loses a partner.
   const double margin = 2.0 * static_cast<double>(far_reach());
-  const auto keep = [margin](std::uint32_t n, const float* xs, const float* ys, const float* zs, std::uint32_t n_other,
-                             const float* oxs, const float* oys, const float* ozs, std::vector<std::uint32_t>& kept) -> bool {
+  const auto keep = [margin](std::uint32_t n, const float* const* axes, const float* own_low, const float* own_high,
+                             const float* other_low, const float* other_high, std::vector<std::uint32_t>& kept) {
     double low[3], high[3];
-    const float* other[3] = {oxs, oys, ozs};
+    bool all_inside = true;
     for (int axis = 0; axis < 3; ++axis) {
-      low[axis] = static_cast<double>(array_min(n_other, other[axis])) - margin;
-      high[axis] = static_cast<double>(array_max(n_other, other[axis])) + margin;
+      low[axis] = static_cast<double>(other_low[axis]) - margin;
+      high[axis] = static_cast<double>(other_high[axis]) + margin;
+      all_inside = all_inside && own_low[axis] >= low[axis] && own_high[axis] <= high[axis];
     }
-    std::uint32_t inside = 0;
-    const auto within = [&](std::uint32_t p) {
-      return xs[p] >= low[0] && xs[p] <= high[0] && ys[p] >= low[1] && ys[p] <= high[1] && zs[p] >= low[2] &&
-             zs[p] <= high[2];
-    };
-    for (std::uint32_t p = 0; p < n; ++p) inside += within(p);
-    if (inside == n) return true;  // every point may have a partner: binned as they are, no list needed
-    kept.reserve(inside);
+    if (all_inside) return true;  // every point may have a partner: binned as they are, no list needed
+    const float *xs = axes[0], *ys = axes[1], *zs = axes[2];
     for (std::uint32_t p = 0; p < n; ++p)
-      if (within(p)) kept.push_back(p);
+      if (xs[p] >= low[0] && xs[p] <= high[0] && ys[p] >= low[1] && ys[p] <= high[1] && zs[p] >= low[2] &&
+          zs[p] <= high[2])
+        kept.push_back(p);
     return false;
   };
-  every_A_partnered =
-      keep(n_points_A, x_A.data(), y_A.data(), z_A.data(), n_points_B, x_B.data(), y_B.data(), z_B.data(), partnered_A);
-  every_B_partnered =
-      keep(n_points_B, x_B.data(), y_B.data(), z_B.data(), n_points_A, x_A.data(), y_A.data(), z_A.data(), partnered_B);
+  const float* axes_A[3] = {x_A.data(), y_A.data(), z_A.data()};
+  const float* axes_B[3] = {x_B.data(), y_B.data(), z_B.data()};
+  every_A_partnered = keep(n_points_A, axes_A, low_A, high_A, low_B, high_B, partnered_A);
+  every_B_partnered = keep(n_points_B, axes_B, low_B, high_B, low_A, high_A, partnered_B);
 }

@@ -158,6 +158,8 @@ class cell_list {
   void choose_partnered();
   std::vector<std::uint32_t> partnered_A, partnered_B;
   bool every_A_partnered = true, every_B_partnered = true;
+  // Each list's own box, from build_box.
+  float low_A[3] = {0, 0, 0}, high_A[3] = {0, 0, 0}, low_B[3] = {0, 0, 0}, high_B[3] = {0, 0, 0};
   // Position of cell in occupied_B, or occupied_B.size() when it holds no list B point.
   std::size_t find_occupied_B(cell_index cell) const;
   // Whether a list B point can be a partner of a list A point in cell (i, j, k): B's occupied cells, widened

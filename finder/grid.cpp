@@ -30,12 +30,16 @@ void cell_list::build_box() {
     // No pair exists; a grid around one list alone would be work for nothing.
     cells_x = cells_y = cells_z = n_cells = 0;
   } else {
-    box_max_x = std::max(array_max(n_points_A, x_A.data()), array_max(n_points_B, x_B.data()));
-    box_max_y = std::max(array_max(n_points_A, y_A.data()), array_max(n_points_B, y_B.data()));
-    box_max_z = std::max(array_max(n_points_A, z_A.data()), array_max(n_points_B, z_B.data()));
-    box_min_x = std::min(array_min(n_points_A, x_A.data()), array_min(n_points_B, x_B.data()));
-    box_min_y = std::min(array_min(n_points_A, y_A.data()), array_min(n_points_B, y_B.data()));
-    box_min_z = std::min(array_min(n_points_A, z_A.data()), array_min(n_points_B, z_B.data()));
+    const float* axes_A[3] = {x_A.data(), y_A.data(), z_A.data()};
+    const float* axes_B[3] = {x_B.data(), y_B.data(), z_B.data()};
+    for (int axis = 0; axis < 3; ++axis) {
+      low_A[axis] = array_min(n_points_A, axes_A[axis]), high_A[axis] = array_max(n_points_A, axes_A[axis]);
+      low_B[axis] = array_min(n_points_B, axes_B[axis]), high_B[axis] = array_max(n_points_B, axes_B[axis]);
+    }
+    box_max_x = std::max(high_A[0], high_B[0]), box_max_y = std::max(high_A[1], high_B[1]);
+    box_max_z = std::max(high_A[2], high_B[2]);
+    box_min_x = std::min(low_A[0], low_B[0]), box_min_y = std::min(low_A[1], low_B[1]);
+    box_min_z = std::min(low_A[2], low_B[2]);
 
     // Refuse impossible grids before any allocation, with the numbers that make them impossible.
     const float extents[3] = {box_max_x - box_min_x, box_max_y - box_min_y, box_max_z - box_min_z};
