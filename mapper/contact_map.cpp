@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <numeric>
+#include <tuple>
 #include <utility>
 
 #include "error.hpp"
@@ -19,67 +19,123 @@ bool is_plain_distance(std::string_view text, float distance) {
   return error == std::errc() && end == text.data() + text.size() && std::isfinite(distance) && distance >= 0;
 }
 
-// Positions after sorting the axis naturally: position[old index].
-std::vector<std::uint32_t> sort_axis(std::vector<map_residue>& axis) {
-  std::vector<std::uint32_t> order(axis.size());
-  std::iota(order.begin(), order.end(), 0u);
+// The axis of the residues that pass, in natural order, and each residue's position on it (or UINT32_MAX).
+std::vector<map_residue> make_axis(const std::vector<map_residue>& residues, const std::vector<char>& on_axis,
+                                   std::vector<std::uint32_t>& position) {
+  std::vector<std::uint32_t> order;
+  for (std::uint32_t r = 0; r < residues.size(); ++r)
+    if (on_axis[r]) order.push_back(r);
   std::sort(order.begin(), order.end(),
-            [&axis](std::uint32_t a, std::uint32_t b) { return natural_less(axis[a].key, axis[b].key); });
-  std::vector<std::uint32_t> position(axis.size());
-  std::vector<map_residue> sorted;
-  sorted.reserve(axis.size());
+            [&residues](std::uint32_t a, std::uint32_t b) { return natural_less(residues[a].key, residues[b].key); });
+  position.assign(residues.size(), UINT32_MAX);
+  std::vector<map_residue> axis;
+  axis.reserve(order.size());
   for (std::uint32_t p = 0; p < order.size(); ++p) {
     position[order[p]] = p;
-    sorted.push_back(std::move(axis[order[p]]));
+    axis.push_back(residues[order[p]]);
   }
-  axis = std::move(sorted);
-  return position;
+  return axis;
+}
+
+// Whether a drawn cell should take other's closest pair: a smaller distance, or the same with atoms first by name.
+bool closer(const map_cell& other, const map_cell& cell) {
+  return other.distance < cell.distance ||
+         (other.distance == cell.distance &&
+          std::tie(other.atom_row, other.atom_column) < std::tie(cell.atom_row, cell.atom_column));
 }
 
 }  // namespace
 
-std::uint32_t contact_map::place(std::vector<map_residue>& axis, std::unordered_map<std::string, std::uint32_t>& index,
-                                 const contact_label& label, std::string& last_id, std::uint32_t& last_place) {
-  if (!axis.empty() && label.id == last_id) return last_place;
+std::uint32_t contact_map::place(const contact_label& label, std::string& last_id, std::uint32_t& last_place) {
+  if (!residues_.empty() && label.id == last_id) return last_place;
   last_id.assign(label.id);
-  const auto [entry, created] = index.try_emplace(last_id, static_cast<std::uint32_t>(axis.size()));
-  if (created) axis.push_back({last_id, std::string(label.type), make_residue_key(label.id)});
+  const auto [entry, created] = index_.try_emplace(last_id, static_cast<std::uint32_t>(residues_.size()));
+  if (created) {
+    residues_.push_back({last_id, std::string(label.type), make_residue_key(label.id)});
+    seen_first_.push_back(0);
+    seen_second_.push_back(0);
+  }
   last_place = entry->second;
   return last_place;
 }
 
+std::string contact_map::side_fault(const contact_line& contact) const {
+  if (!rows_named_) return "";
+  const bool first = row_ids_.count(std::string(contact.first.id)) != 0;
+  const bool second = row_ids_.count(std::string(contact.second.id)) != 0;
+  if (first != second) return "";
+  return "residues " + quoted(contact.first.id) + " and " + quoted(contact.second.id) + (first ? " are both rows" : " are both columns (neither is a row)");
+}
+
 void contact_map::add(const contact_line& contact) {
-  const std::uint32_t row = place(rows_, row_index_, contact.first, last_row_, last_row_place_);
-  const std::uint32_t column = place(columns_, column_index_, contact.second, last_column_, last_column_place_);
-  const auto [entry, created] = cells_.try_emplace((std::uint64_t{row} << 32) | column);
+  const std::uint32_t first = place(contact.first, last_first_, last_first_place_);
+  const std::uint32_t second = place(contact.second, last_second_, last_second_place_);
+  seen_first_[first] = 1;
+  seen_second_[second] = 1;
+  const auto [entry, created] = cells_.try_emplace((std::uint64_t{first} << 32) | second);
   map_cell& cell = entry->second;
   const float d = contact.distance;
   if (created || d < cell.distance ||
       (d == cell.distance && std::make_pair(contact.first.atom, contact.second.atom) <
                                  std::make_pair(std::string_view(cell.atom_row), std::string_view(cell.atom_column)))) {
-    cell.row = row;
-    cell.column = column;
+    cell.row = first;
+    cell.column = second;
     cell.distance = d;
     cell.atom_row.assign(contact.first.atom);
     cell.atom_column.assign(contact.second.atom);
   }
   ++cell.contacts;
+  if (contacts_ == 0 || d < smallest_distance_) smallest_distance_ = d;
   ++contacts_;
   largest_distance_ = std::max(largest_distance_, d);
 }
 
 std::vector<map_cell> contact_map::ordered_cells() {
-  const std::vector<std::uint32_t> row_position = sort_axis(rows_);
-  const std::vector<std::uint32_t> column_position = sort_axis(columns_);
-  std::vector<map_cell> cells;
-  cells.reserve(cells_.size());
-  for (auto& entry : cells_) {
-    map_cell& cell = entry.second;
-    cell.row = row_position[cell.row];
-    cell.column = column_position[cell.column];
-    cells.push_back(std::move(cell));
+  const std::size_t n = residues_.size();
+  std::vector<char> is_row(n, 0), is_column(n, 0);
+  if (rows_named_) {
+    for (std::size_t r = 0; r < n; ++r) is_row[r] = row_ids_.count(residues_[r].id) != 0, is_column[r] = !is_row[r];
+  } else {
+    for (std::size_t r = 0; r < n && !square_; ++r) square_ = seen_first_[r] && seen_second_[r];
+    for (std::size_t r = 0; r < n; ++r)
+      is_row[r] = square_ || seen_first_[r], is_column[r] = square_ || seen_second_[r];
+  }
+  std::vector<std::uint32_t> row_position, column_position;
+  rows_ = make_axis(residues_, is_row, row_position);
+  columns_ = make_axis(residues_, is_column, column_position);
+
+  // Each line's pair drawn with its row-side residue as the row (and, square, also the other way round); pairs
+  // that land on one cell merge: the closest pair wins, the contacts add up.
+  std::unordered_map<std::uint64_t, map_cell> drawn;
+  const auto draw = [&](std::uint32_t row, std::uint32_t column, const std::string& atom_row,
+                        const std::string& atom_column, const map_cell& line) {
+    map_cell placed{row_position[row], column_position[column], line.distance, atom_row, atom_column, line.contacts};
+    const auto [entry, created] = drawn.try_emplace((std::uint64_t{placed.row} << 32) | placed.column, placed);
+    if (created) return;
+    map_cell& cell = entry->second;
+    const std::uint64_t contacts = cell.contacts + placed.contacts;
+    if (closer(placed, cell)) cell = std::move(placed);
+    cell.contacts = contacts;
+  };
+  for (const auto& entry : cells_) {
+    const map_cell& line = entry.second;
+    const std::uint32_t first = line.row, second = line.column;
+    if (square_) {
+      draw(first, second, line.atom_row, line.atom_column, line);
+      if (first != second) draw(second, first, line.atom_column, line.atom_row, line);
+    } else if (is_row[first] && is_column[second]) {
+      draw(first, second, line.atom_row, line.atom_column, line);
+    } else if (is_row[second] && is_column[first]) {
+      draw(second, first, line.atom_column, line.atom_row, line);
+    } else {
+      fail("residues " + quoted(residues_[first].id) + " and " + quoted(residues_[second].id) + " are in contact but " +
+           (is_row[first] ? "both are" : "neither is") + " on the rows' side");
+    }
   }
   cells_.clear();
+  std::vector<map_cell> cells;
+  cells.reserve(drawn.size());
+  for (auto& entry : drawn) cells.push_back(std::move(entry.second));
   std::sort(cells.begin(), cells.end(), [](const map_cell& a, const map_cell& b) {
     return a.row != b.row ? a.row < b.row : a.column < b.column;
   });
@@ -90,11 +146,22 @@ void add_contact_line(contact_map& map, const std::string& file, std::size_t num
   const contact_line contact = parse_contact_line(file, number, line);
   if (!is_plain_distance(contact.distance_text, contact.distance))
     fail_at(file, number, "distance " + quoted(contact.distance_text) + " is not a number");
+  if (const std::string fault = map.side_fault(contact); !fault.empty()) fail_at(file, number, fault);
   map.add(contact);
 }
 
-contact_map read_contact_map(const std::string& path) {
-  contact_map map;
+void read_contact_map(const std::string& path, contact_map& map) {
   for_each_line_of_file(path, [&](std::string_view line, std::size_t number) { add_contact_line(map, path, number, line); });
-  return map;
+}
+
+std::unordered_set<std::string> read_row_residues(const std::string& path) {
+  std::unordered_set<std::string> ids;
+  for_each_line_of_file(path, [&](std::string_view line, std::size_t number) {
+    const std::string_view label = line.substr(0, line.find('\t'));
+    const std::size_t colon = label.find(':');
+    if (colon == std::string_view::npos)
+      fail_at(path, number, "label " + quoted(label) + " has no residue identifier before ':'");
+    ids.emplace(label.substr(0, colon));
+  });
+  return ids;
 }

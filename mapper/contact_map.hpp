@@ -1,10 +1,16 @@
 // A contact list reduced to its residue pairs: for each, the smallest distance, the atom pair at it and the
 // number of contacts. Memory follows the residue pairs, not the lines.
+//
+// Which residues are rows: the residues of a named side (set_rows); else, when no residue occurs both first and
+// second in a line (pairsweep's list of two sides), those of the first labels; else (a self-contact list, a list
+// sorted by text) every residue on both axes, each pair in both triangles. A side's residues never land on both
+// axes of a two-sided map.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "contact_line.hpp"
@@ -24,33 +30,50 @@ struct map_cell {
 
 class contact_map {
  public:
-  // Rows are the residues of the lines' first labels, columns those of the second.
   void add(const contact_line& contact);
-  // Puts rows and columns in natural order and returns the cells by row, then column.
+  // With a named side: "" when the line's residues lie one on each side, else what is wrong ("both residues
+  // are rows", "neither residue is a row").
+  std::string side_fault(const contact_line& contact) const;
+  // Names the first side: residues with these identifiers are rows, every other residue a column.
+  void set_rows(std::unordered_set<std::string> ids) { row_ids_ = std::move(ids), rows_named_ = true; }
+  // Draws every residue on both axes whatever the lines' order (the contacts of one selection with itself).
+  void set_square() { square_ = true; }
+  // Lays out the axes as the class comment says, puts them in natural order and returns the cells by row, then
+  // column. Throws run_error naming a residue pair with both residues, or neither, on the named side.
   std::vector<map_cell> ordered_cells();
 
   const std::vector<map_residue>& rows() const { return rows_; }
   const std::vector<map_residue>& columns() const { return columns_; }
+  bool square() const { return square_; }
   std::uint64_t contacts() const { return contacts_; }
+  float smallest_distance() const { return smallest_distance_; }
   float largest_distance() const { return largest_distance_; }
 
  private:
-  static std::uint32_t place(std::vector<map_residue>& axis, std::unordered_map<std::string, std::uint32_t>& index,
-                             const contact_label& label, std::string& last_id, std::uint32_t& last_place);
+  std::uint32_t place(const contact_label& label, std::string& last_id, std::uint32_t& last_place);
 
-  std::vector<map_residue> rows_, columns_;
-  std::unordered_map<std::string, std::uint32_t> row_index_, column_index_;
+  // Every residue, in order of first appearance, and whether it came first or second in a line.
+  std::vector<map_residue> residues_;
+  std::vector<char> seen_first_, seen_second_;
+  std::unordered_map<std::string, std::uint32_t> index_;
+  // Keyed by (first residue, second residue) as the lines give them; atom_row is the first label's atom.
   std::unordered_map<std::uint64_t, map_cell> cells_;
+  std::unordered_set<std::string> row_ids_;
+  bool rows_named_ = false, square_ = false;
+  std::vector<map_residue> rows_, columns_;
   // Consecutive lines mostly share their residues: the last ones spare most lookups.
-  std::string last_row_, last_column_;
-  std::uint32_t last_row_place_ = 0, last_column_place_ = 0;
+  std::string last_first_, last_second_;
+  std::uint32_t last_first_place_ = 0, last_second_place_ = 0;
   std::uint64_t contacts_ = 0;
-  float largest_distance_ = 0;
+  float smallest_distance_ = 0, largest_distance_ = 0;
 };
 
 // Adds one non-blank line of a contact list. Throws run_error "FILE:LINE: ..." for a short line, a label without
-// three ':' parts, or a distance that is not a plain number.
+// three ':' parts, a distance that is not a plain number, or, with a named side, residues not one on each side.
 void add_contact_line(contact_map& map, const std::string& file, std::size_t number, std::string_view line);
 
-// Reads a contact list block by block, with add_contact_line.
-contact_map read_contact_map(const std::string& path);
+// Reads a contact list block by block into map, with add_contact_line.
+void read_contact_map(const std::string& path, contact_map& map);
+
+// The residue identifiers of a coordinate list's labels (the rows of a map), read whole.
+std::unordered_set<std::string> read_row_residues(const std::string& path);

@@ -15,10 +15,25 @@ int main(int argc, char** argv) {
                                           TOOLKIT_VERSION, parse, options);
   if (answered >= 0) return answered;
   return run_reporting_errors("pairmap", "", [&options] {
-    contact_map map = read_contact_map(options.input);
+    contact_map map;
+    if (!options.rows.empty()) map.set_rows(read_row_residues(options.rows));
+    read_contact_map(options.input, map);
+    const auto base_name = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
     const std::vector<map_cell> cells = map.ordered_cells();
-    const std::string name = options.input.substr(options.input.rfind('/') + 1);
-    const map_style style{options.title.empty() ? name : options.title, options.max_distance};
+    map_style style;
+    style.title = options.title.empty() ? base_name(options.input) : options.title;
+    const bool named = !options.rows.empty();
+    style.row_title = !options.row_title.empty() ? options.row_title
+                      : named                    ? base_name(options.rows)
+                      : map.square()             ? "residues"
+                                                 : "first labels";
+    style.column_title = !options.column_title.empty() ? options.column_title
+                         : named                       ? "other residues"
+                         : map.square()                ? "residues"
+                                                       : "second labels";
+    style.cutoff = options.cutoff;
+    style.min_distance = options.min_distance;
+    style.max_distance = options.max_distance;
     write_whole_file(options.output, draw_svg(map, cells, style));
   });
 }

@@ -65,10 +65,13 @@ std::string distance_text(float d) {
 }
 
 std::string number(double value) {
+  // Two decimals, trailing zeros dropped: cells of a large map are a fraction of a pixel.
   char text[32];
-  const int n = std::snprintf(text, sizeof text, "%.1f", value);
+  const int n = std::snprintf(text, sizeof text, "%.2f", value);
   std::string_view shown(text, static_cast<std::size_t>(n));
-  if (shown.size() > 2 && shown.substr(shown.size() - 2) == ".0") shown.remove_suffix(2);
+  while (shown.back() == '0') shown.remove_suffix(1);
+  if (shown.back() == '.') shown.remove_suffix(1);
+  if (shown == "-0") shown = "0";
   return std::string(shown);
 }
 
@@ -78,6 +81,7 @@ std::string label_of(const map_residue& residue) { return xml_text(residue.id + 
 constexpr double font_size = 10;
 constexpr double char_width = 6.2;   // of the monospace font at font_size, a little generous
 constexpr double label_pitch = 11;   // the least distance between two labels
+constexpr double grid_extent = 900;  // the longer side of the grid, at most: the picture stays near 1,200 wide
 
 std::size_t longest_label(const std::vector<map_residue>& axis) {
   std::size_t longest = 0;
@@ -85,13 +89,45 @@ std::size_t longest_label(const std::vector<map_residue>& axis) {
   return std::min<std::size_t>(longest, 40);
 }
 
-// A round step for colour-bar ticks, about five of them over top.
-double tick_step(double top) {
-  const double raw = top / 5;
-  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-  for (const double m : {1.0, 2.0, 2.5, 5.0})
-    if (m * magnitude >= raw) return m * magnitude;
-  return 10 * magnitude;
+// The colour scale: from low (the smallest distance rounded down to the step) to high, ticks every step.
+struct colour_scale {
+  double low, high, step;
+  double at(double d) const { return (d - low) / (high - low); }
+};
+
+colour_scale make_scale(const contact_map& map, const map_style& style) {
+  const double high = style.max_distance > 0 ? style.max_distance : map.largest_distance();
+  double smallest = style.min_distance >= 0 ? style.min_distance : map.smallest_distance();
+  smallest = std::min(smallest, high);
+  // The round step that gives about five ticks over the range.
+  double step = 1;
+  for (const double s : {0.1, 0.2, 0.5, 1.0})
+    if ((high - smallest) / s <= 6) {
+      step = s;
+      break;
+    }
+  if (high - smallest > 6) step = std::ceil((high - smallest) / 6);
+  const double low = style.min_distance >= 0 ? style.min_distance : std::floor(smallest / step + 1e-9) * step;
+  return {low, high > low ? high : low + step, step};
+}
+
+// Where chains change along an axis, and where the numbering jumps within a chain.
+struct axis_blocks {
+  std::vector<std::size_t> chain_starts;  // first position of every chain block, 0 included
+  std::vector<std::size_t> gaps;          // positions after a jump in numbering inside a block
+};
+
+std::string block_name(const residue_key& key) { return key.numbered ? "chain " + (key.chain.empty() ? "(blank)" : key.chain) : "other"; }
+
+axis_blocks find_blocks(const std::vector<map_residue>& axis) {
+  axis_blocks blocks;
+  for (std::size_t r = 0; r < axis.size(); ++r) {
+    if (r == 0 || block_name(axis[r - 1].key) != block_name(axis[r].key))
+      blocks.chain_starts.push_back(r);
+    else if (is_break(axis[r - 1].key, axis[r].key))
+      blocks.gaps.push_back(r);
+  }
+  return blocks;
 }
 
 }  // namespace
@@ -114,8 +150,12 @@ std::string viridis(double t) {
 std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style) {
   const auto& rows = map.rows();
   const auto& columns = map.columns();
-  const std::string subtitle = std::to_string(map.contacts()) + (map.contacts() == 1 ? " contact, " : " contacts, ") +
-                               std::to_string(cells.size()) + (cells.size() == 1 ? " residue pair" : " residue pairs");
+  std::string subtitle = std::to_string(map.contacts()) + (map.contacts() == 1 ? " contact, " : " contacts, ") +
+                         std::to_string(cells.size()) + (cells.size() == 1 ? " residue pair" : " residue pairs");
+  if (style.cutoff > 0) subtitle += " within " + distance_text(style.cutoff) + " \xc3\x85";
+  if (map.square()) subtitle += "; residues on both sides: each pair drawn twice, across the diagonal";
+  const std::string row_title = xml_text(style.row_title.empty() ? "rows" : style.row_title);
+  const std::string column_title = xml_text(style.column_title.empty() ? "columns" : style.column_title);
   std::string svg;
   svg.reserve(4096 + cells.size() * 200 + (rows.size() + columns.size()) * 120);
   const auto open_svg = [&svg](double width, double height) {
@@ -132,27 +172,68 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
   }
 
   const double n = static_cast<double>(std::max(rows.size(), columns.size()));
-  const double cell = std::clamp(std::floor(900 / n), 2.0, 14.0);
-  const std::size_t row_step = static_cast<std::size_t>(std::ceil(label_pitch / cell));
-  const std::size_t column_step = row_step;
-  const double left = 10 + char_width * static_cast<double>(longest_label(rows)) + 6;
-  const double top = 56 + char_width * static_cast<double>(longest_label(columns)) + 6;
+  const double cell = std::min(14.0, grid_extent / n);
+  const std::size_t step = static_cast<std::size_t>(std::ceil(label_pitch / cell - 1e-9));
+  const axis_blocks row_blocks = find_blocks(rows), column_blocks = find_blocks(columns);
+  // Left of the grid: the row title, the chain names, the row labels; above it: the same for the columns.
+  const double band = 16;
+  const double left = 10 + band + band + char_width * static_cast<double>(longest_label(rows)) + 6;
+  const double top = 50 + band + band + char_width * static_cast<double>(longest_label(columns)) + 6;
   const double grid_width = cell * static_cast<double>(columns.size());
   const double grid_height = cell * static_cast<double>(rows.size());
-  const double bar_x = left + grid_width + 24, bar_height = std::max(120.0, std::min(grid_height, 360.0));
-  const double width = std::max(bar_x + 80, left + 8 * static_cast<double>(std::max(style.title.size(), subtitle.size())));
-  const double height = std::max(top + grid_height, top + bar_height + 20) + 20;
+  // A flat map (a ligand against a chain) gets its colour bar below it, a tall one beside it.
+  const bool bar_below = grid_height < 120;
+  const double bar_length = bar_below ? std::clamp(grid_width, 200.0, 360.0) : std::min(grid_height, 360.0);
+  const double bar_x = bar_below ? left : left + grid_width + 24, bar_y = bar_below ? top + grid_height + 40 : top;
+  const double width = std::max({bar_below ? left + bar_length + 40 : bar_x + 90, left + grid_width + 20,
+                                 10 + 8.4 * static_cast<double>(std::max(style.title.size(), subtitle.size()))});
+  const double height = std::max(top + grid_height, bar_below ? bar_y + 40 : top + bar_length + 20) + 20;
   open_svg(width, height);
   svg += "<text x=\"10\" y=\"22\" font-size=\"14\">" + xml_text(style.title) + "</text>\n";
   svg += "<text x=\"10\" y=\"40\" font-size=\"11\">" + subtitle + "</text>\n";
 
+  // Axis titles, centred on the grid; chain names centred on their blocks where they fit.
+  svg += "<g id=\"axis-titles\" font-size=\"11\" font-weight=\"bold\" text-anchor=\"middle\">\n";
+  svg += "<text x=\"" + number(left + grid_width / 2) + "\" y=\"" + number(50 + band - 4) + "\">" + column_title +
+         "</text>\n";
+  svg += "<text transform=\"translate(" + number(10 + band - 4) + "," + number(top + grid_height / 2) +
+         ") rotate(-90)\">" + row_title + "</text>\n</g>\n";
+  const auto chain_names = [&](const std::vector<map_residue>& axis, const axis_blocks& blocks, bool across) {
+    // One chain that the axis title already names needs no second name.
+    const std::string& title = across ? style.column_title : style.row_title;
+    if (blocks.chain_starts.size() == 1 && block_name(axis.front().key) == title) return;
+    for (std::size_t b = 0; b < blocks.chain_starts.size(); ++b) {
+      const std::size_t first = blocks.chain_starts[b];
+      const std::size_t last = b + 1 < blocks.chain_starts.size() ? blocks.chain_starts[b + 1] : axis.size();
+      // The block's name, or its chain alone where that does not fit; nothing where neither does.
+      const double length = cell * static_cast<double>(last - first);
+      const auto fits = [&](const std::string& text) {
+        return !text.empty() && char_width * static_cast<double>(text.size()) <= length;
+      };
+      std::string name = block_name(axis[first].key);
+      if (!fits(name)) name = axis[first].key.numbered ? axis[first].key.chain : "";
+      if (!fits(name)) continue;
+      const double middle = cell * static_cast<double>(first + last) / 2;
+      if (across)
+        svg += "<text x=\"" + number(left + middle) + "\" y=\"" + number(50 + 2 * band - 4) + "\">" + xml_text(name) +
+               "</text>\n";
+      else
+        svg += "<text transform=\"translate(" + number(10 + 2 * band - 4) + "," + number(top + middle) +
+               ") rotate(-90)\">" + xml_text(name) + "</text>\n";
+    }
+  };
+  svg += "<g id=\"chain-names\" text-anchor=\"middle\">\n";
+  chain_names(columns, column_blocks, true);
+  chain_names(rows, row_blocks, false);
+  svg += "</g>\n";
+
   // Axis labels: every one while they fit, else every step-th; rows read across, columns upwards.
   svg += "<g id=\"row-labels\" text-anchor=\"end\">\n";
-  for (std::size_t r = 0; r < rows.size(); r += row_step)
+  for (std::size_t r = 0; r < rows.size(); r += step)
     svg += "<text x=\"" + number(left - 4) + "\" y=\"" + number(top + (static_cast<double>(r) + 0.5) * cell + 3.5) +
            "\">" + label_of(rows[r]) + "</text>\n";
   svg += "</g>\n<g id=\"column-labels\">\n";
-  for (std::size_t c = 0; c < columns.size(); c += column_step) {
+  for (std::size_t c = 0; c < columns.size(); c += step) {
     const double x = left + (static_cast<double>(c) + 0.5) * cell + 3.5;
     svg += "<text transform=\"translate(" + number(x) + "," + number(top - 4) + ") rotate(-90)\">" +
            label_of(columns[c]) + "</text>\n";
@@ -162,48 +243,67 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
   // The grid: a pale ground, one square per residue pair, then the separators over them.
   svg += "<rect x=\"" + number(left) + "\" y=\"" + number(top) + "\" width=\"" + number(grid_width) + "\" height=\"" +
          number(grid_height) + "\" fill=\"#f4f4f4\" stroke=\"#bbbbbb\" stroke-width=\"0.5\"/>\n";
-  const double scale_top = style.max_distance > 0 ? style.max_distance : std::max(map.largest_distance(), 1e-6f);
+  const colour_scale scale = make_scale(map, style);
   svg += "<g id=\"cells\">\n";
   for (const map_cell& c : cells) {
     const map_residue& row = rows[c.row];
     const map_residue& column = columns[c.column];
     svg += "<rect x=\"" + number(left + c.column * cell) + "\" y=\"" + number(top + c.row * cell) + "\" width=\"" +
-           number(cell) + "\" height=\"" + number(cell) + "\" fill=\"" + viridis(c.distance / scale_top) +
+           number(cell) + "\" height=\"" + number(cell) + "\" fill=\"" + viridis(scale.at(c.distance)) +
            "\" data-row=\"" + std::to_string(c.row) + "\" data-column=\"" + std::to_string(c.column) +
            "\" data-distance=\"" + distance_text(c.distance) + "\"><title>" + label_of(row) + " - " +
            label_of(column) + ": closest " + xml_text(c.atom_row) + " - " + xml_text(c.atom_column) + " at " +
            distance_text(c.distance) + ", " + std::to_string(c.contacts) +
            (c.contacts == 1 ? " contact" : " contacts") + "</title></rect>\n";
   }
-  svg += "</g>\n<g id=\"separators\" stroke=\"#666666\" stroke-width=\"0.6\">\n";
-  for (std::size_t r = 1; r < rows.size(); ++r)
-    if (is_break(rows[r - 1].key, rows[r].key)) {
+  // Chain boundaries solid and dark; jumps in numbering within a chain thin and dashed.
+  const auto separators = [&](const char* id, const char* stroke, const std::vector<std::size_t>& row_at,
+                              const std::vector<std::size_t>& column_at, bool skip_first) {
+    svg += std::string("<g id=\"") + id + "\" " + stroke + ">\n";
+    for (const std::size_t r : row_at) {
+      if (skip_first && r == 0) continue;
       const std::string y = number(top + static_cast<double>(r) * cell);
       svg += "<line x1=\"" + number(left) + "\" y1=\"" + y + "\" x2=\"" + number(left + grid_width) + "\" y2=\"" + y +
              "\"/>\n";
     }
-  for (std::size_t c = 1; c < columns.size(); ++c)
-    if (is_break(columns[c - 1].key, columns[c].key)) {
+    for (const std::size_t c : column_at) {
+      if (skip_first && c == 0) continue;
       const std::string x = number(left + static_cast<double>(c) * cell);
       svg += "<line x1=\"" + x + "\" y1=\"" + number(top) + "\" x2=\"" + x + "\" y2=\"" + number(top + grid_height) +
              "\"/>\n";
     }
+    svg += "</g>\n";
+  };
   svg += "</g>\n";
+  separators("gaps", "stroke=\"#888888\" stroke-width=\"0.6\" stroke-dasharray=\"2,2\"", row_blocks.gaps,
+             column_blocks.gaps, false);
+  separators("chains", "stroke=\"#222222\" stroke-width=\"1.4\"", row_blocks.chain_starts, column_blocks.chain_starts,
+             true);
 
-  // The colour bar: closest (dark) at the top, the scale's top distance at the bottom.
-  svg += "<defs><linearGradient id=\"scale\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">";
+  // The colour bar: closest (dark) at the start, the scale's top at the end, both ends labelled.
+  const bool across = bar_below;
+  svg += std::string("<defs><linearGradient id=\"scale\" x1=\"0\" y1=\"0\" x2=\"") + (across ? "1" : "0") +
+         "\" y2=\"" + (across ? "0" : "1") + "\">";
   for (int i = 0; i <= 10; ++i)
     svg += "<stop offset=\"" + number(i / 10.0) + "\" stop-color=\"" + viridis(i / 10.0) + "\"/>";
   svg += "</linearGradient></defs>\n<g id=\"colour-bar\">\n";
-  svg += "<text x=\"" + number(bar_x) + "\" y=\"" + number(top - 8) + "\">distance</text>\n";
-  svg += "<rect x=\"" + number(bar_x) + "\" y=\"" + number(top) + "\" width=\"14\" height=\"" + number(bar_height) +
-         "\" fill=\"url(#scale)\" stroke=\"#666666\" stroke-width=\"0.5\"/>\n";
-  const double step = tick_step(scale_top);
-  for (double d = 0; d <= scale_top * (1 + 1e-9); d += step) {
-    const std::string y = number(top + d / scale_top * bar_height);
-    svg += "<line x1=\"" + number(bar_x + 14) + "\" y1=\"" + y + "\" x2=\"" + number(bar_x + 18) + "\" y2=\"" + y +
-           "\" stroke=\"#666666\"/><text x=\"" + number(bar_x + 21) + "\" y=\"" + number(top + d / scale_top * bar_height + 3.5) +
-           "\">" + distance_text(static_cast<float>(d)) + "</text>\n";
+  svg += "<text x=\"" + number(bar_x) + "\" y=\"" + number(bar_y - 8) + "\">distance (\xc3\x85)</text>\n";
+  svg += "<rect x=\"" + number(bar_x) + "\" y=\"" + number(bar_y) + "\" width=\"" + number(across ? bar_length : 14) +
+         "\" height=\"" + number(across ? 14 : bar_length) + "\" fill=\"url(#scale)\" stroke=\"#666666\" stroke-width=\"0.5\"/>\n";
+  std::vector<double> ticks;
+  for (double d = scale.low; d < scale.high - scale.step * 0.45; d += scale.step) ticks.push_back(d);
+  ticks.push_back(scale.high);
+  for (const double d : ticks) {
+    const double at = scale.at(d) * bar_length;
+    const std::string shown = distance_text(static_cast<float>(std::round(d * 1000) / 1000));
+    if (across)
+      svg += "<line x1=\"" + number(bar_x + at) + "\" y1=\"" + number(bar_y + 14) + "\" x2=\"" + number(bar_x + at) +
+             "\" y2=\"" + number(bar_y + 18) + "\" stroke=\"#666666\"/><text x=\"" + number(bar_x + at) + "\" y=\"" +
+             number(bar_y + 28) + "\" text-anchor=\"middle\">" + shown + "</text>\n";
+    else
+      svg += "<line x1=\"" + number(bar_x + 14) + "\" y1=\"" + number(bar_y + at) + "\" x2=\"" + number(bar_x + 18) +
+             "\" y2=\"" + number(bar_y + at) + "\" stroke=\"#666666\"/><text x=\"" + number(bar_x + 21) + "\" y=\"" +
+             number(bar_y + at + 3.5) + "\">" + shown + "</text>\n";
   }
   svg += "</g>\n</svg>\n";
   return svg;

@@ -1,6 +1,7 @@
 // The residue contact map as an SVG picture: rows and columns of residues in contact, each cell coloured by the
-// smallest distance of its residue pair on the viridis scale (closest darkest), with a colour bar, axis labels,
-// separators where residue numbers jump, a title, and a tooltip per cell.
+// smallest distance of its residue pair on the viridis scale (closest darkest), with a colour bar in Angstrom,
+// axis titles and labels, chain blocks named and set apart from gaps in the numbering, a title, and a tooltip per
+// cell. Sized to be read at 1,200 pixels wide: labels thin out rather than shrink.
 #pragma once
 
 #include <string>
@@ -9,8 +10,11 @@
 #include "contact_map.hpp"
 
 struct map_style {
-  std::string title;           // the first line of the title: the input's name, or --title
-  float max_distance = 0;      // the top of the colour scale; 0: the largest distance of the list
+  std::string title;                     // the first line of the title: the input's name, or --title
+  std::string row_title, column_title;   // what each side is ("" : "rows", "columns")
+  float cutoff = 0;                      // shown in the subtitle when given
+  float min_distance = -1;               // the colour scale's ends; -1 and 0: the list's smallest, rounded down
+  float max_distance = 0;                // to a tick step, and its largest
 };
 
 std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style);

@@ -33,14 +33,12 @@ std::string structure_name(const std::string& path) {
   return name;
 }
 
-std::string cutoff_text(float cutoff) {
-  char text[float_text_room];
-  return std::string(text, write_float(text, cutoff));
-}
-
-std::string draw(contact_map& map, const std::string& title) {
+std::string draw(contact_map& map, const std::string& title, const std::string& rows, const std::string& columns,
+                 float cutoff) {
   const std::vector<map_cell> cells = map.ordered_cells();
-  return draw_svg(map, cells, {title, 0});
+  map_style style;
+  style.title = title, style.row_title = rows, style.column_title = columns, style.cutoff = cutoff;
+  return draw_svg(map, cells, style);
 }
 
 // The whole list is known before the first line: written in blocks, not one system call per line.
@@ -103,7 +101,7 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
     const cell_list grid = loaded_grid(options.cutoff, first.points(), other.points());
     const auto meet = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
-      if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), self, &first_numbers, &other_numbers);
+      if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
     };
     if (self)
       grid.for_each_self_contact(meet);
@@ -129,10 +127,12 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   std::string svg, row;
   if (result.map) {
     const std::string title = !options.title.empty() ? options.title
-                              : self ? name + ": " + first_name + ", " + cutoff_text(options.cutoff) + " Angstrom"
-                                     : name + ": " + first_name + " and " + second_name + ", " +
-                                           cutoff_text(options.cutoff) + " Angstrom";
-    svg = draw(*result.map, title);
+                              : self ? name + ": " + first_name + " with itself"
+                                     : name + ": " + first_name + " and " + second_name;
+    // One selection: its residues on both axes. Two: the first's residues are rows, unless a residue is on
+    // both sides (selections by atom), which the map then draws square.
+    if (self) result.map->set_square();
+    svg = draw(*result.map, title, first_name, self ? first_name : second_name, options.cutoff);
   }
   if (!options.summary.empty())
     row = std::string(summary_header) + result.summary.row(name, first_name, second_name, first.size(), other.size());
@@ -252,7 +252,7 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
       std::sort(contacts.begin(), contacts.end());
       side_pair result;
       if (options.maps) result.map = std::make_unique<contact_map>();
-      for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance), false);
+      for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance));
       std::vector<interface_contact>().swap(contacts);
       const std::string& first = side_names[r1];
       const std::string& second = side_names[r2];
@@ -261,8 +261,8 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
       write_sorted(folder + "/sorted.pairtab", result.groups);
       if (result.map)
         write_whole_file(folder + "/map.svg",
-                         draw(*result.map, name + ": " + first + " and " + second + ", " + cutoff_text(options.cutoff) +
-                                               " Angstrom"));
+                         draw(*result.map, name + ": chains " + first + " and " + second, "chain " + first,
+                              "chain " + second, options.cutoff));
       table += result.summary.row(name, first, second, side_atoms[r1], side_atoms[r2]);
     }
   }

@@ -53,7 +53,7 @@ struct side_pair {
 
   // d is the distance as written: ties in the written text order by line, as they do after a text file. With
   // numbers for both tables, atoms are taken by number.
-  void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d, bool symmetric_map,
+  void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d,
             const group_numbers* n_a = nullptr, const group_numbers* n_b = nullptr) {
     if (n_fed == std::numeric_limits<std::int32_t>::max()) fail("more than " + std::to_string(n_fed) + " contacts");
     if (n_a != nullptr)
@@ -61,9 +61,6 @@ struct side_pair {
     else
       groups.add(t_a.parts[a], t_b.parts[b], d, ++n_fed);
     if (summarise) summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
-    if (map) {
-      map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
-      if (symmetric_map) map->add(contact_line{t_b.parts[b], t_a.parts[a], d, {}});
-    }
+    if (map) map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
   }
 };

@@ -62,23 +62,79 @@ with tempfile.TemporaryDirectory() as work:
                round((float(c.get("x")) - float(ground.get("x"))) / float(c.get("width")))) for c in cells.values()}
     check("cells drawn at their row and column", placed,
           {(int(c.get("data-row")), int(c.get("data-column"))) for c in cells.values()})
-    separators = len(root.find(f"{SVG}g[@id='separators']"))
-    check("separators (200|1_23|10_5|A2, A2|A5z|A10, A10|A100, A100A|LIG; B2|B10)", separators, 8)
+    check("chain boundaries (200|1_23|10_5|A2, A100A|LIG)", len(root.find(f"{SVG}g[@id='chains']")), 4)
+    check("numbering gaps (A2|A5z|A10|A100; B2|B10)", len(root.find(f"{SVG}g[@id='gaps']")), 4)
+    check("chain names", [t.text for t in root.find(f"{SVG}g[@id='chain-names']")],
+          ["B", "1", "10", "chain A"])
+    bar = [t.text for t in root.find(f"{SVG}g[@id='colour-bar']").findall(f"{SVG}text")]
+    check("colour bar from the smallest distance rounded down to the largest", bar,
+          ["distance (\u00c5)", "2.5", "3", "3.5", "4"])
     check("title", root.findall(f"{SVG}text")[1].text, "11 contacts, 9 residue pairs")
 
-    # One interface, unsorted from pairsweep and sorted by pairsift: the same map under another title.
+    # One interface, unsorted from pairsweep and sorted by pairsift: the same map, which is the bundled one (the
+    # README's commands); and the bundled ligand map.
+    chain_a = f"{examples}/1hpv_chainA.xyz"
     unsorted = os.path.join(work, "ab.pairtab")
-    subprocess.run([pairsweep, f"{examples}/1hpv_chainA.xyz", f"{examples}/1hpv_chainB.xyz", "4", unsorted], check=True)
+    subprocess.run([pairsweep, chain_a, f"{examples}/1hpv_chainB.xyz", "4", unsorted], check=True)
     subprocess.run([pairsift, unsorted, unsorted + ".sorted"], check=True)
-    title = "1HPV chains A and B, 4 Angstrom"  # as the README draws examples/1hpv_AB_map.svg
-    maps = [open(draw(p, "--title", title)[1]).read() for p in (unsorted, unsorted + ".sorted")]
+    options = ["--rows", chain_a, "--row-title", "chain A", "--column-title", "chain B", "--cutoff", "4",
+               "--title", "1HPV: chains A and B"]
+    maps = [open(draw(p, *options)[1]).read() for p in (unsorted, unsorted + ".sorted")]
     check("sorted and unsorted lists", maps[0] == maps[1], True)
     check("bundled map", maps[1], open(f"{examples}/1hpv_AB_map.svg").read())
+    pocket = os.path.join(work, "ligand_a.pairtab")
+    subprocess.run([pairsweep, f"{examples}/1hpv_ligand.xyz", chain_a, "4", pocket], check=True)
+    drawn = draw(pocket, "--rows", f"{examples}/1hpv_ligand.xyz", "--row-title", "inhibitor VX-478", "--column-title",
+                 "chain A", "--cutoff", "4", "--title", "1HPV: inhibitor and chain A")[1]
+    check("bundled ligand map", open(drawn).read(), open(f"{examples}/1hpv_ligand_A_map.svg").read())
 
     # Without --max-distance the scale's top is the largest distance of the list, even below 1.
     with open(contacts, "w") as f:
         f.write("A1:ALA:CA\tB1:GLY:N\t0.5\nA2:ALA:CA\tB1:GLY:N\t0.25\n")
-    check("scale top", [c.get("fill") for c in draw(contacts)[0].find(f"{SVG}g[@id='cells']")], ["#fde725", "#21918c"])
+    root = draw(contacts)[0]
+    check("scale from 0.2 to 0.5", [c.get("fill") for c in root.find(f"{SVG}g[@id='cells']")], ["#fde725", "#433981"])
+    bar = root.find(f"{SVG}g[@id='colour-bar']")
+    check("scale ticks", [t.text for t in bar.findall(f"{SVG}text")], ["distance (\u00c5)", "0.2", "0.3", "0.4", "0.5"])
+    shape = bar.find(f"{SVG}rect")
+    check("a one-row map has its colour bar below, across", float(shape.get("width")) > float(shape.get("height")), True)
+
+    # Sides: a ligand numbered 903 beside residues 90 and 92 of its own chain. pairsweep's list has the ligand
+    # first; pairsift's puts first whichever identifier sorts first as text ('A90' < 'A903' < 'A92').
+    sweep = os.path.join(work, "ligand.pairtab")
+    with open(sweep, "w") as f:
+        f.write("A903:NAG:C1\tA90:ASN:ND2\t1.45\nA903:NAG:O5\tA92:THR:OG1\t3.1\nA903:NAG:C2\tA92:THR:CB\t3.6\n"
+                "A904:ZN:ZN\tA92:THR:OG1\t2.1\n")
+    subprocess.run([pairsift, sweep, sweep + ".sorted"], check=True)
+    ligand = os.path.join(work, "ligand.xyz")
+    with open(ligand, "w") as f:
+        f.write("A903:NAG:C1\t1\t2\t3\nA903:NAG:O5\t1\t2\t4\nA904:ZN:ZN\t5\t5\t5\n")
+
+    def axes(root):
+        return ([t.text for t in root.find(f"{SVG}g[@id='row-labels']")],
+                [t.text for t in root.find(f"{SVG}g[@id='column-labels']")])
+
+    named = [draw(p, "--rows", ligand, "--title", "T") for p in (sweep, sweep + ".sorted")]
+    check("rows named: the ligand's residues are rows, the chain's columns", axes(named[0][0]),
+          (["A903 NAG", "A904 ZN"], ["A90 ASN", "A92 THR"]))
+    check("rows named: sorted and unsorted lists give one map", open(named[0][1]).read(), open(named[1][1]).read())
+    check("rows named: titles", [t.text for t in named[0][0].find(f"{SVG}g[@id='axis-titles']")],
+          ["other residues", "ligand.xyz"])
+    check("unsorted, unnamed: pairsweep's sides", axes(draw(sweep)[0]), (["A903 NAG", "A904 ZN"], ["A90 ASN", "A92 THR"]))
+    root = draw(sweep + ".sorted")[0]
+    every = ["A90 ASN", "A92 THR", "A903 NAG", "A904 ZN"]
+    check("sorted, unnamed: one square map over every residue", axes(root), (every, every))
+    check("square: each pair in both triangles", len(root.find(f"{SVG}g[@id='cells']")), 6)
+    check("square: the subtitle says so", "both sides" in root.findall(f"{SVG}text")[1].text, True)
+    # A self-contact list is square too, and a named side that holds both residues of a pair is refused.
+    with open(contacts, "w") as f:
+        f.write("A1:ALA:CA\tA2:GLY:N\t3\nA2:GLY:N\tA1:ALA:CA\t3\nA1:ALA:CB\tA3:SER:OG\t3.5\n")
+    check("self list", axes(draw(contacts)[0]), (["A1 ALA", "A2 GLY", "A3 SER"], ["A1 ALA", "A2 GLY", "A3 SER"]))
+    with open(ligand, "w") as f:
+        f.write("A1:ALA:CA\t1\t2\t3\nA2:GLY:N\t1\t2\t4\n")
+    os.remove(contacts + ".svg")
+    refused = subprocess.run([pairmap, "--rows", ligand, contacts, contacts + ".svg"], capture_output=True, text=True)
+    check("both residues on the named side", (refused.returncode, refused.stderr, os.path.exists(contacts + ".svg")),
+          (2, f"pairmap: {contacts}:1: residues 'A1' and 'A2' are both rows\n", False))
 
     # Chains ending in "-" (joined with "_") and negative numbers in natural order; markup characters and UTF-8
     # in names and the title come back as they were, a byte that is not UTF-8 as "?".

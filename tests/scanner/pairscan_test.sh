@@ -48,7 +48,7 @@ expect 'no ligand atom meets itself' '0\n' <(awk -F'\t' '$1 == $2' got.pairtab |
 # The summary of one run and the map with the first selection as rows, as pairmap draws pairsweep's list.
 "$pairscan" --summary row.tsv --map map.svg --title T "$examples/1hpv.pdb" '//*/(478)' //A got.pairtab
 expect 'summary' "$(printf 'structure\tfirst\tsecond\tfirst_atoms\tsecond_atoms\tcontacts\tresidue_pairs\tclosest\tfirst_residues\tsecond_residues')\n1hpv.pdb\t//*/(478)\t//A\t35\t758\t35\t13\t2.5813\t200\tA23,A25,A27,A28,A29,A30,A32,A47,A48,A49,A50,A81,A84\n" row.tsv
-"$pairmap" --title T "$examples/ligand_chainA_4.pairtab" pairmap.svg
+"$pairmap" --title T --row-title '//*/(478)' --column-title //A --cutoff 4 "$examples/ligand_chainA_4.pairtab" pairmap.svg
 same 'map as pairmap draws the sides' pairmap.svg map.svg
 
 # --allow-empty: a screen over structures without the ligand finishes.
@@ -72,6 +72,7 @@ while read -r arguments; do
   [ -d interfaces ] && [ "$result" = interfaces ] && result=interfaces/summary.tsv
   expect "README: $arguments" '0\nresult\n' <(cat status.txt; [ -s "$result" ] && echo result)
 done <readme_commands.txt
+same "README's self-contact map is the bundled one" "$project/examples/1hpv_A_self_map.svg" aa_map.svg
 
 run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
