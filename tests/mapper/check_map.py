@@ -146,6 +146,21 @@ with tempfile.TemporaryDirectory() as work:
           (["Z-_5 ARG", "Z-_7 A&<>\"", "Z-_12 ARG"], ["B-10 ALA", "B-3 ALA", "B2 ALA"]))
     check("title text", root.findall(f"{SVG}text")[0].text, "\u00c5ngstr\u00f6m & <b> \"q\" ?")
 
+    # A map of 3,000 residues in two chains, read at 1,200 pixels wide: no text under 9 pixels, labels never
+    # overlapping, both chains named.
+    with open(contacts, "w") as f:
+        for r in range(1, 1501):
+            f.write(f"A{r}:ALA:CA\tB{r}:GLY:N\t3\nB{r}:GLY:N\tA{r}:ALA:CA\t3\n")
+    root, _ = draw(contacts)
+    scale = 1200 / float(root.get("width"))
+    sizes = [float(t.get("font-size", root.get("font-size"))) for t in root.iter(f"{SVG}text")]
+    check("smallest text at 1,200 pixels wide is 9 pixels or more", min(sizes) * scale >= 9, True)
+    steps = [float(b.get("y")) - float(a.get("y")) for a, b in zip(list(root.find(f"{SVG}g[@id='row-labels']")),
+                                                                      list(root.find(f"{SVG}g[@id='row-labels']"))[1:])]
+    check("labels at least a line apart", min(steps) >= 11, True)
+    check("chain blocks named", [t.text for t in root.find(f"{SVG}g[@id='chain-names']")],
+          ["chain A", "chain B", "chain A", "chain B"])
+
     # No contacts: still a picture, that says so.
     empty = os.path.join(work, "empty.pairtab")
     open(empty, "w").close()
