@@ -38,19 +38,33 @@ BYTES_PER_CELL = 128
 
 def run(argv, stdout=subprocess.DEVNULL, expect=0):
     """Wall time in seconds and peak resident memory in bytes of one run; fails loudly on a non-zero exit.
-    GNU time reports the memory: a child forked from this script would count the script's own pages too."""
+    GNU time reports the memory and the user CPU time (in run.user): a child forked from this script would count
+    the script's own pages too."""
     start = time.perf_counter()
-    done = subprocess.run(["/usr/bin/time", "-f", "%M", *argv], stdout=stdout, stderr=subprocess.PIPE)
+    done = subprocess.run(["/usr/bin/time", "-f", "%U %M", *argv], stdout=stdout, stderr=subprocess.PIPE)
     wall = time.perf_counter() - start
     err = done.stderr.decode().strip().splitlines()
     if done.returncode != expect or not err:
         sys.exit(f"bench: {' '.join(argv)} failed: {' '.join(err)}")
-    return wall, int(err[-1]) * 1024
+    user, memory = err[-1].split()
+    run.user = float(user)
+    return wall, int(memory) * 1024
 
 
 def median_run(argv, repeat):
-    results = [run(argv) for _ in range(repeat)]
+    """Median wall time and largest peak memory of repeat runs; the median user CPU time in median_run.user."""
+    results, users = [], []
+    for _ in range(repeat):
+        results.append(run(argv))
+        users.append(run.user)
+    median_run.user = statistics.median(users)
     return statistics.median(r[0] for r in results), max(r[1] for r in results)
+
+
+def user_ratio(program_user, floor_user, target):
+    """User CPU time against the parse floor's: where the cost of write(2) differs between machines, this shows
+    the program's own work."""
+    return f"{program_user:.3f} / {floor_user:.3f} = {program_user / max(floor_user, 1e-3):.2f} (target {target})"
 
 
 def count_lines(path):
@@ -177,21 +191,25 @@ def main():
                          floor, sweep_time / floor, target, sweep_budget, read_floor))
 
             sift_time, sift_memory = median_run([tool["pairsift"], contacts, sorted_contacts], args.repeat)
+            sift_user = median_run.user
             n_sorted = count_lines(sorted_contacts)
             sift_parse, _ = median_run([tool["floor_parse"], "pairtab", contacts], args.repeat)
+            parse_user = median_run.user
             sift_write, _ = median_run([tool["floor_write"], sorted_contacts, scratch], args.repeat)
             sift_floor = sift_parse + sift_write
             rows.append((scenario, "pairsift", f"{n_contacts:,} lines", f"{n_sorted:,}", sift_time, sift_memory,
                          sift_floor, sift_time / sift_floor, "<= 1.3" if scenario == "overlap" else "",
-                         baseline + 200 * n_contacts, None))
+                         baseline + 200 * n_contacts, None, user_ratio(sift_user, parse_user, "<= 3")))
 
             # pairmap draws the sorted list; its floor is parsing that list. The picture is built whole in memory.
             picture = os.path.join(data, f"{scenario}_{n}.svg")
             map_time, map_memory = median_run([tool["pairmap"], sorted_contacts, picture], args.repeat)
+            map_user = median_run.user
             map_parse, _ = median_run([tool["floor_parse"], "pairtab", sorted_contacts], args.repeat)
             rows.append((scenario, "pairmap", f"{n_sorted:,} lines", f"{os.path.getsize(picture) / 1e6:.1f} MB of SVG",
-                         map_time, map_memory, map_parse, map_time / map_parse, "", baseline + 3 * os.path.getsize(picture),
-                         None))
+                         map_time, map_memory, map_parse, map_time / map_parse, "<= 2" if scenario == "overlap" else "",
+                         baseline + 3 * os.path.getsize(picture), None,
+                         user_ratio(map_user, median_run.user, "<= 1.5")))
             os.remove(scratch)
 
         # A hollow assembly: n points on a spherical shell against a probe of 800 at its surface, the shell as
@@ -228,12 +246,14 @@ def main():
 
 
     print("| scenario | program | input | lines out | wall (s) | peak memory (MB) | memory budget (MB) | "
-          "floor (s) | ratio | target | read floor (s) |")
-    print("|---|---|---|---|---|---|---|---|---|---|---|")
-    for (scenario, program, points, lines_out, wall, memory, floor, ratio, target, budget, read_floor) in rows:
+          "floor (s) | ratio | target | read floor (s) | user CPU (s): program / parse floor |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|")
+    for row in rows:
+        (scenario, program, points, lines_out, wall, memory, floor, ratio, target, budget, read_floor) = row[:11]
         read_text = f"{read_floor:.3f}" if read_floor is not None else ""
+        user_text = row[11] if len(row) > 11 else ""
         print(f"| {scenario} | {program} | {points} | {lines_out} | {wall:.3f} | {memory / 1e6:.1f} | "
-              f"{budget / 1e6:.1f} | {floor:.3f} | {ratio:.2f} | {target} | {read_text} |")
+              f"{budget / 1e6:.1f} | {floor:.3f} | {ratio:.2f} | {target} | {read_text} | {user_text} |")
 
 
 if __name__ == "__main__":

@@ -9,9 +9,27 @@
 
 namespace {
 
+// The usual text: n fields at single delimiters, none empty, no delimiter first. Fills fields and returns true
+// then, as split_first would; returns false for anything else, which split_first then reads.
+bool split_plain(std::string_view text, char delimiter, std::string_view* fields, std::size_t n) {
+  std::size_t pos = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    if (pos >= text.size() || text[pos] == delimiter) return false;
+    const std::size_t end = text.find(delimiter, pos);
+    if (end == std::string_view::npos) {
+      if (k + 1 < n) return false;
+      fields[k] = text.substr(pos);
+      return true;
+    }
+    fields[k] = text.substr(pos, end - pos);
+    pos = end + 1;
+  }
+  return true;
+}
+
 contact_label parse_label(std::string_view file, std::size_t line_number, std::string_view text) {
   std::string_view parts[3];
-  if (split_first(text, ':', parts, 3) < 3)
+  if (!split_plain(text, ':', parts, 3) && split_first(text, ':', parts, 3) < 3)
     fail_at(file, line_number, "label " + quoted(text) + " is not of the form residue:type:atom");
   return {parts[0], parts[1], parts[2]};
 }
@@ -20,7 +38,7 @@ contact_label parse_label(std::string_view file, std::size_t line_number, std::s
 
 contact_line parse_contact_line(std::string_view file, std::size_t line_number, std::string_view line) {
   std::string_view fields[3];
-  const std::size_t n_fields = split_first(line, '\t', fields, 3);
+  const std::size_t n_fields = split_plain(line, '\t', fields, 3) ? 3 : split_first(line, '\t', fields, 3);
   if (n_fields < 3)
     fail_at(file, line_number, "expected two labels and a distance, found " + fields_found(n_fields));
   contact_line contact{parse_label(file, line_number, fields[0]), parse_label(file, line_number, fields[1]),

@@ -1,9 +1,7 @@
 #include "contact_map.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <tuple>
 #include <utility>
 
 #include "error.hpp"
@@ -12,11 +10,27 @@
 namespace {
 
 // A distance must be a finite, non-negative number and nothing else: a picture must not show a wrong value.
+// Plain means what from_chars reads whole: an optional '-', digits with at most one '.', at least one digit,
+// and an optional exponent; checked by hand, as the number itself has been read already.
 bool is_plain_distance(std::string_view text, float distance) {
   while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() && std::isfinite(distance) && distance >= 0;
+  std::size_t i = 0, digits = 0;
+  const auto is_digit = [&text](std::size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+  if (i < text.size() && text[i] == '-') ++i;
+  while (is_digit(i)) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (is_digit(i)) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (!is_digit(j)) return false;
+    while (is_digit(j)) ++j;
+    i = j;
+  }
+  return i == text.size() && std::isfinite(distance) && distance >= 0;
 }
 
 // The axis of the residues that pass, in natural order, and each residue's position on it (or UINT32_MAX).
@@ -37,26 +51,23 @@ std::vector<map_residue> make_axis(const std::vector<map_residue>& residues, con
   return axis;
 }
 
-// Whether a drawn cell should take other's closest pair: a smaller distance, or the same with atoms first by name.
-bool closer(const map_cell& other, const map_cell& cell) {
-  return other.distance < cell.distance ||
-         (other.distance == cell.distance &&
-          std::tie(other.atom_row, other.atom_column) < std::tie(cell.atom_row, cell.atom_column));
-}
-
 }  // namespace
 
-std::uint32_t contact_map::place(const contact_label& label, std::string& last_id, std::uint32_t& last_place) {
-  if (!residues_.empty() && label.id == last_id) return last_place;
-  last_id.assign(label.id);
-  const auto [entry, created] = index_.try_emplace(last_id, static_cast<std::uint32_t>(residues_.size()));
-  if (created) {
-    residues_.push_back({last_id, std::string(label.type), make_residue_key(label.id)});
+std::uint32_t contact_map::place(const contact_label& label, std::uint32_t& last) {
+  // Consecutive lines mostly name the same residues: a comparison spares the hash.
+  if (last < residues_.size() && residue_ids_.name(last) == label.id) return last;
+  const std::uint32_t number = residue_ids_.intern(label.id);
+  last = number;
+  if (number == residues_.size()) {
+    residues_.push_back({std::string(label.id), std::string(label.type), make_residue_key(label.id)});
     seen_first_.push_back(0);
     seen_second_.push_back(0);
   }
-  last_place = entry->second;
-  return last_place;
+  return number;
+}
+
+bool contact_map::names_before(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) const {
+  return std::make_pair(atoms_.name(a), atoms_.name(b)) < std::make_pair(atoms_.name(c), atoms_.name(d));
 }
 
 std::string contact_map::side_fault(const contact_line& contact) const {
@@ -68,21 +79,30 @@ std::string contact_map::side_fault(const contact_line& contact) const {
 }
 
 void contact_map::add(const contact_line& contact) {
-  const std::uint32_t first = place(contact.first, last_first_, last_first_place_);
-  const std::uint32_t second = place(contact.second, last_second_, last_second_place_);
+  const std::uint32_t first = place(contact.first, last_first_);
+  const std::uint32_t second = place(contact.second, last_second_);
   seen_first_[first] = 1;
   seen_second_[second] = 1;
-  const auto [entry, created] = cells_.try_emplace((std::uint64_t{first} << 32) | second);
-  map_cell& cell = entry->second;
+  const std::uint64_t key = (std::uint64_t{first} << 32) | second;
+  bool created = false;
+  if (key != last_key_) {
+    const auto found = cells_.try_emplace(key);
+    created = found.second;
+    last_key_ = key;
+    last_cell_ = &found.first->second;
+  }
+  map_cell& cell = *last_cell_;
   const float d = contact.distance;
-  if (created || d < cell.distance ||
-      (d == cell.distance && std::make_pair(contact.first.atom, contact.second.atom) <
-                                 std::make_pair(std::string_view(cell.atom_row), std::string_view(cell.atom_column)))) {
-    cell.row = first;
-    cell.column = second;
-    cell.distance = d;
-    cell.atom_row.assign(contact.first.atom);
-    cell.atom_column.assign(contact.second.atom);
+  // Atom names are numbered only where a line may become its cell's closest: mostly once per cell.
+  if (created || d <= cell.distance) {
+    const std::uint32_t atom_first = atoms_.intern(contact.first.atom), atom_second = atoms_.intern(contact.second.atom);
+    if (created || d < cell.distance || names_before(atom_first, atom_second, cell.atom_row, cell.atom_column)) {
+      cell.row = first;
+      cell.column = second;
+      cell.distance = d;
+      cell.atom_row = atom_first;
+      cell.atom_column = atom_second;
+    }
   }
   ++cell.contacts;
   if (contacts_ == 0 || d < smallest_distance_) smallest_distance_ = d;
@@ -106,16 +126,11 @@ std::vector<map_cell> contact_map::ordered_cells() {
 
   // Each line's pair drawn with its row-side residue as the row (and, square, also the other way round); pairs
   // that land on one cell merge: the closest pair wins, the contacts add up.
-  std::unordered_map<std::uint64_t, map_cell> drawn;
-  const auto draw = [&](std::uint32_t row, std::uint32_t column, const std::string& atom_row,
-                        const std::string& atom_column, const map_cell& line) {
-    map_cell placed{row_position[row], column_position[column], line.distance, atom_row, atom_column, line.contacts};
-    const auto [entry, created] = drawn.try_emplace((std::uint64_t{placed.row} << 32) | placed.column, placed);
-    if (created) return;
-    map_cell& cell = entry->second;
-    const std::uint64_t contacts = cell.contacts + placed.contacts;
-    if (closer(placed, cell)) cell = std::move(placed);
-    cell.contacts = contacts;
+  std::vector<map_cell> cells;
+  cells.reserve(square_ ? 2 * cells_.size() : cells_.size());
+  const auto draw = [&](std::uint32_t row, std::uint32_t column, std::uint32_t atom_row, std::uint32_t atom_column,
+                        const map_cell& line) {
+    cells.push_back({row_position[row], column_position[column], line.distance, atom_row, atom_column, line.contacts});
   };
   for (const auto& entry : cells_) {
     const map_cell& line = entry.second;
@@ -133,12 +148,26 @@ std::vector<map_cell> contact_map::ordered_cells() {
     }
   }
   cells_.clear();
-  std::vector<map_cell> cells;
-  cells.reserve(drawn.size());
-  for (auto& entry : drawn) cells.push_back(std::move(entry.second));
+  last_key_ = UINT64_MAX;
   std::sort(cells.begin(), cells.end(), [](const map_cell& a, const map_cell& b) {
     return a.row != b.row ? a.row < b.row : a.column < b.column;
   });
+  // Merge the cells that landed on one place.
+  std::size_t kept = 0;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    if (kept > 0 && cells[kept - 1].row == cells[c].row && cells[kept - 1].column == cells[c].column) {
+      map_cell& cell = cells[kept - 1];
+      const std::uint64_t contacts = cell.contacts + cells[c].contacts;
+      if (cells[c].distance < cell.distance ||
+          (cells[c].distance == cell.distance &&
+           names_before(cells[c].atom_row, cells[c].atom_column, cell.atom_row, cell.atom_column)))
+        cell = cells[c];
+      cell.contacts = contacts;
+    } else {
+      cells[kept++] = cells[c];
+    }
+  }
+  cells.resize(kept);
   return cells;
 }
 

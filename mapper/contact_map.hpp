@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "contact_line.hpp"
+#include "name_table.hpp"
 #include "residue_order.hpp"
 
 struct map_residue {
@@ -22,9 +23,10 @@ struct map_residue {
 };
 
 struct map_cell {
-  std::uint32_t row = 0, column = 0;  // positions on the axes, once ordered
-  float distance = 0;                 // the smallest
-  std::string atom_row, atom_column;  // the closest atom pair; on equal distances the first by name
+  std::uint32_t row = 0, column = 0;     // positions on the axes, once ordered
+  float distance = 0;                    // the smallest
+  std::uint32_t atom_row = 0, atom_column = 0;  // the closest atom pair (atom_name numbers); on equal distances
+                                                // the first by name
   std::uint64_t contacts = 0;
 };
 
@@ -42,6 +44,7 @@ class contact_map {
   // column. Throws run_error naming a residue pair with both residues, or neither, on the named side.
   std::vector<map_cell> ordered_cells();
 
+  std::string_view atom_name(std::uint32_t number) const { return atoms_.name(number); }
   const std::vector<map_residue>& rows() const { return rows_; }
   const std::vector<map_residue>& columns() const { return columns_; }
   bool square() const { return square_; }
@@ -50,20 +53,24 @@ class contact_map {
   float largest_distance() const { return largest_distance_; }
 
  private:
-  std::uint32_t place(const contact_label& label, std::string& last_id, std::uint32_t& last_place);
+  std::uint32_t place(const contact_label& label, std::uint32_t& last);
+  // Whether atoms (a, b) come before (c, d) by name.
+  bool names_before(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) const;
 
-  // Every residue, in order of first appearance, and whether it came first or second in a line.
+  // Every residue, in order of first appearance (numbered as in residue_ids_), and whether it came first or
+  // second in a line.
   std::vector<map_residue> residues_;
   std::vector<char> seen_first_, seen_second_;
-  std::unordered_map<std::string, std::uint32_t> index_;
+  name_table residue_ids_{true}, atoms_{true};
   // Keyed by (first residue, second residue) as the lines give them; atom_row is the first label's atom.
   std::unordered_map<std::uint64_t, map_cell> cells_;
+  // Consecutive lines mostly share their residue pair: the last cell spares most lookups (nodes do not move).
+  std::uint64_t last_key_ = UINT64_MAX;
+  map_cell* last_cell_ = nullptr;
+  std::uint32_t last_first_ = UINT32_MAX, last_second_ = UINT32_MAX;
   std::unordered_set<std::string> row_ids_;
   bool rows_named_ = false, square_ = false;
   std::vector<map_residue> rows_, columns_;
-  // Consecutive lines mostly share their residues: the last ones spare most lookups.
-  std::string last_first_, last_second_;
-  std::uint32_t last_first_place_ = 0, last_second_place_ = 0;
   std::uint64_t contacts_ = 0;
   float smallest_distance_ = 0, largest_distance_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "svg_map.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -59,20 +60,38 @@ std::string xml_text(std::string_view text) {
   return out;
 }
 
-std::string distance_text(float d) {
-  char text[float_text_room];
-  return std::string(text, write_float(text, d));
-}
 
-std::string number(double value) {
-  // Two decimals, trailing zeros dropped: cells of a large map are a fraction of a pixel.
-  char text[32];
-  const int n = std::snprintf(text, sizeof text, "%.2f", value);
-  std::string_view shown(text, static_cast<std::size_t>(n));
+// Two decimals, trailing zeros dropped: cells of a large map are a fraction of a pixel. Appended to out.
+void append_number(std::string& out, double value) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2).ptr;
+  std::string_view shown(text, static_cast<std::size_t>(end - text));
   while (shown.back() == '0') shown.remove_suffix(1);
   if (shown.back() == '.') shown.remove_suffix(1);
   if (shown == "-0") shown = "0";
-  return std::string(shown);
+  out += shown;
+}
+
+std::string number(double value) {
+  std::string text;
+  append_number(text, value);
+  return text;
+}
+
+void append_distance(std::string& out, float d) {
+  char text[float_text_room];
+  out.append(text, write_float(text, d));
+}
+
+void append_count(std::string& out, std::uint64_t n) {
+  char text[24];
+  out.append(text, std::to_chars(text, text + sizeof text, n).ptr);
+}
+
+std::string distance_text(float d) {
+  std::string text;
+  append_distance(text, d);
+  return text;
 }
 
 std::string label_of(const map_residue& residue) { return xml_text(residue.id + " " + residue.type); }
@@ -140,10 +159,13 @@ std::string viridis(double t) {
   t = std::isnan(t) ? 0 : std::clamp(t, 0.0, 1.0) * 10;
   const int i = std::min(9, static_cast<int>(t));
   const double f = t - i;
-  char text[8];
-  int rgb[3];
-  for (int c = 0; c < 3; ++c) rgb[c] = static_cast<int>(std::lround(stops[i][c] + f * (stops[i + 1][c] - stops[i][c])));
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb[0], rgb[1], rgb[2]);
+  static const char hex[] = "0123456789abcdef";
+  std::string text = "#";
+  for (int c = 0; c < 3; ++c) {
+    const long v = std::lround(stops[i][c] + f * (stops[i + 1][c] - stops[i][c]));
+    text += hex[v >> 4];
+    text += hex[v & 15];
+  }
   return text;
 }
 
@@ -244,17 +266,43 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
   svg += "<rect x=\"" + number(left) + "\" y=\"" + number(top) + "\" width=\"" + number(grid_width) + "\" height=\"" +
          number(grid_height) + "\" fill=\"#f4f4f4\" stroke=\"#bbbbbb\" stroke-width=\"0.5\"/>\n";
   const colour_scale scale = make_scale(map, style);
+  // Each residue's label made once, not once per cell.
+  std::vector<std::string> labels_of_rows, labels_of_columns;
+  for (const map_residue& r : rows) labels_of_rows.push_back(label_of(r));
+  for (const map_residue& c : columns) labels_of_columns.push_back(label_of(c));
   svg += "<g id=\"cells\">\n";
+  // The bulk of the picture: appended piece by piece, no temporary strings.
+  const std::string side = number(cell);
   for (const map_cell& c : cells) {
-    const map_residue& row = rows[c.row];
-    const map_residue& column = columns[c.column];
-    svg += "<rect x=\"" + number(left + c.column * cell) + "\" y=\"" + number(top + c.row * cell) + "\" width=\"" +
-           number(cell) + "\" height=\"" + number(cell) + "\" fill=\"" + viridis(scale.at(c.distance)) +
-           "\" data-row=\"" + std::to_string(c.row) + "\" data-column=\"" + std::to_string(c.column) +
-           "\" data-distance=\"" + distance_text(c.distance) + "\"><title>" + label_of(row) + " - " +
-           label_of(column) + ": closest " + xml_text(c.atom_row) + " - " + xml_text(c.atom_column) + " at " +
-           distance_text(c.distance) + ", " + std::to_string(c.contacts) +
-           (c.contacts == 1 ? " contact" : " contacts") + "</title></rect>\n";
+    svg += "<rect x=\"";
+    append_number(svg, left + c.column * cell);
+    svg += "\" y=\"";
+    append_number(svg, top + c.row * cell);
+    svg += "\" width=\"";
+    svg += side;
+    svg += "\" height=\"";
+    svg += side;
+    svg += "\" fill=\"";
+    svg += viridis(scale.at(c.distance));
+    svg += "\" data-row=\"";
+    append_count(svg, c.row);
+    svg += "\" data-column=\"";
+    append_count(svg, c.column);
+    svg += "\" data-distance=\"";
+    append_distance(svg, c.distance);
+    svg += "\"><title>";
+    svg += labels_of_rows[c.row];
+    svg += " - ";
+    svg += labels_of_columns[c.column];
+    svg += ": closest ";
+    svg += xml_text(map.atom_name(c.atom_row));
+    svg += " - ";
+    svg += xml_text(map.atom_name(c.atom_column));
+    svg += " at ";
+    append_distance(svg, c.distance);
+    svg += ", ";
+    append_count(svg, c.contacts);
+    svg += c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n";
   }
   // Chain boundaries solid and dark; jumps in numbering within a chain thin and dashed.
   const auto separators = [&](const char* id, const char* stroke, const std::vector<std::size_t>& row_at,

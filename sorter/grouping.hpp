@@ -36,8 +36,8 @@ struct contact_groups {
   // with equal identifiers the second label first; a new record keeps these labels' types. order ranks contacts
   // of equal distance (a line number); the labels' bytes must outlive the groups.
   void add(const contact_label& one, const contact_label& two, float distance, std::int32_t order) {
-    add_numbered(one, residues.intern(one.id), atoms.intern(one.atom), two, residues.intern(two.id),
-                 atoms.intern(two.atom), distance, order);
+    add_numbered(one, residue_number(one.id, last_one_), atoms.intern(one.atom), two,
+                 residue_number(two.id, last_two_), atoms.intern(two.atom), distance, order);
   }
   // The same, for labels whose identifiers and atom names the caller has numbered in residues and atoms already
   // (once per atom, not once per contact).
@@ -47,6 +47,12 @@ struct contact_groups {
 
  private:
   // Consecutive contacts mostly share a residue pair; remembering the last record spares most map searches.
+  // Consecutive lines mostly name the same residues: a comparison with the last one spares the hash.
+  std::uint32_t residue_number(std::string_view id, std::uint32_t& last) {
+    if (last < residues.size() && residues.name(last) == id) return last;
+    return last = residues.intern(id);
+  }
+  std::uint32_t last_one_ = UINT32_MAX, last_two_ = UINT32_MAX;
   // Keyed by the residues in the order given, which also spares comparing their identifiers again.
   std::uint64_t last_given_ = UINT64_MAX;
   bool last_in_order_ = true;

@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "contact_line.hpp"
 #include "coordinate_list.hpp"
 #include "error.hpp"
 #include "number_text.hpp"
@@ -64,6 +65,30 @@ TEST(CoordinateList, ByFileName) {
 }
 
 // Whatever the text, the value is atof's, narrowed to float, bit for bit.
+// Usual lines and irregular ones (runs of tabs or colons, a delimiter first, more fields) give the same parts.
+TEST(ContactLine, SplitsUsualAndIrregularLines) {
+  const struct {
+    const char* line;
+    const char* parts[6];
+    const char* distance;
+  } cases[] = {
+      {"A1:ALA:CA\tB2:GLY:N\t3.5", {"A1", "ALA", "CA", "B2", "GLY", "N"}, "3.5"},
+      {"A1:ALA:CA\t\tB2:GLY:N\t\t3.5", {"A1", "ALA", "CA", "B2", "GLY", "N"}, "3.5"},
+      {"A1::ALA:CA\tB2:GLY:N:x\t3.5\textra", {"A1", "ALA", "CA", "B2", "GLY", "N"}, "3.5"},
+      {":A1:ALA:CA\tB2:GLY:N\t3", {"", "A1", "ALA", "B2", "GLY", "N"}, "3"},  // a delimiter first: an empty part
+  };
+  for (const auto& c : cases) {
+    const contact_line got = parse_contact_line("in.pairtab", 1, c.line);
+    const std::string_view parts[6] = {got.first.id, got.first.type, got.first.atom,
+                                       got.second.id, got.second.type, got.second.atom};
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(parts[k], c.parts[k]) << c.line;
+    EXPECT_EQ(got.distance_text, c.distance) << c.line;
+  }
+  EXPECT_THROW(parse_contact_line("in.pairtab", 1, "A1:ALA:CA\tB2:GLY\t3"), run_error);
+  EXPECT_THROW(parse_contact_line("in.pairtab", 1, "A1:ALA:CA\t\tB2:GLY:N"), run_error);
+  EXPECT_THROW(parse_contact_line("in.pairtab", 1, "\tA1:ALA:CA\tB2:GLY:N\t3.5"), run_error);  // an empty label
+}
+
 TEST(NumberText, ReadsLikeAtof) {
   std::vector<std::string> texts = {"4.5abc", " 3", "x", "", "+1.5", "0x1p3", "-0x10", ".5", "-.5", ".", "-", "1e400",
                                     "-1e400", "1e-400", "4.9e-324", "1e-310", "-0", "007", "1.5e", "1e+", "1e5x",

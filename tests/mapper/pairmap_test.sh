@@ -19,6 +19,18 @@ fails "$pairmap" 'short.pairtab kept.pairtab' 'pairmap: short.pairtab:3: expecte
 fails "$pairmap" 'word.pairtab kept.pairtab' "pairmap: word.pairtab:1: distance '3.5x' is not a number"
 fails "$pairmap" 'nan.pairtab kept.pairtab' "pairmap: nan.pairtab:1: distance 'nan' is not a number"
 fails "$pairmap" 'binary.pairtab kept.pairtab' 'pairmap: binary.pairtab: not a text file'
+# What counts as a plain distance: what from_chars reads whole, finite and not negative.
+for text in 3 3.5 .5 5. -0 1e0 1E+00 2.5e-1 '1 ' "$(printf '1\r')"; do
+  printf 'A1:ALA:CA\tB2:GLY:N\t%s\n' "$text" >plain.pairtab
+  run "$pairmap" 'plain.pairtab plain.svg'
+  expect "distance '$text' is plain" '0\n' status.txt
+done
+for text in 1e . - +1 inf 0x1p3 1.5.2 ' 1' -1 1e5x; do
+  printf 'A1:ALA:CA\tB2:GLY:N\t%s\n' "$text" >plain.pairtab
+  run "$pairmap" 'plain.pairtab plain.svg'
+  expect "distance '$text' is refused" "2\npairmap: plain.pairtab:1: distance '$text' is not a number\n" <(cat status.txt stderr.txt)
+done
+rm -f plain.svg
 printf 'A1:ALA:CA\tB2:GLY:N\t3.5\n' >one.pairtab
 fails "$pairmap" 'one.pairtab missing/map.svg' 'pairmap: cannot create missing/map.svg: No such file or directory'
 fails "$pairmap" 'one.pairtab /dev/full' 'pairmap: cannot write /dev/full: No space left on device'

@@ -4,12 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <string_view>
 #include <vector>
 
 class name_table {
  public:
-  // The number of name, given it at its first appearance. The name must outlive the table (it is kept as a view).
+  // A table that keeps a copy of each name (for names read block by block) or, by default, views of them.
+  explicit name_table(bool copies_names = false) : copies_names_(copies_names) {}
+  // The number of name, given it at its first appearance. Unless the table copies names, the name must outlive
+  // it (it is kept as a view).
   std::uint32_t intern(std::string_view name);
   std::string_view name(std::uint32_t number) const { return names_[number]; }
   std::uint32_t size() const { return static_cast<std::uint32_t>(names_.size()); }
@@ -17,6 +22,8 @@ class name_table {
  private:
   void rehash(std::size_t capacity);
 
+  bool copies_names_;
+  std::deque<std::string> copies_;  // a deque: growing moves none, so views of the copies stay valid
   std::vector<std::string_view> names_;
   std::vector<std::uint64_t> hashes_;
   // Open addressing: slot holds number + 1, or 0 when empty; at most half full.

@@ -20,6 +20,7 @@ std::uint32_t name_table::intern(std::string_view name) {
     const std::uint32_t held = slots_[slot];
     if (held == 0) {
       const auto number = static_cast<std::uint32_t>(names_.size());
+      if (copies_names_) name = copies_.emplace_back(name);
       names_.push_back(name);
       hashes_.push_back(h);
       slots_[slot] = number + 1;
