@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "error.hpp"
+#include "hashing.hpp"
 #include "text_file.hpp"
 
 namespace {
@@ -66,6 +67,16 @@ std::uint32_t contact_map::place(const contact_label& label, std::uint32_t& last
   return number;
 }
 
+void contact_map::grow_slots() {
+  cell_slots_.assign(2 * cell_slots_.size(), 0);
+  const std::size_t mask = cell_slots_.size() - 1;
+  for (std::size_t c = 0; c < cells_.size(); ++c) {
+    std::size_t slot = slot_of((std::uint64_t{cells_[c].row} << 32) | cells_[c].column, mask);
+    while (cell_slots_[slot] != 0) slot = (slot + 1) & mask;
+    cell_slots_[slot] = static_cast<std::uint32_t>(c + 1);
+  }
+}
+
 bool contact_map::names_before(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) const {
   return std::make_pair(atoms_.name(a), atoms_.name(b)) < std::make_pair(atoms_.name(c), atoms_.name(d));
 }
@@ -86,19 +97,27 @@ void contact_map::add(const contact_line& contact) {
   const std::uint64_t key = (std::uint64_t{first} << 32) | second;
   bool created = false;
   if (key != last_key_) {
-    const auto found = cells_.try_emplace(key);
-    created = found.second;
+    const std::size_t mask = cell_slots_.size() - 1;
+    std::size_t slot = slot_of(key, mask);
+    for (; cell_slots_[slot] != 0; slot = (slot + 1) & mask) {
+      const map_cell& held = cells_[cell_slots_[slot] - 1];
+      if (held.row == first && held.column == second) break;
+    }
+    if (cell_slots_[slot] == 0) {
+      created = true;
+      cells_.push_back({first, second, 0, 0, 0, 0});
+      cell_slots_[slot] = static_cast<std::uint32_t>(cells_.size());
+    }
     last_key_ = key;
-    last_cell_ = &found.first->second;
+    last_cell_ = cell_slots_[slot] - 1;
+    if (2 * cells_.size() > cell_slots_.size()) grow_slots();
   }
-  map_cell& cell = *last_cell_;
+  map_cell& cell = cells_[last_cell_];
   const float d = contact.distance;
   // Atom names are numbered only where a line may become its cell's closest: mostly once per cell.
   if (created || d <= cell.distance) {
     const std::uint32_t atom_first = atoms_.intern(contact.first.atom), atom_second = atoms_.intern(contact.second.atom);
     if (created || d < cell.distance || names_before(atom_first, atom_second, cell.atom_row, cell.atom_column)) {
-      cell.row = first;
-      cell.column = second;
       cell.distance = d;
       cell.atom_row = atom_first;
       cell.atom_column = atom_second;
@@ -132,8 +151,7 @@ std::vector<map_cell> contact_map::ordered_cells() {
                         const map_cell& line) {
     cells.push_back({row_position[row], column_position[column], line.distance, atom_row, atom_column, line.contacts});
   };
-  for (const auto& entry : cells_) {
-    const map_cell& line = entry.second;
+  for (const map_cell& line : cells_) {
     const std::uint32_t first = line.row, second = line.column;
     if (square_) {
       draw(first, second, line.atom_row, line.atom_column, line);
@@ -147,7 +165,8 @@ std::vector<map_cell> contact_map::ordered_cells() {
            (is_row[first] ? "both are" : "neither is") + " on the rows' side");
     }
   }
-  cells_.clear();
+  std::vector<map_cell>().swap(cells_);
+  cell_slots_.assign(1024, 0);
   last_key_ = UINT64_MAX;
   std::sort(cells.begin(), cells.end(), [](const map_cell& a, const map_cell& b) {
     return a.row != b.row ? a.row < b.row : a.column < b.column;

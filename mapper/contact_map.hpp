@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -54,6 +53,7 @@ class contact_map {
 
  private:
   std::uint32_t place(const contact_label& label, std::uint32_t& last);
+  void grow_slots();
   // Whether atoms (a, b) come before (c, d) by name.
   bool names_before(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) const;
 
@@ -62,11 +62,14 @@ class contact_map {
   std::vector<map_residue> residues_;
   std::vector<char> seen_first_, seen_second_;
   name_table residue_ids_{true}, atoms_{true};
-  // Keyed by (first residue, second residue) as the lines give them; atom_row is the first label's atom.
-  std::unordered_map<std::uint64_t, map_cell> cells_;
-  // Consecutive lines mostly share their residue pair: the last cell spares most lookups (nodes do not move).
+  // One cell per (first residue, second residue) as the lines give them, in order of first appearance; row and
+  // column hold those residues until ordered_cells, atom_row is the first label's atom. Found through an
+  // open-addressing table of positions + 1 (0: empty), at most half full.
+  std::vector<map_cell> cells_;
+  std::vector<std::uint32_t> cell_slots_ = std::vector<std::uint32_t>(1024, 0);
+  // Consecutive lines mostly share their residue pair: the last cell spares most lookups.
   std::uint64_t last_key_ = UINT64_MAX;
-  map_cell* last_cell_ = nullptr;
+  std::size_t last_cell_ = 0;
   std::uint32_t last_first_ = UINT32_MAX, last_second_ = UINT32_MAX;
   std::unordered_set<std::string> row_ids_;
   bool rows_named_ = false, square_ = false;
