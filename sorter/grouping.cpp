@@ -6,6 +6,7 @@
 
 #include "contact_line.hpp"
 #include "error.hpp"
+#include "hashing.hpp"
 
 void contact_groups::add_numbered(const contact_label& one, std::uint32_t residue_one, std::uint32_t atom_one,
                                   const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two,
@@ -16,17 +17,35 @@ void contact_groups::add_numbered(const contact_label& one, std::uint32_t residu
     const contact_label& first = in_order ? one : two;
     const contact_label& second = in_order ? two : one;
     const std::uint64_t key = in_order ? given : (std::uint64_t{residue_two} << 32) | residue_one;
-    const auto [place, created] = record_of.try_emplace(key, static_cast<std::uint32_t>(records.size()));
-    if (created) {
-      records.emplace_back();
-      records.back().set_id({first.id, second.id});
-      records.back().set_type({first.type, second.type});
-    }
     last_given_ = given;
     last_in_order_ = in_order;
-    last_ = &records[place->second];
+    last_ = &records[record_of(key, first, second)];
   }
   last_->feed({distance, order}, last_in_order_ ? atom_pair{atom_one, atom_two} : atom_pair{atom_two, atom_one});
+}
+
+std::uint32_t contact_groups::record_of(std::uint64_t key, const contact_label& first, const contact_label& second) {
+  std::size_t mask = record_slots_.size() - 1;
+  std::size_t slot = slot_of(key, mask);
+  for (; record_slots_[slot] != 0; slot = (slot + 1) & mask)
+    if (record_keys[record_slots_[slot] - 1] == key) return record_slots_[slot] - 1;
+  // A new residue pair: its record keeps the labels' identifiers and types.
+  const auto number = static_cast<std::uint32_t>(records.size());
+  records.emplace_back();
+  records.back().set_id({first.id, second.id});
+  records.back().set_type({first.type, second.type});
+  record_keys.push_back(key);
+  record_slots_[slot] = number + 1;
+  if (2 * records.size() > record_slots_.size()) {
+    record_slots_.assign(2 * record_slots_.size(), 0);
+    mask = record_slots_.size() - 1;
+    for (std::uint32_t r = 0; r < record_keys.size(); ++r) {
+      std::size_t s = slot_of(record_keys[r], mask);
+      while (record_slots_[s] != 0) s = (s + 1) & mask;
+      record_slots_[s] = r + 1;
+    }
+  }
+  return number;
 }
 
 void group_contacts(const text_file& input, contact_groups& groups) {
@@ -52,7 +71,8 @@ std::vector<inter_residue*> contact_groups::in_key_order() {
 
   std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
   keyed.reserve(records.size());
-  for (const auto& [key, index] : record_of) keyed.emplace_back((rank[key >> 32] << 32) | rank[key & 0xffffffffu], index);
+  for (std::uint32_t r = 0; r < record_keys.size(); ++r)
+    keyed.emplace_back((rank[record_keys[r] >> 32] << 32) | rank[record_keys[r] & 0xffffffffu], r);
   std::sort(keyed.begin(), keyed.end());
   std::vector<inter_residue*> ordered;
   ordered.reserve(keyed.size());

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <unordered_map>
 #include <vector>
 
 #include "contact_line.hpp"
@@ -15,10 +14,10 @@
 struct contact_groups {
   name_table residues;  // residue identifiers
   name_table atoms;     // atom names
-  // One record per residue pair, in order of first appearance (a deque: growing moves none), and where to
-  // find each: the key is the two residue numbers, the smaller identifier's in the high half.
+  // One record per residue pair, in order of first appearance (a deque: growing moves none), with its key: the
+  // two residue numbers, the smaller identifier's in the high half.
   std::deque<inter_residue> records;
-  std::unordered_map<std::uint64_t, std::uint32_t> record_of;
+  std::vector<std::uint64_t> record_keys;
 
   // The records in ascending order of residue key: by first identifier, then second, each compared as
   // strings, byte by byte.
@@ -53,6 +52,9 @@ struct contact_groups {
     return last = residues.intern(id);
   }
   std::uint32_t last_one_ = UINT32_MAX, last_two_ = UINT32_MAX;
+  // Where each key's record is: an open-addressing table of record numbers + 1 (0: empty), at most half full.
+  std::vector<std::uint32_t> record_slots_ = std::vector<std::uint32_t>(1024, 0);
+  std::uint32_t record_of(std::uint64_t key, const contact_label& first, const contact_label& second);
   // Keyed by the residues in the order given, which also spares comparing their identifiers again.
   std::uint64_t last_given_ = UINT64_MAX;
   bool last_in_order_ = true;

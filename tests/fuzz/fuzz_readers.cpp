@@ -37,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     contact_map map;
     for_each_line(input.bytes, [&](std::string_view line, std::size_t number) { add_contact_line(map, "in", number, line); });
     const std::vector<map_cell> cells = map.ordered_cells();
-    const std::string svg = draw_svg(map, cells, {"fuzz", 0});
+    map_style style;
+    style.title = "fuzz";
+    const std::string svg = draw_svg(map, cells, style);
     // Valid UTF-8 without control characters but the line ends: text XML takes.
     for (std::size_t i = 0; i < svg.size(); ++i) {
       const auto c = static_cast<unsigned char>(svg[i]);
