@@ -44,6 +44,7 @@ class contact_map {
   std::vector<map_cell> ordered_cells();
 
   std::string_view atom_name(std::uint32_t number) const { return atoms_.name(number); }
+  std::uint32_t atom_names() const { return atoms_.size(); }
   const std::vector<map_residue>& rows() const { return rows_; }
   const std::vector<map_residue>& columns() const { return columns_; }
   bool square() const { return square_; }

@@ -270,6 +270,8 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
   std::vector<std::string> labels_of_rows, labels_of_columns;
   for (const map_residue& r : rows) labels_of_rows.push_back(label_of(r));
   for (const map_residue& c : columns) labels_of_columns.push_back(label_of(c));
+  std::vector<std::string> atom_text;
+  for (std::uint32_t a = 0; a < map.atom_names(); ++a) atom_text.push_back(xml_text(map.atom_name(a)));
   svg += "<g id=\"cells\">\n";
   // The bulk of the picture: appended piece by piece, no temporary strings.
   const std::string side = number(cell);
@@ -295,9 +297,9 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
     svg += " - ";
     svg += labels_of_columns[c.column];
     svg += ": closest ";
-    svg += xml_text(map.atom_name(c.atom_row));
+    svg += atom_text[c.atom_row];
     svg += " - ";
-    svg += xml_text(map.atom_name(c.atom_column));
+    svg += atom_text[c.atom_column];
     svg += " at ";
     append_distance(svg, c.distance);
     svg += ", ";
