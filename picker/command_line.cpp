@@ -5,7 +5,8 @@
 
 const char* const pick_usage =
     "Usage: pairpick [options] STRUCTURE SELECTION OUTPUT\n"
-    "       pairpick --list [options] STRUCTURE [OUTPUT]\n";
+    "       pairpick --list [options] STRUCTURE [OUTPUT]\n"
+    "       pairpick --list-assemblies STRUCTURE [OUTPUT]\n";
 
 const char* const pick_help =
     "Writes the atoms of a selection of a PDB or mmCIF file (plain or gzipped) as a coordinate list,\n"
@@ -20,8 +21,12 @@ const char* const pick_help =
     "  --altloc X       write conformation X (and atoms without one); --altloc all writes every one\n"
     "  --waters         keep waters\n"
     "  --hydrogens      keep hydrogens (H and D)\n"
+    "  --assembly ID    build biological assembly ID first (mmCIF pdbx_struct_assembly, PDB REMARK 350);\n"
+    "                   copies of a chain are named by the chain plus a copy number: A1, A2\n"
     "  --list           write the chains instead: name, residues, atoms (after the choices above),\n"
     "                   polymer or other; tab-separated, one chain per line\n"
+    "  --list-assemblies  write the assemblies the file declares instead: id, oligomeric count,\n"
+    "                   details; tab-separated, one assembly per line\n"
     "  --help           show this help\n"
     "  --version        show the version\n"
     "\n"
@@ -39,6 +44,11 @@ pick_options parse_command_line(const std::vector<std::string>& arguments) {
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (all[i] == "--list") {
       options.list_chains = true;
+    } else if (all[i] == "--list-assemblies") {
+      options.list_assemblies = true;
+    } else if (is_option(all[i], "--assembly")) {
+      options.assembly = option_value(all, i, "--assembly");
+      if (options.assembly.empty()) throw usage_error("--assembly takes an assembly id, not ''");
     } else if (all[i] == "--waters") {
       options.keep_waters = true;
     } else if (all[i] == "--hydrogens") {
@@ -54,8 +64,13 @@ pick_options parse_command_line(const std::vector<std::string>& arguments) {
   options.show_version = line.show_version;
   const auto& operands = line.operands;
   if (options.show_help || options.show_version) return options;
-  if (options.list_chains) {
-    if (operands.empty() || operands.size() > 2) throw usage_error("--list takes a structure and an optional output");
+  if (options.list_chains && options.list_assemblies) throw usage_error("--list and --list-assemblies go apart");
+  if (options.list_assemblies && !options.assembly.empty())
+    throw usage_error("--list-assemblies lists them all; --assembly does not apply");
+  if (options.list_chains || options.list_assemblies) {
+    if (operands.empty() || operands.size() > 2)
+      throw usage_error(std::string(options.list_chains ? "--list" : "--list-assemblies") +
+                        " takes a structure and an optional output");
     options.structure = operands[0];
     options.output = operands.size() == 2 ? operands[1] : "-";
     return options;

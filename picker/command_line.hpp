@@ -18,7 +18,9 @@ struct pick_options {
   std::string structure;  // path, "-" for standard input
   std::string selection;  // selection text; "" with list_chains
   std::string output;     // path, "-" for standard output
+  std::string assembly;   // biological assembly to build first, or ""
   bool list_chains = false;
+  bool list_assemblies = false;
   bool keep_waters = false;
   bool keep_hydrogens = false;
   altloc_choice altloc;
@@ -28,7 +30,7 @@ struct pick_options {
 
 // Reads the arguments after the program name. Options may come anywhere before "--"; "--altloc X" and
 // "--altloc=X" are the same. Throws usage_error for an unknown option, a missing or bad option value, or the
-// wrong number of operands (three; with --list one or two). --help and --version need nothing else.
+// wrong number of operands (three; with --list or --list-assemblies one or two). --help and --version need nothing else.
 pick_options parse_command_line(const std::vector<std::string>& arguments);
 
 extern const char* const pick_usage;

@@ -4,6 +4,7 @@
 
 #include <gemmi/version.hpp>
 
+#include "assemblies.hpp"
 #include "command_line.hpp"
 #include "error.hpp"
 #include "point_list.hpp"
@@ -19,10 +20,13 @@ int main(int argc, char** argv) {
   return run_reporting_errors("pairpick", "", [&options] {
     const atom_defaults defaults{options.altloc, options.keep_waters, options.keep_hydrogens};
     // The selection is read before the file: a typo should not wait for a large structure.
-    const gemmi::Selection selection = options.list_chains ? gemmi::Selection() : parse_selection(options.selection);
+    const bool listing = options.list_chains || options.list_assemblies;
+    const gemmi::Selection selection = listing ? gemmi::Selection() : parse_selection(options.selection);
     gemmi::Structure structure = read_structure(options.structure);
-    const std::string text = options.list_chains ? write_chain_table(structure, defaults)
-                                                 : write_points(structure, selection, options.selection, defaults);
+    if (!options.assembly.empty()) build_assembly(structure, options.assembly);
+    const std::string text = options.list_assemblies ? assembly_table(structure)
+                             : options.list_chains   ? write_chain_table(structure, defaults)
+                                                     : write_points(structure, selection, options.selection, defaults);
     write_whole_file(options.output, text);
   });
 }

@@ -33,8 +33,28 @@ class atom_tables {
  public:
   atom_table make(const std::vector<picked_atom>& picked);
   std::uint32_t chain_number(const std::string& name);
+  std::uint32_t residue_number(const std::string& id);
 
  private:
   // Numbers are given in order of first appearance: a name's number is the map's size when it comes.
   std::unordered_map<std::string, std::uint32_t> residue_of_, chain_of_;
+};
+
+// A table of images of another table's atoms (the same atoms moved), built one atom at a time: each keeps its
+// atom's label with "@CODE" after the residue identifier, and the image of a residue or chain is a residue or
+// chain of its own ("A25@2_655" of chain "A@2_655").
+class image_builder {
+ public:
+  explicit image_builder(const atom_table& source);
+  void begin_image(std::string code);
+  void add(std::size_t atom, float x, float y, float z, atom_tables& tables);
+  atom_table take();
+
+ private:
+  const atom_table& source_;
+  std::string code_;
+  atom_table table_;
+  std::vector<std::size_t> id_ends_, type_ends_, ends_;
+  std::uint32_t residue_of_ = UINT32_MAX;  // the source residue whose image numbers are below
+  std::uint32_t residue_number_ = 0, chain_number_ = 0;
 };

@@ -16,9 +16,11 @@
 #include "cell_list.hpp"
 #include "contact_map.hpp"
 #include "covalent_links.hpp"
+#include "crystal_images.hpp"
 #include "error.hpp"
 #include "grouping.hpp"
 #include "line_writer.hpp"
+#include "assemblies.hpp"
 #include "number_text.hpp"
 #include "pair_summary.hpp"
 #include "structure_file.hpp"
@@ -62,6 +64,7 @@ cell_list loaded_grid(float cutoff, point_set a, point_set b) {
 std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& options,
                                                             const std::vector<gemmi::Selection>& selections,
                                                             gemmi::Structure& structure) {
+  if (options.symmetry) check_crystal(structure);
   const gemmi::Model& model = chosen_model(structure, selections.front());
   atom_tables tables;
   std::vector<std::vector<picked_atom>> picked;
@@ -73,6 +76,9 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
   auto found = std::make_unique<selection_contacts>();
   found->self = selections.size() == 1;
   const bool self = found->self;
+  // The crystal repeats the whole second selection, the first selection's atoms in it too.
+  atom_table imaged;
+  if (options.symmetry && !self) imaged = tables.make(picked[1]);
   if (!self) {
     // The second side is the second selection without the atoms of the first: a ligand meets its chain, never itself.
     std::unordered_set<const gemmi::Atom*> in_first;
@@ -108,6 +114,22 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
     else
       grid.for_each_contact(meet);
   }
+  if (options.symmetry) {
+    // After the identity's contacts, each image's: a copy is another molecule, so no rule of one chain or of
+    // the file's bonds applies; an atom on a special position does not meet itself.
+    found->images = crystal_images(structure, self ? first : imaged, first, options.cutoff, tables);
+    const atom_table& images = found->images;
+    if (first.size() > 0 && images.size() > 0) {
+      const group_numbers first_numbers(result.groups, first), image_numbers(result.groups, images);
+      const cell_list grid = loaded_grid(options.cutoff, first.points(), images.points());
+      grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+        const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+        if (first.atoms[ia] == images.atoms[ib] && d < 0.8f) return;
+        result.feed(first, ia, images, ib, as_written(d), &first_numbers, &image_numbers);
+        ++found->image_contacts;
+      });
+    }
+  }
   return found;
 }
 
@@ -134,8 +156,17 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     if (self) result.map->set_square();
     svg = draw(*result.map, title, first_name, self ? first_name : second_name, options.cutoff);
   }
-  if (!options.summary.empty())
-    row = std::string(summary_header) + result.summary.row(name, first_name, second_name, first.size(), other.size());
+  if (!options.summary.empty()) {
+    row = result.summary.row(name, first_name, second_name, first.size(), other.size());
+    if (options.symmetry) {
+      // One more column, last, so that a reader of the usual columns reads these rows too.
+      row.back() = '\t';
+      row = std::string(summary_header, std::strlen(summary_header) - 1) + "\timage_contacts\n" + row +
+            std::to_string(found->image_contacts) + '\n';
+    } else {
+      row = summary_header + row;
+    }
+  }
   write_sorted(options.output, result.groups);
   if (result.map) write_whole_file(options.map, svg);
   if (!options.summary.empty()) write_whole_file(options.summary, row);
@@ -276,6 +307,7 @@ void run_scan(const scan_options& options) {
   std::vector<gemmi::Selection> selections;
   for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
   gemmi::Structure structure = read_structure(options.structure);
+  if (!options.assembly.empty()) build_assembly(structure, options.assembly);
   gemmi::add_entity_types(structure, /*overwrite=*/false);
   if (!options.interfaces.empty())
     scan_interfaces(options, structure);

@@ -17,6 +17,8 @@
 struct selection_contacts {
   bool self = false;
   atom_table first, second;  // second: empty against itself
+  atom_table images;         // with symmetry: the crystal images met by the first side
+  std::uint64_t image_contacts = 0;
   side_pair result;
   const atom_table& other() const { return self ? first : second; }
 };

@@ -23,6 +23,10 @@ const char* const scan_help =
     "                         than N (1: other residues only; 6, 12, 24: short, medium, long range)\n"
     "  --skip-links           leave out atom pairs the file records as covalent bonds (LINK, SSBOND,\n"
     "                         struct_conn covale and disulf); metal coordination stays a contact\n"
+    "  --symmetry             also the contacts with the crystal's symmetry images of the second selection\n"
+    "                         (of the selection itself with one), their residues named by the operation and\n"
+    "                         cell shift: A25@2_655; an atom within 0.8 A of its own image does not meet it\n"
+    "  --assembly ID          build biological assembly ID first (copies named A1, A2, ...)\n"
     "  --allow-empty          a selection that matches no atom gives an empty output, not an error\n"
     "  --map FILE.svg         draw the residue contact map (rows: the first selection)\n"
     "  --title TEXT           the map's title\n"
@@ -74,6 +78,11 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.same_residue = true;
     } else if (all[i] == "--skip-links") {
       options.skip_links = true;
+    } else if (all[i] == "--symmetry") {
+      options.symmetry = true;
+    } else if (is_option(all[i], "--assembly")) {
+      options.assembly = option_value(all, i, "--assembly");
+      if (options.assembly.empty()) throw usage_error("--assembly takes an assembly id, not ''");
     } else if (all[i] == "--allow-empty") {
       options.allow_empty = true;
     } else {
@@ -85,7 +94,10 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   options.show_version = line.show_version;
   if (options.show_help || options.show_version) return options;
   const auto& operands = line.operands;
+  if (options.symmetry && !options.assembly.empty())
+    throw usage_error("--assembly builds the biological unit, --symmetry the crystal around the file's: one or the other");
   if (!options.interfaces.empty()) {
+    if (options.symmetry) throw usage_error("--symmetry goes with one or two selections, not --interfaces");
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");

@@ -12,13 +12,15 @@ struct scan_options {
   std::string output;                  // the sorted contact list; "-" for standard output
   std::string interfaces;              // folder for every interface of the structure, or ""
   std::string map, summary, title;     // optional outputs; title "" : made from the structure and sides
+  std::string assembly;                // biological assembly to build first, or ""
+  bool symmetry = false;               // also the crystal symmetry images of the second side
   float cutoff = 4;
   atom_defaults defaults;
   bool same_residue = false;           // self-contacts: keep pairs within one residue, each once
   int min_separation = 0;              // drop polymer residue pairs of one chain closer in number than this
   bool skip_links = false;             // drop atom pairs the file records as covalently bonded
-  bool allow_empty = false;
-  bool maps = false;                   // interfaces: each pair's map.svg            // a selection that matches nothing gives an empty output
+  bool allow_empty = false;            // a selection that matches nothing gives an empty output
+  bool maps = false;                   // interfaces: each pair's map.svg
   bool show_help = false;
   bool show_version = false;
 };

@@ -112,13 +112,26 @@ fails "$pairpick" "names.cif '//*/2' kept.pairtab" "pairpick: residue name 'L\\\
 fails "$pairpick" "$hand //A missing/out.xyz" 'pairpick: cannot create missing/out.xyz: No such file or directory'
 fails "$pairpick" "$hand //A /dev/full" 'pairpick: cannot write /dev/full: No space left on device'
 
+# Assemblies: the ones declared (a PDB file's word counted as its mmCIF file counts it), the chains of one
+# built (copies named by chain and copy number, no water), one entry's PDB and mmCIF giving one assembly.
+picks "--list-assemblies $structures/1A8O.pdb.gz" '1\t2\tdimeric\n'
+picks "--list-assemblies $structures/1LCD.cif.gz" '1\t3\ttrimeric\n'
+picks "--list-assemblies $structures/7CFN.cif.gz" ''
+picks "--list --assembly 1 $structures/1A8O.pdb.gz" 'A1\t70\t556\tpolymer\nA2\t70\t556\tpolymer\n'
+"$pairpick" --assembly 1 "$structures/1A8O.pdb.gz" '//*' pdb.xyz && "$pairpick" --assembly=1 "$structures/1A8O.cif.gz" '//*' cif.xyz
+same '1A8O assembly 1: PDB and mmCIF' pdb.xyz cif.xyz
+expect '1A8O assembly 1: the second copy' 'A2_151:MSE:N\t9.613\t22.385999999999996\t16.448\n' <(grep -m1 '^A2_' cif.xyz)
+fails "$pairpick" "--assembly 2 $structures/1A8O.pdb.gz //A out.xyz" "pairpick: no assembly '2' in $structures/1A8O.pdb.gz; it declares 1"
+fails "$pairpick" "--assembly 1 $structures/7CFN.cif.gz //A out.xyz" "pairpick: no assembly '1' in $structures/7CFN.cif.gz; it declares none"
+
 # The command line: help and version on standard output, mistakes as the usage on standard error, status 1.
 run "$pairpick" '--help'
 expect '--help: status' '0\n' status.txt
 expect '--help: first line' 'Usage: pairpick [options] STRUCTURE SELECTION OUTPUT\n' <(head -n 1 stdout.txt)
 run "$pairpick" '--version'
 expect '--version' 'pairpick\n' <(cut -d ' ' -f 1 stdout.txt)
-for wrong in '' "$hand //A" "$hand //A out.xyz extra" "--altloc $hand //A out.xyz" '--list' "--frobnicate $hand //A out.xyz"; do
+for wrong in '' "$hand //A" "$hand //A out.xyz extra" "--altloc $hand //A out.xyz" '--list' "--frobnicate $hand //A out.xyz" \
+    "--list --list-assemblies $hand" "--list-assemblies --assembly 1 $hand" "--assembly= $hand //A out.xyz"; do
   rm -f out.xyz
   run "$pairpick" "$wrong"
   expect "'$wrong': status" '1\n' status.txt

@@ -62,6 +62,33 @@ fails "$pairscan" "$examples/1hpv.pdb //A //B missing/kept.pairtab" 'pairscan: c
 touch plain
 fails "$pairscan" "--interfaces plain/sub $examples/1hpv.pdb" 'pairscan: cannot create plain/sub: Not a directory'
 
+# Crystal symmetry on a hand-made cell (P -1, 10 A): an atom on the centre of inversion does not meet its own
+# image, nor one 0.7 A from it; one 1 A from it does; images are named by operation and cell shift.
+special=$project/tests/scanner/data/special.pdb
+"$pairscan" --symmetry --summary row.tsv "$special" //A got.pairtab
+expect 'images of a small cell' 'A1:ALA:CA\tA1@2_555:ALA:CB\t1.5\nA1:ALA:CB\tA1@2_555:ALA:CA\t1.5\nA1:ALA:CB\tA1@2_555:ALA:CB\t3
+A1:ALA:CB\tA3:GLY:CA\t3.51746\nA1:ALA:CB\tA3@2_655:GLY:CA\t3.51746\nA1@2_655:ALA:CB\tA3:GLY:CA\t3.51746\nA2:GLY:CA\tA2@2_566:GLY:CA\t1\n' got.pairtab
+expect 'summary with image_contacts last' 'image_contacts\n6\n' <(cut -f 11 row.tsv)
+"$pairscan" --summary row.tsv "$special" //A got.pairtab
+expect 'no image column without --symmetry' '10\n' <(head -n 1 row.tsv | awk -F'\t' '{ print NF }')
+sed 's/X-RAY DIFFRACTION/ELECTRON MICROSCOPY/' "$special" >em.pdb
+fails "$pairscan" "--symmetry em.pdb //A out.pairtab" 'pairscan: --symmetry needs a crystal: em.pdb is ELECTRON MICROSCOPY, not a diffraction method'
+fails "$pairscan" "--symmetry $examples/structures/7CFN.cif.gz //A out.pairtab" \
+  "pairscan: --symmetry needs a unit cell: $examples/structures/7CFN.cif.gz has none (no CRYST1 or _cell, or the 1 x 1 x 1 placeholder)"
+grep -v EXPDTA "$special" | sed 's/^CRYST1.*/CRYST1    1.000    1.000    1.000  90.00  90.00  90.00 P 1           1/' >placeholder.pdb
+fails "$pairscan" "--symmetry placeholder.pdb //A out.pairtab" \
+  'pairscan: --symmetry needs a unit cell: placeholder.pdb has none (no CRYST1 or _cell, or the 1 x 1 x 1 placeholder)'
+
+# A biological assembly: 1A8O holds one chain, its assembly a dimer whose interface --interfaces finds.
+rm -rf interfaces
+"$pairscan" --assembly 1 --interfaces interfaces "$examples/structures/1A8O.pdb.gz"
+expect '1A8O assembly 1: one interface' '1A8O.pdb\tA1\tA2\t556\t556\t72\t22\t2.43675\n' <(tail -n +2 interfaces/summary.tsv | cut -f 1-8)
+"$pairpick" --assembly 1 "$examples/structures/1A8O.pdb.gz" //A1 a.xyz && "$pairpick" --assembly 1 "$examples/structures/1A8O.pdb.gz" //A2 b.xyz
+"$pairsweep" a.xyz b.xyz 4 ab.pairtab && "$pairsift" ab.pairtab expected.pairtab
+same '1A8O assembly 1: the pipeline on its copies' expected.pairtab interfaces/A1_vs_A2/sorted.pairtab
+fails "$pairscan" "--assembly 3 $examples/structures/1A8O.pdb.gz //A out.pairtab" \
+  "pairscan: no assembly '3' in $examples/structures/1A8O.pdb.gz; it declares 1"
+
 # The README's pairscan commands run, and each gives a non-empty result.
 grep '^    ./build/scanner/pairscan' "$project/README.md" | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' \
   | sed "s|examples/|$project/examples/|g" >readme_commands.txt
@@ -77,7 +104,8 @@ same "README's self-contact map is the bundled one" "$project/examples/1hpv_A_se
 run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
 for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out" "--min-separation -1 $examples/1hpv.pdb //A out" \
-    "--interfaces d $examples/1hpv.pdb //A" "--maps $examples/1hpv.pdb //A out" "--frobnicate $examples/1hpv.pdb //A out"; do
+    "--interfaces d $examples/1hpv.pdb //A" "--maps $examples/1hpv.pdb //A out" "--frobnicate $examples/1hpv.pdb //A out" \
+    "--symmetry --interfaces d $examples/1hpv.pdb" "--symmetry --assembly 1 $examples/1hpv.pdb //A out"; do
   run "$pairscan" "$wrong"
   expect "'$wrong': status and usage" '1\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' \
     <(cat status.txt; sed -n 2p stderr.txt)

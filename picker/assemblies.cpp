@@ -1,0 +1,55 @@
+#include "assemblies.hpp"
+
+#include <cctype>
+#include <stdexcept>
+
+#include <gemmi/assembly.hpp>
+
+#include "error.hpp"
+
+void build_assembly(gemmi::Structure& structure, const std::string& id) {
+  if (structure.find_assembly(id) == nullptr) {
+    std::string declared;
+    for (const gemmi::Assembly& assembly : structure.assemblies)
+      declared += (declared.empty() ? "" : ", ") + printable(assembly.name, 40);
+    fail("no assembly " + quoted(id) + " in " + structure.name +
+         (declared.empty() ? "; it declares none" : "; it declares " + declared));
+  }
+  try {
+    gemmi::transform_to_assembly(structure, id, gemmi::HowToNameCopiedChain::AddNumber, nullptr);
+  } catch (const std::runtime_error& e) {
+    fail("assembly " + quoted(id) + " of " + structure.name + ": " + printable(e.what(), 120));
+  }
+}
+
+namespace {
+
+// A PDB file gives the state as a word ("DIMERIC", "24-MERIC") and no count; an mmCIF file gives both, the
+// word in lower case. The PDB word is told as the mmCIF file of the same entry tells it.
+int count_of_state(const std::string& details) {
+  static const char* const words[] = {"monomeric", "dimeric",   "trimeric",  "tetrameric", "pentameric", "hexameric",
+                                      "heptameric", "octameric", "nonameric", "decameric",  "undecameric", "dodecameric"};
+  for (int n = 0; n < 12; ++n)
+    if (details == words[n]) return n + 1;
+  const std::size_t dash = details.find("-meric");
+  if (dash != std::string::npos && dash > 0 && dash + 6 == details.size() &&
+      details.find_first_not_of("0123456789") == dash && dash < 6)
+    return std::stoi(details.substr(0, dash));
+  return 0;
+}
+
+}  // namespace
+
+std::string assembly_table(const gemmi::Structure& structure) {
+  std::string table;
+  for (const gemmi::Assembly& assembly : structure.assemblies) {
+    std::string details = assembly.oligomeric_details;
+    int count = assembly.oligomeric_count;
+    if (count == 0) {
+      for (char& c : details) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      count = count_of_state(details);
+    }
+    table += printable(assembly.name, 40) + '\t' + std::to_string(count) + '\t' + printable(details, 200) + '\n';
+  }
+  return table;
+}

@@ -1,0 +1,122 @@
+#include "crystal_images.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include <gemmi/symmetry.hpp>
+
+#include "error.hpp"
+
+namespace {
+
+bool is_diffraction(std::string method) {
+  for (char& c : method) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return method.find("DIFFRACTION") != std::string::npos || method.find("CRYSTALLOGRAPHY") != std::string::npos;
+}
+
+struct box {
+  std::array<double, 3> low{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::infinity()};
+  std::array<double, 3> high{-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity()};
+  void add(double x, double y, double z) {
+    const double v[3] = {x, y, z};
+    for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], v[k]), high[k] = std::max(high[k], v[k]);
+  }
+};
+
+}  // namespace
+
+void check_crystal(const gemmi::Structure& structure) {
+  const std::string& name = structure.name;
+  const auto method = structure.info.find("_exptl.method");
+  if (method != structure.info.end() && !method->second.empty()) {
+    // Joint refinements list several methods; each must be one that has a crystal.
+    std::size_t begin = 0;
+    while (begin <= method->second.size()) {
+      std::size_t end = method->second.find(';', begin);
+      if (end == std::string::npos) end = method->second.size();
+      const std::string one = method->second.substr(begin, end - begin);
+      if (one.find_first_not_of(' ') != std::string::npos && !is_diffraction(one))
+        fail("--symmetry needs a crystal: " + name + " is " + printable(method->second, 80) + ", not a diffraction method");
+      begin = end + 1;
+    }
+  }
+  if (!structure.cell.is_crystal())
+    fail("--symmetry needs a unit cell: " + name + " has none (no CRYST1 or _cell, or the 1 x 1 x 1 placeholder)");
+  if (structure.find_spacegroup() == nullptr)
+    fail("--symmetry needs a space group: " + name + " gives " +
+         (structure.spacegroup_hm.empty() ? std::string("none") : quoted(structure.spacegroup_hm) + ", which is not one"));
+}
+
+std::string image_code(int operation, int da, int db, int dc) {
+  std::string code = std::to_string(operation) + '_';
+  if (da >= -5 && da <= 4 && db >= -5 && db <= 4 && dc >= -5 && dc <= 4) {
+    for (const int d : {da, db, dc}) code += static_cast<char>('5' + d);
+  } else {
+    code += std::to_string(5 + da) + '_' + std::to_string(5 + db) + '_' + std::to_string(5 + dc);
+  }
+  return code;
+}
+
+atom_table crystal_images(const gemmi::Structure& structure, const atom_table& imaged, const atom_table& near,
+                          float cutoff, atom_tables& tables) {
+  const gemmi::UnitCell& cell = structure.cell;
+  const gemmi::GroupOps operations = structure.find_spacegroup()->operations();
+  image_builder images(imaged);
+  if (imaged.size() == 0 || near.size() == 0) return images.take();
+
+  // Where near's atoms are, in the cell's fractions and in Angstrom; a point within cutoff of an atom is
+  // within cutoff (times the frac matrix's row norm) of the fractional box.
+  box near_frac, near_box;
+  for (std::size_t p = 0; p < near.size(); ++p) {
+    const gemmi::Fractional f = cell.fractionalize(near.atoms[p]->pos);
+    near_frac.add(f.x, f.y, f.z);
+    near_box.add(near.x[p], near.y[p], near.z[p]);
+  }
+  double reach[3];
+  for (int k = 0; k < 3; ++k) {
+    const auto& row = cell.frac.mat[k];
+    reach[k] = cutoff * std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]) + 1e-6;
+  }
+  // The kept images are searched exactly; this box only has to hold every image within cutoff (with room
+  // for the rounding of the coordinates it compares).
+  const double room = cutoff + 1e-3;
+  std::vector<gemmi::Fractional> frac(imaged.size());
+  for (std::size_t p = 0; p < imaged.size(); ++p) frac[p] = cell.fractionalize(imaged.atoms[p]->pos);
+
+  int number = 0;
+  std::vector<gemmi::Fractional> moved(imaged.size());
+  for (const gemmi::Op op : operations) {
+    ++number;
+    const gemmi::Transform transform{gemmi::rot_as_mat33(op), gemmi::tran_as_vec3(op)};
+    box moved_box;
+    for (std::size_t p = 0; p < imaged.size(); ++p) {
+      moved[p] = gemmi::Fractional(transform.apply(frac[p]));
+      moved_box.add(moved[p].x, moved[p].y, moved[p].z);
+    }
+    int from[3], to[3];
+    for (int k = 0; k < 3; ++k) {
+      from[k] = static_cast<int>(std::ceil(near_frac.low[k] - reach[k] - moved_box.high[k]));
+      to[k] = static_cast<int>(std::floor(near_frac.high[k] + reach[k] - moved_box.low[k]));
+    }
+    for (int da = from[0]; da <= to[0]; ++da)
+      for (int db = from[1]; db <= to[1]; ++db)
+        for (int dc = from[2]; dc <= to[2]; ++dc) {
+          if (number == 1 && da == 0 && db == 0 && dc == 0) continue;
+          images.begin_image(image_code(number, da, db, dc));
+          for (std::size_t p = 0; p < imaged.size(); ++p) {
+            const gemmi::Position at =
+                cell.orthogonalize(gemmi::Fractional(moved[p].x + da, moved[p].y + db, moved[p].z + dc));
+            const float x = static_cast<float>(at.x), y = static_cast<float>(at.y), z = static_cast<float>(at.z);
+            if (x < near_box.low[0] - room || x > near_box.high[0] + room || y < near_box.low[1] - room ||
+                y > near_box.high[1] + room || z < near_box.low[2] - room || z > near_box.high[2] + room)
+              continue;
+            images.add(p, x, y, z, tables);
+          }
+        }
+  }
+  return images.take();
+}
