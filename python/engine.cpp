@@ -15,6 +15,7 @@
 #include <gemmi/polyheur.hpp>
 
 #include "array_search.hpp"
+#include "assemblies.hpp"
 #include "atom_picking.hpp"
 #include "atom_table.hpp"
 #include "cell_list.hpp"
@@ -92,20 +93,21 @@ class string_column {
 };
 
 // A structure read and typed as the programs read it; the GIL must be released by the caller.
-gemmi::Structure read_typed(const std::string& path) {
+gemmi::Structure read_typed(const std::string& path, const std::string& assembly) {
   gemmi::Structure structure = read_structure(path);
+  if (!assembly.empty()) build_assembly(structure, assembly);
   gemmi::add_entity_types(structure, /*overwrite=*/false);
   return structure;
 }
 
 py::tuple read_points(const std::string& path, const std::string& selection, const std::string& altloc, bool waters,
-               bool hydrogens) {
+                      bool hydrogens, const std::string& assembly) {
   const atom_defaults defaults = defaults_of(altloc, waters, hydrogens);
   atom_table table;
   {
     py::gil_scoped_release unlocked;
     const gemmi::Selection parsed = parse_selection(selection);
-    const gemmi::Structure structure = read_typed(path);
+    const gemmi::Structure structure = read_typed(path, assembly);
     const gemmi::Model& model = chosen_model(structure, parsed);
     const std::vector<picked_atom> picked = pick_atoms(model, parsed, defaults);
     if (picked.empty()) fail_no_atom(model, parsed, selection);
@@ -126,8 +128,12 @@ py::tuple read_points(const std::string& path, const std::string& selection, con
 
 py::dict contacts(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
                   bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
-                  bool waters, bool hydrogens) {
+                  bool waters, bool hydrogens, bool symmetry, const std::string& assembly) {
   scan_options options;
+  if (symmetry && !assembly.empty())
+    throw py::value_error("assembly builds the biological unit, symmetry the crystal around the file's: one or the other");
+  options.symmetry = symmetry;
+  options.assembly = assembly;
   options.structure = path;
   options.selections.push_back(selection);
   if (!selection2.is_none()) options.selections.push_back(selection2.cast<std::string>());
@@ -152,7 +158,7 @@ py::dict contacts(const std::string& path, const std::string& selection, const p
     py::gil_scoped_release unlocked;
     std::vector<gemmi::Selection> selections;
     for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
-    structure = read_typed(path);
+    structure = read_typed(path, assembly);
     found = find_selection_contacts(options, selections, structure);
     found->result.groups.for_each_written(
         [&](const inter_residue& record, atom_pair atoms, float distance) { rows.push_back({&record, atoms, distance}); });
@@ -217,8 +223,8 @@ PYBIND11_MODULE(_engine, module) {
   });
   module.def("search", &search, py::arg("a"), py::arg("b"), py::arg("cutoff"));
   module.def("read", &read_points, py::arg("path"), py::arg("selection"), py::arg("altloc"), py::arg("waters"),
-             py::arg("hydrogens"));
+             py::arg("hydrogens"), py::arg("assembly"));
   module.def("contacts", &contacts, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
              py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
-             py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"));
+             py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"));
 }

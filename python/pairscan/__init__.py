@@ -55,19 +55,20 @@ def search(a: np.ndarray, b: Optional[np.ndarray] = None, *, cutoff: float) -> C
 
 
 def read(path: PathLike, selection: str, *, altloc: str = "first", waters: bool = False,
-         hydrogens: bool = False) -> Points:
+         hydrogens: bool = False, assembly: Optional[str] = None) -> Points:
     """The atoms of a PDB or mmCIF file (gzip too) that a gemmi selection matches, as pairpick writes them.
 
     As pairpick: the first model unless the selection names one; one conformer of each atom (altloc "first",
     a letter, or "all"); no waters or hydrogens unless asked. Coordinates are the file's, rounded once to float32.
+    With assembly="1", biological assembly 1 is built first (copies of chain A named A1, A2, ...).
     """
-    return Points(*_engine.read(os.fspath(path), selection, _altloc(altloc), waters, hydrogens))
+    return Points(*_engine.read(os.fspath(path), selection, _altloc(altloc), waters, hydrogens, _assembly(assembly)))
 
 
 def contacts(path: PathLike, selection: str, selection2: Optional[str] = None, *, cutoff: float = 4.0,
              same_residue: bool = False, min_separation: int = 0, skip_links: bool = False,
              allow_empty: bool = False, altloc: str = "first", waters: bool = False,
-             hydrogens: bool = False) -> dict:
+             hydrogens: bool = False, symmetry: bool = False, assembly: Optional[str] = None) -> dict:
     """The contacts pairscan writes for the same arguments, in its order, as a dict of NumPy arrays.
 
     Keys: residue1, type1, atom1, residue2, type2, atom2 (object arrays of str) and distance (float32). Rows are
@@ -79,9 +80,14 @@ def contacts(path: PathLike, selection: str, selection2: Optional[str] = None, *
     min_separation=N, without pairs of polymer residues of one chain less than N apart in number. skip_links
     leaves out atom pairs the file records as covalently bonded; allow_empty gives no rows instead of an error
     for a selection that matches nothing.
+
+    symmetry=True adds the contacts with the crystal's symmetry images of the second selection (of the
+    selection itself with one), their residues named by operation and cell shift ("A25@2_655"); assembly="1"
+    builds biological assembly 1 first. As pairscan's --symmetry and --assembly.
     """
     return _engine.contacts(os.fspath(path), selection, selection2, float(cutoff), same_residue,
-                            int(min_separation), skip_links, allow_empty, _altloc(altloc), waters, hydrogens)
+                            int(min_separation), skip_links, allow_empty, _altloc(altloc), waters, hydrogens,
+                            bool(symmetry), _assembly(assembly))
 
 
 def contacts_frame(path: PathLike, selection: str, selection2: Optional[str] = None, **options):
@@ -89,6 +95,14 @@ def contacts_frame(path: PathLike, selection: str, selection2: Optional[str] = N
     import pandas as pd
 
     return pd.DataFrame(contacts(path, selection, selection2, **options))
+
+
+def _assembly(name: Optional[str]) -> str:
+    if name is None:
+        return ""
+    if not isinstance(name, str) or not name:
+        raise ValueError(f"assembly takes an assembly id such as '1', not {name!r}")
+    return name
 
 
 def _altloc(choice: str) -> str:

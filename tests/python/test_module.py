@@ -14,6 +14,7 @@ import pairscan
 ROOT = os.environ["PAIRSCAN_SOURCE"]
 EXAMPLES = os.path.join(ROOT, "examples")
 HPV = os.path.join(EXAMPLES, "1hpv.pdb")
+A8O = os.path.join(EXAMPLES, "structures", "1A8O.cif.gz")
 
 
 def tool(name):
@@ -94,7 +95,8 @@ def test_search_order_and_text_match_pairsweep(tmp_path):
 
 def test_contacts_match_pairscan(tmp_path):
     cases = [(HPV, ["//A"], {}), (HPV, ["//A", "//B"], {}), (HPV, ["//*/(478)", "//A"], {"cutoff": 5.5}),
-             (HPV, ["//A"], {"min_separation": 3, "same_residue": True})]
+             (HPV, ["//A"], {"min_separation": 3, "same_residue": True}),
+             (A8O, ["//A"], {"symmetry": True}), (A8O, ["//A1", "//A2"], {"assembly": "1"})]
     for path, selections, options in cases:
         out = tmp_path / "scan.pairtab"
         flags = []
@@ -104,14 +106,21 @@ def test_contacts_match_pairscan(tmp_path):
             flags.append("--same-residue")
         if "min_separation" in options:
             flags += ["--min-separation", str(options["min_separation"])]
+        if options.get("symmetry"):
+            flags.append("--symmetry")
+        if "assembly" in options:
+            flags += ["--assembly", options["assembly"]]
         subprocess.run([tool("pairscan"), *flags, path, *selections, str(out)], check=True)
         found = pairscan.contacts(path, *selections, **options)
         assert list(found) == ["residue1", "type1", "atom1", "residue2", "type2", "atom2", "distance"]
         lines = "".join(f"{r1}:{t1}:{a1}\t{r2}:{t2}:{a2}\t{float_text(d)}\n" for r1, t1, a1, r2, t2, a2, d in
                         zip(*found.values()))
-        assert lines == out.read_text(), selections
+        assert lines and lines == out.read_text(), selections
+        if path == HPV and "min_separation" in options:
+            self_contacts = found
     frame = pairscan.contacts_frame(HPV, "//A", min_separation=3, same_residue=True)
-    assert list(frame.columns) == list(found) and frame["distance"].tolist() == found["distance"].tolist()
+    assert list(frame.columns) == list(self_contacts)
+    assert frame["distance"].tolist() == self_contacts["distance"].tolist()
 
 
 def test_read_matches_pairpick(tmp_path):
@@ -123,6 +132,9 @@ def test_read_matches_pairpick(tmp_path):
     assert points.residues.tolist() == [r[0].split(":")[0] for r in rows]
     assert points.coordinates.dtype == np.float32 and points.coordinates.shape == (len(rows), 3)
     assert np.array_equal(points.coordinates, np.array([[float(v) for v in r[1:]] for r in rows], dtype=np.float32))
+    subprocess.run([tool("pairpick"), "--assembly", "1", A8O, "//A2", str(out)], check=True)
+    copy = pairscan.read(A8O, "//A2", assembly="1")
+    assert copy.labels.tolist() == [line.split("\t")[0] for line in out.read_text().splitlines()]
 
 
 def traced_peak(work):
@@ -180,6 +192,11 @@ def test_errors(tmp_path):
         (lambda: pairscan.contacts(HPV, "//A", cutoff=0), ValueError, r"^the cut-off must be a positive number, not 0$"),
         (lambda: pairscan.contacts(HPV, "//A", altloc="xy"), ValueError, r"altloc takes one letter"),
         (lambda: pairscan.contacts(HPV, "//A", min_separation=-1), ValueError, r"min_separation"),
+        (lambda: pairscan.contacts(HPV, "//A", assembly="1"), ValueError, r"^no assembly '1' in .*1hpv.pdb; it declares none$"),
+        (lambda: pairscan.read(HPV, "//A", assembly=""), ValueError, r"^assembly takes an assembly id"),
+        (lambda: pairscan.contacts(os.path.join(EXAMPLES, "structures", "2BEG.pdb.gz"), "//A", symmetry=True),
+         ValueError, r"^--symmetry needs a crystal: .*2BEG.pdb.gz is SOLUTION NMR, not a diffraction method$"),
+        (lambda: pairscan.contacts(A8O, "//A", symmetry=True, assembly="1"), ValueError, r"one or the other$"),
         (lambda: pairscan.search(np.zeros((4, 2)), cutoff=1), ValueError, r"^a: expected an array of shape \(n, 3\)$"),
         (lambda: pairscan.search(np.zeros((4, 3)), np.zeros(3), cutoff=1), ValueError, r"^b: expected"),
         (lambda: pairscan.search(np.zeros((4, 3)), cutoff=-1), ValueError, r"^the cut-off must be a positive number"),
