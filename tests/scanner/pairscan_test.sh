@@ -92,7 +92,7 @@ fails "$pairscan" "--assembly 3 $examples/structures/1A8O.pdb.gz //A out.pairtab
 # The README's pairscan commands run, and each gives a non-empty result.
 grep '^    ./build/scanner/pairscan' "$project/README.md" | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' \
   | sed "s|examples/|$project/examples/|g" >readme_commands.txt
-expect 'README commands listed' '5\n' <(wc -l <readme_commands.txt)
+expect 'README commands listed' '7\n' <(wc -l <readme_commands.txt)
 while read -r arguments; do
   run "$pairscan" "$arguments"
   result=${arguments##* }
@@ -100,6 +100,14 @@ while read -r arguments; do
   expect "README: $arguments" '0\nresult\n' <(cat status.txt; [ -s "$result" ] && echo result)
 done <readme_commands.txt
 same "README's self-contact map is the bundled one" "$project/examples/1hpv_A_self_map.svg" aa_map.svg
+# The README's figures for 1A8O: the dimer of assembly 1 is the crystal contact 6_665, atom pair for atom pair.
+expect 'README: 1A8O image contacts' '260\n' <(tail -n 1 lattice.tsv | cut -f 11)
+expect 'README: 1A8O assembly interface' '72\t22\t2.43675\n' <(tail -n 1 assembly/summary.tsv | cut -f 6-8)
+sides() { awk -F'\t' -v mark="$1" '{ a = $1; b = $2; if (index(a, mark)) { t = a; a = b; b = t }
+  gsub(/A[12]_/, "A", a); gsub(/A[12]_/, "A", b); gsub(/@6_665/, "", b); print a "\t" b }' | sort; }
+grep '@6_665' lattice.pairtab | sides '@' >lattice_pairs.txt
+sides 'A2_' <assembly/A1_vs_A2/sorted.pairtab >assembly_pairs.txt
+same 'README: 6_665 is the assembly dimer' assembly_pairs.txt lattice_pairs.txt
 
 run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
