@@ -8,6 +8,7 @@
 #include <gemmi/symmetry.hpp>
 
 #include "error.hpp"
+#include "number_text.hpp"
 
 namespace {
 
@@ -26,6 +27,19 @@ struct box {
     for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], v[k]), high[k] = std::max(high[k], v[k]);
   }
 };
+
+constexpr double max_shifts = 100000;
+
+[[noreturn]] void fail_cell(const gemmi::Structure& structure) {
+  const gemmi::UnitCell& cell = structure.cell;
+  std::string lengths;
+  for (const double length : {cell.a, cell.b, cell.c}) {
+    char text[float_text_room];
+    (lengths += lengths.empty() ? "" : " x ").append(text, write_float(text, static_cast<float>(length)));
+  }
+  fail("--symmetry: the cell of " + structure.name + " (" + lengths + " A) would need more than " +
+       std::to_string(static_cast<int>(max_shifts)) + " lattice shifts to surround the selections");
+}
 
 }  // namespace
 
@@ -98,9 +112,15 @@ atom_table crystal_images(const gemmi::Structure& structure, const atom_table& i
       moved_box.add(moved[p].x, moved[p].y, moved[p].z);
     }
     int from[3], to[3];
+    double shifts = 1;
     for (int k = 0; k < 3; ++k) {
-      from[k] = static_cast<int>(std::ceil(near_frac.low[k] - reach[k] - moved_box.high[k]));
-      to[k] = static_cast<int>(std::floor(near_frac.high[k] + reach[k] - moved_box.low[k]));
+      const double low = std::ceil(near_frac.low[k] - reach[k] - moved_box.high[k]);
+      const double high = std::floor(near_frac.high[k] + reach[k] - moved_box.low[k]);
+      // A cell far smaller than the molecule (or not a number) would ask for more copies than any crystal has.
+      if (!(high - low < max_shifts)) fail_cell(structure);
+      shifts *= std::max(0.0, high - low + 1);
+      if (shifts > max_shifts) fail_cell(structure);
+      from[k] = static_cast<int>(low), to[k] = static_cast<int>(high);
     }
     for (int da = from[0]; da <= to[0]; ++da)
       for (int db = from[1]; db <= to[1]; ++db)

@@ -1,5 +1,5 @@
 // Arbitrary bytes as a structure file, read as given and again gzipped in-process (so that the gzip path is
-// reached), then picked whole and listed: a structure or one clean error line, never a crash, a hang or
+// reached), then picked whole and listed, its first assembly built and listed: a structure or one clean error line, never a crash, a hang or
 // unbounded memory. The bytes go through a memory file, so the reader takes the same path as for a real file.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "assemblies.hpp"
 #include "error.hpp"
 #include "fuzz_checks.hpp"
 #include "output_path.hpp"
@@ -38,6 +39,11 @@ void read_and_pick(const std::string& bytes) {
     const atom_defaults defaults;
     write_chain_table(structure, defaults);
     write_points(structure, parse_selection("//*"), "//*", defaults);
+    assembly_table(structure);
+    if (!structure.assemblies.empty()) {
+      build_assembly(structure, structure.assemblies.front().name);
+      write_chain_table(structure, defaults);
+    }
   } catch (const run_error& e) {
     check_message(e.what());
   }

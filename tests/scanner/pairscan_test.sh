@@ -78,6 +78,10 @@ fails "$pairscan" "--symmetry $examples/structures/7CFN.cif.gz //A out.pairtab" 
 grep -v EXPDTA "$special" | sed 's/^CRYST1.*/CRYST1    1.000    1.000    1.000  90.00  90.00  90.00 P 1           1/' >placeholder.pdb
 fails "$pairscan" "--symmetry placeholder.pdb //A out.pairtab" \
   'pairscan: --symmetry needs a unit cell: placeholder.pdb has none (no CRYST1 or _cell, or the 1 x 1 x 1 placeholder)'
+printf 'CRYST1    0.010    0.010    0.010  90.00  90.00  90.00 P 1           1\n' >tiny.pdb
+grep '^ATOM' "$special" >>tiny.pdb
+fails "$pairscan" "--symmetry tiny.pdb //A out.pairtab" \
+  'pairscan: --symmetry: the cell of tiny.pdb (0.01 x 0.01 x 0.01 A) would need more than 100000 lattice shifts to surround the selections'
 
 # A biological assembly: 1A8O holds one chain, its assembly a dimer whose interface --interfaces finds.
 rm -rf interfaces
