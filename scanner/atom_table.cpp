@@ -91,6 +91,7 @@ void image_builder::add(std::size_t atom, float x, float y, float z, atom_tables
   table_.label_bytes.append(":").append(parts.atom.data(), parts.atom.size());
   ends_.push_back(table_.label_bytes.size());
   table_.atoms.push_back(source_.atoms[atom]);
+  table_.source.push_back(static_cast<std::uint32_t>(atom));
   table_.residue.push_back(residue_number_);
   table_.chain.push_back(chain_number_);
   table_.seq_number.push_back(source_.seq_number[atom]);

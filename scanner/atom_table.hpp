@@ -21,6 +21,7 @@ struct atom_table {
   std::vector<int> seq_number;            // author residue number
   std::vector<char> polymer;              // in a polymer (gemmi's entity types: a modified residue counts)
   std::vector<float> x, y, z;             // the file's coordinates rounded once to float, as a list read back
+  std::vector<std::uint32_t> source;      // a table of images: the imaged table's atom each one is
 
   std::size_t size() const { return atoms.size(); }
   // The labels and coordinates, as the search loads them.

@@ -35,6 +35,11 @@ std::string structure_name(const std::string& path) {
   return name;
 }
 
+// With symmetry the summary has one more column, last, so that a reader of the usual columns reads it too.
+std::string summary_header_with_images() {
+  return std::string(summary_header, std::strlen(summary_header) - 1) + "\timage_contacts\n";
+}
+
 std::string draw(contact_map& map, const std::string& title, const std::string& rows, const std::string& columns,
                  float cutoff) {
   const std::vector<map_cell> cells = map.ordered_cells();
@@ -159,10 +164,8 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   if (!options.summary.empty()) {
     row = result.summary.row(name, first_name, second_name, first.size(), other.size());
     if (options.symmetry) {
-      // One more column, last, so that a reader of the usual columns reads these rows too.
       row.back() = '\t';
-      row = std::string(summary_header, std::strlen(summary_header) - 1) + "\timage_contacts\n" + row +
-            std::to_string(found->image_contacts) + '\n';
+      row = summary_header_with_images() + row + std::to_string(found->image_contacts) + '\n';
     } else {
       row = summary_header + row;
     }
@@ -190,6 +193,7 @@ void make_folder(const std::string& path) {
 
 // Every pair of polymer chains, from one search of all their atoms.
 void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
+  if (options.symmetry) check_crystal(structure);
   const gemmi::Selection everything{};
   const gemmi::Model& model = chosen_model(structure, everything);
   atom_tables tables;
@@ -273,9 +277,30 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
     });
   }
 
+  // With symmetry, each pair also meets the crystal: the first chain's atoms against the images of the second's,
+  // after the pair's own contacts, in the order the search finds them. (The second chain against the first's
+  // images gives the same contacts seen from the other side.)
+  struct image_contact {
+    std::uint32_t point, image;
+    float distance;
+  };
+  std::vector<std::vector<image_contact>> image_found(options.symmetry ? n_sides * n_sides : 0);
+  atom_table images;
+  if (options.symmetry && all.size() > 0) {
+    images = crystal_images(structure, all, all, options.cutoff, tables);
+    if (images.size() > 0) {
+      const cell_list grid = loaded_grid(options.cutoff, all.points(), images.points());
+      grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+        const auto pa = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+        const std::uint32_t sa = side_of(pa), sb = side_of(images.source[ib]);
+        if (sa < sb) image_found[sa * n_sides + sb].push_back({static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(ib), d});
+      });
+    }
+  }
+
   // Everything is computed before the first file is written.
   const std::string name = structure_name(options.structure);
-  std::string table = summary_header;
+  std::string table = options.symmetry ? summary_header_with_images() : summary_header;
   make_folder(options.interfaces);
   for (std::size_t r1 = 0; r1 < n_sides; ++r1) {
     for (std::size_t r2 = r1 + 1; r2 < n_sides; ++r2) {
@@ -285,6 +310,11 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
       if (options.maps) result.map = std::make_unique<contact_map>();
       for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance));
       std::vector<interface_contact>().swap(contacts);
+      std::uint64_t image_contacts = 0;
+      if (options.symmetry) {
+        for (const image_contact& c : image_found[r1 * n_sides + r2]) result.feed(all, c.point, images, c.image, as_written(c.distance));
+        image_contacts = image_found[r1 * n_sides + r2].size();
+      }
       const std::string& first = side_names[r1];
       const std::string& second = side_names[r2];
       const std::string folder = options.interfaces + "/" + first + "_vs_" + second;
@@ -295,6 +325,7 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure) {
                          draw(*result.map, name + ": chains " + first + " and " + second, "chain " + first,
                               "chain " + second, options.cutoff));
       table += result.summary.row(name, first, second, side_atoms[r1], side_atoms[r2]);
+      if (options.symmetry) table.back() = '\t', table += std::to_string(image_contacts) + '\n';
     }
   }
   write_whole_file(options.interfaces + "/summary.tsv", table);

@@ -25,7 +25,8 @@ const char* const scan_help =
     "                         struct_conn covale and disulf); metal coordination stays a contact\n"
     "  --symmetry             also the contacts with the crystal's symmetry images of the second selection\n"
     "                         (of the selection itself with one), their residues named by the operation and\n"
-    "                         cell shift: A25@2_655; an atom within 0.8 A of its own image does not meet it\n"
+    "                         cell shift: A25@2_655; an atom within 0.8 A of its own image does not meet it;\n"
+    "                         with --interfaces, each pair's first chain with the second's images\n"
     "  --assembly ID          build biological assembly ID first (copies named A1, A2, ...)\n"
     "  --allow-empty          a selection that matches no atom gives an empty output, not an error\n"
     "  --map FILE.svg         draw the residue contact map (rows: the first selection)\n"
@@ -97,7 +98,6 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   if (options.symmetry && !options.assembly.empty())
     throw usage_error("--assembly builds the biological unit, --symmetry the crystal around the file's: one or the other");
   if (!options.interfaces.empty()) {
-    if (options.symmetry) throw usage_error("--symmetry goes with one or two selections, not --interfaces");
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");

@@ -82,6 +82,15 @@ printf 'CRYST1    0.010    0.010    0.010  90.00  90.00  90.00 P 1           1\n
 grep '^ATOM' "$special" >>tiny.pdb
 fails "$pairscan" "--symmetry tiny.pdb //A out.pairtab" \
   'pairscan: --symmetry: the cell of tiny.pdb (0.01 x 0.01 x 0.01 A) would need more than 100000 lattice shifts to surround the selections'
+# --interfaces with --symmetry: each pair's first chain with the second's images too, as a run of the pair
+# gives them (1A8O with residues 186 on as a chain B).
+zcat "$examples/structures/1A8O.pdb.gz" | awk '/^(ATOM|HETATM)/ && substr($0, 23, 4) + 0 >= 186 && substr($0, 18, 3) != "HOH" {
+  $0 = substr($0, 1, 21) "B" substr($0, 23) } { print }' >split.pdb
+rm -rf interfaces
+"$pairscan" --symmetry --interfaces interfaces split.pdb
+"$pairscan" --symmetry --summary row.tsv split.pdb //A //B got.pairtab
+same 'interfaces with images: the pair run' got.pairtab interfaces/A_vs_B/sorted.pairtab
+expect 'interfaces with images: the row' 'split.pdb\tA\tB\t304\t252\t239\t58\t1.33268\t85\n' <(tail -n 1 interfaces/summary.tsv | cut -f 1-8,11)
 
 # A biological assembly: 1A8O holds one chain, its assembly a dimer whose interface --interfaces finds.
 rm -rf interfaces
