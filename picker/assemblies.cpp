@@ -7,6 +7,26 @@
 
 #include "error.hpp"
 
+namespace {
+
+// The atoms that assembly id takes from model, found as gemmi's builder finds them: a generator takes the
+// chains it names (PDB) or the residues of the subchains it names (mmCIF), once per operator.
+std::size_t assembly_atoms(const gemmi::Assembly& assembly, const gemmi::Model& model) {
+  std::size_t atoms = 0;
+  for (const gemmi::Assembly::Gen& gen : assembly.generators) {
+    const bool all_chains = !gen.chains.empty() && gen.chains[0] == "(all)";
+    for (const gemmi::Chain& chain : model.chains) {
+      const bool whole = all_chains || gemmi::in_vector(chain.name, gen.chains);
+      for (const gemmi::Residue& residue : chain.residues)
+        if (whole || gemmi::in_vector(residue.subchain, gen.subchains))
+          atoms += residue.atoms.size() * gen.operators.size();
+    }
+  }
+  return atoms;
+}
+
+}  // namespace
+
 void build_assembly(gemmi::Structure& structure, const std::string& id) {
   if (structure.find_assembly(id) == nullptr) {
     std::string declared;
@@ -15,6 +35,11 @@ void build_assembly(gemmi::Structure& structure, const std::string& id) {
     fail("no assembly " + quoted(id) + " in " + structure.name +
          (declared.empty() ? "; it declares none" : "; it declares " + declared));
   }
+  // gemmi's builder cannot take a model that ends up empty (its search box would have no size).
+  for (const gemmi::Model& model : structure.models)
+    if (assembly_atoms(*structure.find_assembly(id), model) == 0)
+      fail("assembly " + quoted(id) + " of " + structure.name + " holds no atom of model " + printable(model.name, 20) +
+           ": its generators name no chain or subchain there");
   try {
     gemmi::transform_to_assembly(structure, id, gemmi::HowToNameCopiedChain::AddNumber, nullptr);
   } catch (const std::runtime_error& e) {

@@ -123,6 +123,9 @@ same '1A8O assembly 1: PDB and mmCIF' pdb.xyz cif.xyz
 expect '1A8O assembly 1: the second copy' 'A2_151:MSE:N\t9.613\t22.385999999999996\t16.448\n' <(grep -m1 '^A2_' cif.xyz)
 fails "$pairpick" "--assembly 2 $structures/1A8O.pdb.gz //A out.xyz" "pairpick: no assembly '2' in $structures/1A8O.pdb.gz; it declares 1"
 fails "$pairpick" "--assembly 1 $structures/7CFN.cif.gz //A out.xyz" "pairpick: no assembly '1' in $structures/7CFN.cif.gz; it declares none"
+sed 's/CHAINS: A/CHAINS: Q/' "$project/tests/fuzz/corpus/structure/assembly.pdb" >no_chain.pdb
+fails "$pairpick" "--assembly 1 no_chain.pdb //A out.xyz" \
+  "pairpick: assembly '1' of no_chain.pdb holds no atom of model 1: its generators name no chain or subchain there"
 
 # The command line: help and version on standard output, mistakes as the usage on standard error, status 1.
 run "$pairpick" '--help'

@@ -126,7 +126,7 @@ run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
 for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out" "--min-separation -1 $examples/1hpv.pdb //A out" \
     "--interfaces d $examples/1hpv.pdb //A" "--maps $examples/1hpv.pdb //A out" "--frobnicate $examples/1hpv.pdb //A out" \
-    "--symmetry --interfaces d $examples/1hpv.pdb" "--symmetry --assembly 1 $examples/1hpv.pdb //A out"; do
+    "--symmetry --assembly 1 $examples/1hpv.pdb //A out"; do
   run "$pairscan" "$wrong"
   expect "'$wrong': status and usage" '1\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' \
     <(cat status.txt; sed -n 2p stderr.txt)
