@@ -19,6 +19,7 @@ struct selection_contacts {
   atom_table first, second;  // second: empty against itself
   atom_table images;         // with symmetry: the crystal images met by the first side
   std::uint64_t image_contacts = 0;
+  std::size_t matched[2] = {0, 0};  // the atoms each selection matched (before the second loses the first's)
   side_pair result;
   const atom_table& other() const { return self ? first : second; }
 };

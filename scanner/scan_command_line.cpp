@@ -35,6 +35,15 @@ const char* const scan_help =
     "  --interfaces DIR       every pair of polymer chains: DIR/FIRST_vs_SECOND/sorted.pairtab and a row of\n"
     "                         DIR/summary.tsv, from one search of the structure\n"
     "  --maps                 with --interfaces: each pair's map.svg too\n"
+    "  --pairs FILE           with --interfaces: instead of chain pairs, the pairs of named selections FILE\n"
+    "                         lists, one per line: NAME<TAB>SELECTION<TAB>NAME2<TAB>SELECTION2\n"
+    "  --self                 with --interfaces: each chain against itself too (DIR/A_vs_A), with the\n"
+    "                         --min-separation given\n"
+    "  --min-distance D, --max-distance D   the maps' colour scale (default: the list's own distances)\n"
+    "  --status FILE          write the structure's row: chains, polymer_chains, atoms, pairs, status\n"
+    "                         (done, one_chain, no_match, unreadable) and message\n"
+    "  --record-failures      with --status: a structure that cannot be read is recorded there as\n"
+    "                         unreadable (exit status 0, no pair) instead of failing the run\n"
     "  --altloc X, --waters, --hydrogens   as in pairpick\n"
     "  --help, --version\n"
     "\n"
@@ -63,6 +72,19 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.map = option_value(all, i, "--map");
     } else if (all[i] == "--maps") {
       options.maps = true;
+    } else if (is_option(all[i], "--pairs")) {
+      options.pairs = option_value(all, i, "--pairs");
+    } else if (all[i] == "--self") {
+      options.self_pairs = true;
+    } else if (is_option(all[i], "--status")) {
+      options.status = option_value(all, i, "--status");
+    } else if (all[i] == "--record-failures") {
+      options.record_failures = true;
+    } else if (is_option(all[i], "--min-distance")) {
+      const std::string text = option_value(all, i, "--min-distance");
+      options.map_min_distance = text == "0" ? 0.0f : positive_option("--min-distance", text);
+    } else if (is_option(all[i], "--max-distance")) {
+      options.map_max_distance = positive_option("--max-distance", option_value(all, i, "--max-distance"));
     } else if (is_option(all[i], "--title")) {
       options.title = option_value(all, i, "--title");
     } else if (is_option(all[i], "--summary")) {
@@ -95,6 +117,10 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   options.show_version = line.show_version;
   if (options.show_help || options.show_version) return options;
   const auto& operands = line.operands;
+  if (options.record_failures && options.status.empty()) throw usage_error("--record-failures records in --status FILE");
+  if (options.interfaces.empty() && (!options.pairs.empty() || options.self_pairs))
+    throw usage_error(std::string(options.self_pairs ? "--self" : "--pairs") + " goes with --interfaces");
+  if (!options.pairs.empty() && options.self_pairs) throw usage_error("--self is for chains, not --pairs");
   if (options.symmetry && !options.assembly.empty())
     throw usage_error("--assembly builds the biological unit, --symmetry the crystal around the file's: one or the other");
   if (!options.interfaces.empty()) {

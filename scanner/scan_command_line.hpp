@@ -21,6 +21,11 @@ struct scan_options {
   bool skip_links = false;             // drop atom pairs the file records as covalently bonded
   bool allow_empty = false;            // a selection that matches nothing gives an empty output
   bool maps = false;                   // interfaces: each pair's map.svg
+  std::string pairs;                   // interfaces: named pairs of selections, one per line, instead of chains
+  bool self_pairs = false;             // interfaces: each chain against itself too
+  std::string status;                  // the structure's status row, or ""
+  bool record_failures = false;        // with status: a structure that cannot be read is recorded, not fatal
+  float map_min_distance = -1, map_max_distance = 0;  // the maps' colour scale; the list's own by default
   bool show_help = false;
   bool show_version = false;
 };

@@ -102,6 +102,41 @@ same '1A8O assembly 1: the pipeline on its copies' expected.pairtab interfaces/A
 fails "$pairscan" "--assembly 3 $examples/structures/1A8O.pdb.gz //A out.pairtab" \
   "pairscan: no assembly '3' in $examples/structures/1A8O.pdb.gz; it declares 1"
 
+# The workflow's job: chains "A" and "a" get folders apart where case is not told apart, each chain against
+# itself too (as a run of the chain), and the structure's status row.
+awk '/^(ATOM|HETATM)/ && substr($0, 22, 1) == "B" { $0 = substr($0, 1, 21) "a" substr($0, 23) } { print }' \
+  "$examples/1hpv.pdb" >cases.pdb
+rm -rf interfaces
+"$pairscan" --interfaces interfaces --self --min-separation 3 --status status.tsv cases.pdb
+expect 'lower-case chain folders' 'A_vs_A\nA_vs__a\n_a_vs__a\nsummary.tsv\n' <(ls interfaces | LC_ALL=C sort)
+expect 'rows with the chains named' 'A\ta\nA\tA\na\ta\n' <(tail -n +2 interfaces/summary.tsv | cut -f 2,3)
+"$pairscan" --min-separation 3 cases.pdb //a got.pairtab
+same 'a chain against itself: the self run' got.pairtab interfaces/_a_vs__a/sorted.pairtab
+expect 'status of a structure' 'structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\ncases.pdb\t3\t2\t1551\t3\tdone\t\n' status.tsv
+rm -rf interfaces
+"$pairscan" --interfaces interfaces --status status.tsv "$examples/structures/1A8O.pdb.gz"
+expect 'one chain' '1A8O.pdb\t1\t1\t556\t0\tone_chain\tone polymer chain: no pair\n' <(tail -n 1 status.tsv)
+rm -rf interfaces
+printf 'hello\n' >junk.pdb
+run "$pairscan" "--interfaces interfaces --status status.tsv --record-failures junk.pdb"
+expect 'unreadable, recorded' '0\njunk.pdb\t\t\t\t0\tunreadable\tjunk.pdb: neither a PDB nor an mmCIF file\n1\n' \
+  <(cat status.txt; tail -n 1 status.tsv; wc -l <interfaces/summary.tsv)
+fails "$pairscan" "--interfaces interfaces --status status.tsv junk.pdb" 'pairscan: junk.pdb: neither a PDB nor an mmCIF file'
+# Named pairs: one folder each, by name; a selection that matches nothing gives a row without atoms.
+rm -rf interfaces
+printf 'ligand\t//*/(478)\tprotein\t//A\nnag\t//*/(NAG)\tprotein\t//A\n' >pairs.tsv
+"$pairscan" --interfaces interfaces --pairs pairs.tsv --status status.tsv "$examples/1hpv.pdb"
+"$pairscan" "$examples/1hpv.pdb" '//*/(478)' //A got.pairtab
+same 'named pair: the pair run' got.pairtab interfaces/ligand_vs_protein/sorted.pairtab
+expect 'named pairs: rows' '1hpv.pdb\tligand\tprotein\t35\t758\t35\n1hpv.pdb\tnag\tprotein\t0\t758\t0\n' <(tail -n +2 interfaces/summary.tsv | cut -f 1-6)
+expect 'named pairs: no match' "no_match\tselection '//*/(NAG)' (nag) matches no atom\n" <(tail -n 1 status.tsv | cut -f 6,7)
+printf 'Lig\t//A\tlig\t//B\n' >pairs.tsv
+fails "$pairscan" "--interfaces interfaces --pairs pairs.tsv $examples/1hpv.pdb" \
+  "pairscan: pairs.tsv: names 'Lig' and 'lig' differ in case alone; their folders would be one where case is not told apart"
+printf 'a/b\t//A\tc\t//B\n' >pairs.tsv
+fails "$pairscan" "--interfaces interfaces --pairs pairs.tsv $examples/1hpv.pdb" \
+  "pairscan: pairs.tsv:1: the name 'a/b' names a folder: letters, digits, '.', '_' and '-' only, without '_vs_'"
+
 # The README's pairscan commands run, and each gives a non-empty result.
 grep '^    ./build/scanner/pairscan' "$project/README.md" | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' \
   | sed "s|examples/|$project/examples/|g" >readme_commands.txt
@@ -126,7 +161,8 @@ run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
 for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out" "--min-separation -1 $examples/1hpv.pdb //A out" \
     "--interfaces d $examples/1hpv.pdb //A" "--maps $examples/1hpv.pdb //A out" "--frobnicate $examples/1hpv.pdb //A out" \
-    "--symmetry --assembly 1 $examples/1hpv.pdb //A out"; do
+    "--symmetry --assembly 1 $examples/1hpv.pdb //A out" "--record-failures $examples/1hpv.pdb //A out" \
+    "--pairs p.tsv $examples/1hpv.pdb //A out" "--self $examples/1hpv.pdb //A out"; do
   run "$pairscan" "$wrong"
   expect "'$wrong': status and usage" '1\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' \
     <(cat status.txt; sed -n 2p stderr.txt)

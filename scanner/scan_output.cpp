@@ -1,0 +1,75 @@
+#include "scan_output.hpp"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "error.hpp"
+#include "line_writer.hpp"
+#include "pair_summary.hpp"
+#include "svg_map.hpp"
+
+std::string structure_name(const std::string& path) {
+  std::string name = path.substr(path.rfind('/') + 1);
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) name.resize(name.size() - 3);
+  return name;
+}
+
+std::string summary_header_for(const scan_options& options) {
+  // The extra column comes last, so that a reader of the usual columns reads these rows too.
+  if (!options.symmetry) return summary_header;
+  return std::string(summary_header, std::strlen(summary_header) - 1) + "\timage_contacts\n";
+}
+
+std::string draw(contact_map& map, const scan_options& options, const std::string& title, const std::string& rows,
+                 const std::string& columns) {
+  const std::vector<map_cell> cells = map.ordered_cells();
+  map_style style;
+  style.title = title, style.row_title = rows, style.column_title = columns, style.cutoff = options.cutoff;
+  style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
+  return draw_svg(map, cells, style);
+}
+
+void write_sorted(const std::string& path, contact_groups& groups) {
+  line_writer out(path, line_writer::flushing::blocks);
+  groups.write(out);
+  out.close();
+}
+
+cell_list loaded_grid(float cutoff, point_set a, point_set b) {
+  cell_list grid;
+  grid.set_cutoff(cutoff);
+  grid.load_points(std::move(a), std::move(b));
+  grid.build_box();
+  grid.assign_points();
+  return grid;
+}
+
+void make_folder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) fail_system("cannot create " + file_name(path), errno);
+}
+
+std::string folder_name(const std::string& side) {
+  if (side.empty()) return "%";
+  static const char hex[] = "0123456789ABCDEF";
+  std::string name;
+  for (const char c : side) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-') {
+      name += c;
+    } else if (c >= 'a' && c <= 'z') {
+      name += '_', name += c;
+    } else {
+      name += '%', name += hex[u >> 4], name += hex[u & 15];
+    }
+  }
+  return name;
+}
+
+std::string structure_status::table(const std::string& structure) const {
+  const auto count = [&](std::size_t n) { return counted ? std::to_string(n) : std::string(); };
+  return "structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\n" + structure + '\t' + count(chains) + '\t' +
+         count(polymer_chains) + '\t' + count(atoms) + '\t' + std::to_string(pairs) + '\t' + status + '\t' +
+         printable(message, 300) + '\n';
+}
