@@ -1,6 +1,8 @@
 #include "assemblies.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <stdexcept>
 
 #include <gemmi/assembly.hpp>
@@ -25,6 +27,27 @@ std::size_t assembly_atoms(const gemmi::Assembly& assembly, const gemmi::Model& 
   return atoms;
 }
 
+// The cells of the grid gemmi lays over the built model to merge atoms that copies put on one place: its box
+// (with a margin of 6 A) in 4 A steps. Not a number when a coordinate is not.
+double merge_grid_cells(const gemmi::Assembly& assembly, const gemmi::Model& model) {
+  gemmi::Box<gemmi::Position> box;
+  for (const gemmi::Chain& chain : model.chains)
+    for (const gemmi::Residue& residue : chain.residues)
+      for (const gemmi::Atom& atom : residue.atoms) box.extend(atom.pos);
+  gemmi::Box<gemmi::Position> built;
+  for (const gemmi::Assembly::Gen& gen : assembly.generators)
+    for (const gemmi::Assembly::Operator& op : gen.operators)
+      for (int corner = 0; corner < 8; ++corner) {
+        const gemmi::Position p((corner & 1 ? box.maximum : box.minimum).x, (corner & 2 ? box.maximum : box.minimum).y,
+                                (corner & 4 ? box.maximum : box.minimum).z);
+        built.extend(gemmi::Position(op.transform.apply(p)));
+      }
+  const gemmi::Position size = built.get_size();
+  double cells = 1;
+  for (const double length : {size.x, size.y, size.z}) cells *= std::max(1.0, std::floor((length + 12) / 4));
+  return cells;
+}
+
 }  // namespace
 
 void build_assembly(gemmi::Structure& structure, const std::string& id) {
@@ -40,6 +63,15 @@ void build_assembly(gemmi::Structure& structure, const std::string& id) {
     if (assembly_atoms(*structure.find_assembly(id), model) == 0)
       fail("assembly " + quoted(id) + " of " + structure.name + " holds no atom of model " + printable(model.name, 20) +
            ": its generators name no chain or subchain there");
+  // Past this the merge grid alone would take gigabytes (a box over 2,000 A across); a file's numbers gone
+  // wrong come here too.
+  constexpr double max_cells = 1 << 27;
+  for (const gemmi::Model& model : structure.models) {
+    const double cells = merge_grid_cells(*structure.find_assembly(id), model);
+    if (!(cells <= max_cells))
+      fail("assembly " + quoted(id) + " of " + structure.name +
+           " is too large to build here (a box of more than 134 million 4 A cells), or its matrices are wrong");
+  }
   try {
     gemmi::transform_to_assembly(structure, id, gemmi::HowToNameCopiedChain::AddNumber, nullptr);
   } catch (const std::runtime_error& e) {
