@@ -1,9 +1,11 @@
-# The workflow's settings, its structures, and the pairs of each: what the rules of the Snakefile draw on.
+# The workflow's settings, its structures and their batches, and the pairscan command of each structure: what
+# the rules of the Snakefile draw on.
 import os
+import shlex
 import sys
 
 sys.path.insert(0, os.path.join(workflow.basedir, "scripts"))
-from structures import structure_files  # noqa: E402
+from structures import folder_name, structure_files  # noqa: E402
 
 PROJECT = os.path.dirname(workflow.basedir)
 RESULTS = config["results"]
@@ -11,6 +13,18 @@ STRUCTURES = config["structures"]
 CUTOFF = config["cutoff"]
 SELECTIONS = config.get("selections") or {}
 NAMED_PAIRS = [tuple(p) for p in config.get("pairs") or []]
+STRICT = bool(config.get("strict", False))
+SYMMETRY = bool(config.get("symmetry", False))
+ASSEMBLY = str(config.get("assembly") or "")
+SELF_MAPS = bool(config.get("self_maps", False))
+MIN_SEPARATION = int(config.get("min_separation", 6))
+MAP_MIN_DISTANCE = float(config.get("map_min_distance", 2.5))
+try:
+    BATCH = int(config.get("batch", 1))
+except (TypeError, ValueError):
+    BATCH = 0
+if BATCH < 1:
+    raise WorkflowError(f"batch must be a whole number from 1, not {config.get('batch')!r}")
 
 
 def program(name, folder):
@@ -26,59 +40,89 @@ def program(name, folder):
     raise WorkflowError(f"{name} is neither in {base}/{folder} nor in {base}; build the project or set bin")
 
 
-# The summary scripts run under Snakemake's own Python: no second interpreter to find, and no wrapper on PATH.
+# The table script runs under Snakemake's own Python: no second interpreter to find, and no wrapper on PATH.
 PYTHON = sys.executable
-PAIRPICK = program("pairpick", "picker")
-PAIRSWEEP = program("pairsweep", "finder")
-PAIRSIFT = program("pairsift", "sorter")
-PAIRMAP = program("pairmap", "mapper")
+PAIRSCAN = program("pairscan", "scanner")
 
 try:
     FILES = structure_files(STRUCTURES)
 except ValueError as error:
     raise WorkflowError(str(error))
 for name in SELECTIONS:
-    if "_vs_" in name or "/" in name:
-        raise WorkflowError(f"selection name {name!r} may not hold '_vs_' or '/'")
+    if not name or "_vs_" in name or name in (".", "..") or not all(c.isalnum() or c in "._-" for c in name):
+        raise WorkflowError(f"selection name {name!r} names folders: letters, digits, '.', '_' and '-' only, "
+                            "without '_vs_'")
+lowered = {}
+for name in SELECTIONS:
+    if name.lower() in lowered:
+        raise WorkflowError(f"selection names {lowered[name.lower()]!r} and {name!r} differ in case alone; their "
+                            "folders would be one where case is not told apart")
+    lowered[name.lower()] = name
 for pair in NAMED_PAIRS:
     missing = [name for name in pair if name not in SELECTIONS]
     if len(pair) != 2 or missing:
         raise WorkflowError(f"pair {list(pair)} must name two of the selections {sorted(SELECTIONS)}")
 
-
-def selection(name):
-    """A pair's side: a configured selection, or a chain."""
-    return SELECTIONS[name] if NAMED_PAIRS else f"//{name}"
-
-
-PAIR_PRODUCTS = ("row.tsv", "sorted.pairtab", "map.svg")
-
-
-def read_pairs(table):
-    with open(table) as lines:
-        return [tuple(line.rstrip("\n").split("\t")) for line in lines]
+# Structures in order of name, BATCH to a job; with one, each structure is a job of its own.
+NAMES = list(FILES)
+BATCHES = {f"batch{k // BATCH + 1:06d}": NAMES[k:k + BATCH] for k in range(0, len(NAMES), BATCH)}
+if BATCH == 1:
+    SCANNED = [f"{RESULTS}/{s}/{name}" for s in NAMES for name in ("summary.tsv", "status.tsv")]
+else:
+    SCANNED = [f"{RESULTS}/batches/{b}.done" for b in BATCHES]
 
 
-def pair_files(structure, pairs):
-    """The products of these pairs of one structure."""
-    return [f"{RESULTS}/{structure}/{a}_vs_{b}/{name}" for (a, b) in pairs for name in PAIR_PRODUCTS]
+
+def scan_command(structure, folder, status=True):
+    """The pairscan command of one structure into folder (shell text as it stands): its pair folders with maps
+    on one colour scale, its summary rows, its status row."""
+    words = [shlex.quote(PAIRSCAN), "--interfaces", folder, "--maps", "--cutoff", shlex.quote(str(CUTOFF))]
+    if MAP_MIN_DISTANCE < float(CUTOFF):
+        words += ["--min-distance", shlex.quote(str(MAP_MIN_DISTANCE)), "--max-distance", shlex.quote(str(CUTOFF))]
+    if NAMED_PAIRS:
+        lines = "".join(f"{a}\t{SELECTIONS[a]}\t{b}\t{SELECTIONS[b]}\n" for a, b in NAMED_PAIRS)
+        words += ["--pairs", f"<(printf '%s' {shlex.quote(lines)})"]
+    elif SELF_MAPS:
+        words += ["--self", "--min-separation", str(MIN_SEPARATION)]
+    if SYMMETRY:
+        words.append("--symmetry")
+    if ASSEMBLY:
+        words += ["--assembly", shlex.quote(ASSEMBLY)]
+    if status:
+        words += ["--status", f"{folder}/status.tsv"] + ([] if STRICT else ["--record-failures"])
+    words.append(shlex.quote(os.path.abspath(FILES[structure])))
+    command = " ".join(words)
+    if status and STRICT and NAMED_PAIRS:
+        # Strict: a selection that matches nothing fails the structure's job, with the status row's message.
+        command += (f" && {{ ! grep -q $'\\tno_match\\t' {folder}/status.tsv ||"
+                    f" {{ cut -f 7 {folder}/status.tsv | tail -n 1 >&2; exit 1; }}; }}")
+    return command
 
 
-def structure_pair_files(wildcards):
-    """The products of every pair of one structure, once its checkpoint has listed them."""
-    table = checkpoints.pairs.get(structure=wildcards.structure).output[0]
-    return pair_files(wildcards.structure, read_pairs(table))
+def structure_job(structure):
+    """One structure's job: its scan.sh (the command without the status, for a folder given as $1), then the
+    scan into its folder."""
+    folder = shlex.quote(f"{RESULTS}/{structure}")
+    remake = "#!/usr/bin/env bash\n# Scans the structure again into the folder $1, as the workflow did.\n" + \
+        scan_command(structure, '"$1"', status=False) + "\n"
+    return f"printf '%s' {shlex.quote(remake)} > {folder}/scan.sh && {scan_command(structure, folder)}"
 
 
 def known_pair_files(wildcards):
-    """The files of every pair of the structures whose pairs.tsv is there and newer than the structure. A target
-    list of its own, since a deleted pair file is not made again for an up-to-date rows.tsv alone. It reads
-    pairs.tsv itself rather than through the checkpoint, which would hold up every structure until all of
-    theirs had run (and for ever, under --keep-going, behind one that fails); the other structures' pairs come
-    in through their rows.tsv."""
+    """The pair files of every structure whose summary is there and newer than the structure: a target list of
+    its own, so that a deleted pair file is made again (rule pair) while the rest of the structure stays."""
     files = []
     for structure, path in FILES.items():
-        table = f"{RESULTS}/{structure}/pairs.tsv"
-        if os.path.exists(table) and os.path.getmtime(table) >= os.path.getmtime(path):
-            files += pair_files(structure, read_pairs(table))
+        summary = f"{RESULTS}/{structure}/summary.tsv"
+        if not os.path.exists(summary) or os.path.getmtime(summary) < os.path.getmtime(path):
+            continue
+        with open(summary) as rows:
+            next(rows, None)
+            for row in rows:
+                fields = row.rstrip("\n").split("\t")
+                if len(fields) < 3:
+                    continue
+                # Named pairs keep their names; chains are named as pairscan names their folders.
+                first, second = (fields[1], fields[2]) if NAMED_PAIRS else (folder_name(fields[1]), folder_name(fields[2]))
+                files += [f"{RESULTS}/{structure}/{first}_vs_{second}/{name}" for name in ("sorted.pairtab", "map.svg")]
     return files

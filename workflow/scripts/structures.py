@@ -1,4 +1,5 @@
-"""The structure files of a folder, shared by the Snakefile and the summary table so that both list the same."""
+"""The structure files of a folder and the names of their pair folders, shared by the Snakefile and the tables so
+that both list the same."""
 import os
 import re
 
@@ -23,3 +24,20 @@ def structure_files(folder):
                              "keep one of them")
         files[name] = os.path.join(folder, entry)
     return files
+
+
+def folder_name(side):
+    """A chain's name as pairscan names its folders: letters, digits and '-' kept, a lower-case letter after '_'
+    (chains 'A' and 'a' stay apart where case is not told apart), any other byte as %XX, an empty name as %."""
+    if not side:
+        return "%"
+    name = []
+    for byte in side.encode():
+        c = chr(byte)
+        if ("A" <= c <= "Z") or ("0" <= c <= "9") or c == "-":
+            name.append(c)
+        elif "a" <= c <= "z":
+            name.append("_" + c)
+        else:
+            name.append(f"%{byte:02X}")
+    return "".join(name)

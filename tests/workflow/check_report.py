@@ -1,0 +1,87 @@
+#!/usr/bin/python3
+"""The workflow's report as a browser shows it (Debian chromium, headless): both tables with their rows, the
+summary sorted by a column when the page asks (as a click on its name does), and a pair's map behind its link.
+    check_report.py RESULTS/report.html"""
+import html.parser
+import os
+import subprocess
+import sys
+
+
+def rendered(url):
+    """The page's DOM once its script has run."""
+    return subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--dump-dom", url],
+                          check=True, capture_output=True, text=True, timeout=120).stdout
+
+
+class Tables(html.parser.HTMLParser):
+    """Each table's header and rows (cell texts), and each row's links."""
+
+    def __init__(self):
+        super().__init__()
+        self.tables, self.links, self.cell = {}, {}, None
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if tag == "table":
+            self.name = attrs.get("id")
+            self.tables[self.name] = []
+        elif tag == "tr":
+            self.tables[self.name].append([])
+        elif tag in ("td", "th"):
+            self.cell = ""
+        elif tag == "a" and "href" in attrs:
+            self.links.setdefault(self.name, []).append(attrs["href"])
+
+    def handle_endtag(self, tag):
+        if tag in ("td", "th"):
+            self.tables[self.name][-1].append(self.cell)
+            self.cell = None
+
+    def handle_data(self, data):
+        if self.cell is not None:
+            self.cell += data
+
+
+def main():
+    report = os.path.abspath(sys.argv[1])
+    results = os.path.dirname(report)
+    with open(os.path.join(results, "summary.tsv")) as f:
+        summary = [line.rstrip("\n").split("\t") for line in f]
+    with open(os.path.join(results, "structures.tsv")) as f:
+        structures = [line.rstrip("\n").split("\t") for line in f]
+    problems = []
+    page = Tables()
+    page.feed(rendered("file://" + report))
+    if page.tables.get("structures") != structures:
+        problems.append("the structures table is not structures.tsv")
+    shown = page.tables.get("summary", [])
+    if [row[:-1] for row in shown] != summary:
+        problems.append("the pairs table is not summary.tsv")
+    for link in page.links.get("summary", []):
+        if not os.path.isfile(os.path.join(results, link)):
+            problems.append(f"no map behind {link}")
+    # Sorted by contacts, most first, as a second click on the column's name gives.
+    page = Tables()
+    page.feed(rendered("file://" + report + "#sort=summary:contacts:desc"))
+    column = summary[0].index("contacts")
+    got = [int(row[column]) for row in page.tables["summary"][1:]]
+    if got != sorted((int(row[column]) for row in summary[1:]), reverse=True) or got == [int(r[column]) for r in summary[1:]]:
+        problems.append(f"not sorted by contacts: {got}")
+    page = Tables()
+    page.feed(rendered("file://" + report + "#sort=structures:structure:desc"))
+    names = [row[0] for row in page.tables["structures"][1:]]
+    if names != sorted(names, key=str.lower, reverse=True) and names != sorted(names, reverse=True):
+        problems.append(f"not sorted by name: {names}")
+    # A map opens in the browser as a picture.
+    first_map = os.path.join(results, page.links["summary"][0])
+    if "<svg" not in rendered("file://" + first_map):
+        problems.append(f"{first_map} does not open as SVG")
+    for p in problems:
+        print(p, file=sys.stderr)
+    print(f"report: {len(structures) - 1} structures, {len(summary) - 1} pairs" + (", failed" if problems else ""))
+    sys.exit(1 if problems else 0)
+
+
+if __name__ == "__main__":
+    main()
