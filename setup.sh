@@ -12,6 +12,7 @@ packages=(
   python3-biopython                       # an independent structure reader to check pairpick against
   libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests
   snakemake                               # the workflow
+  chromium                                # its report, opened in a real browser by the tests
   clang libclang-rt-dev                   # fuzzing (libFuzzer)
   time                                    # the benchmark driver's peak memory
 )

@@ -28,7 +28,7 @@ std::size_t assembly_atoms(const gemmi::Assembly& assembly, const gemmi::Model& 
 }
 
 // The cells of the grid gemmi lays over the built model to merge atoms that copies put on one place: its box
-// (with a margin of 6 A) in 4 A steps. Not a number when a coordinate is not.
+// (with a margin of 6 A) in 4 A steps; infinite when a coordinate or matrix is not a number.
 double merge_grid_cells(const gemmi::Assembly& assembly, const gemmi::Model& model) {
   gemmi::Box<gemmi::Position> box;
   for (const gemmi::Chain& chain : model.chains)
@@ -44,7 +44,10 @@ double merge_grid_cells(const gemmi::Assembly& assembly, const gemmi::Model& mod
       }
   const gemmi::Position size = built.get_size();
   double cells = 1;
-  for (const double length : {size.x, size.y, size.z}) cells *= std::max(1.0, std::floor((length + 12) / 4));
+  for (const double length : {size.x, size.y, size.z}) {
+    if (!std::isfinite(length)) return HUGE_VAL;
+    cells *= std::max(1.0, std::floor((length + 12) / 4));
+  }
   return cells;
 }
 
@@ -63,14 +66,14 @@ void build_assembly(gemmi::Structure& structure, const std::string& id) {
     if (assembly_atoms(*structure.find_assembly(id), model) == 0)
       fail("assembly " + quoted(id) + " of " + structure.name + " holds no atom of model " + printable(model.name, 20) +
            ": its generators name no chain or subchain there");
-  // Past this the merge grid alone would take gigabytes (a box over 2,000 A across); a file's numbers gone
-  // wrong come here too.
-  constexpr double max_cells = 1 << 27;
+  // Past this the merge grid alone would take most of a gigabyte (a box some 1,300 A across, beyond the largest
+  // capsids); a file's numbers gone wrong come here too.
+  constexpr double max_cells = 1 << 25;
   for (const gemmi::Model& model : structure.models) {
     const double cells = merge_grid_cells(*structure.find_assembly(id), model);
     if (!(cells <= max_cells))
       fail("assembly " + quoted(id) + " of " + structure.name +
-           " is too large to build here (a box of more than 134 million 4 A cells), or its matrices are wrong");
+           " is too large to build here (a box of more than 33 million 4 A cells), or its matrices are wrong");
   }
   try {
     gemmi::transform_to_assembly(structure, id, gemmi::HowToNameCopiedChain::AddNumber, nullptr);

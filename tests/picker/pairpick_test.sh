@@ -129,7 +129,7 @@ fails "$pairpick" "--assembly 1 no_chain.pdb //A out.xyz" \
 
 sed 's/^\(REMARK 350   BIOMT[123]   2 .*  \)[ 0-9.]\{8\}$/\1999999.0/' "$project/tests/fuzz/corpus/structure/assembly.pdb" >far.pdb
 fails "$pairpick" "--assembly 1 far.pdb //A out.xyz" \
-  "pairpick: assembly '1' of far.pdb is too large to build here (a box of more than 134 million 4 A cells), or its matrices are wrong"
+  "pairpick: assembly '1' of far.pdb is too large to build here (a box of more than 33 million 4 A cells), or its matrices are wrong"
 
 # The command line: help and version on standard output, mistakes as the usage on standard error, status 1.
 run "$pairpick" '--help'
