@@ -28,20 +28,36 @@ std::size_t assembly_atoms(const gemmi::Assembly& assembly, const gemmi::Model& 
 }
 
 // The cells of the grid gemmi lays over the built model to merge atoms that copies put on one place: its box
-// (with a margin of 6 A) in 4 A steps; infinite when a coordinate or matrix is not a number.
+// (with a margin of 6 A) in 4 A steps; infinite when a coordinate or matrix is not a number, or a copy lies
+// beyond 100,000 A of the origin.
 double merge_grid_cells(const gemmi::Assembly& assembly, const gemmi::Model& model) {
+  // A box ignores what is not a number, so such coordinates and matrices are caught here.
   gemmi::Box<gemmi::Position> box;
   for (const gemmi::Chain& chain : model.chains)
     for (const gemmi::Residue& residue : chain.residues)
-      for (const gemmi::Atom& atom : residue.atoms) box.extend(atom.pos);
+      for (const gemmi::Atom& atom : residue.atoms) {
+        if (!std::isfinite(atom.pos.x) || !std::isfinite(atom.pos.y) || !std::isfinite(atom.pos.z)) return HUGE_VAL;
+        box.extend(atom.pos);
+      }
   gemmi::Box<gemmi::Position> built;
   for (const gemmi::Assembly::Gen& gen : assembly.generators)
-    for (const gemmi::Assembly::Operator& op : gen.operators)
+    for (const gemmi::Assembly::Operator& op : gen.operators) {
+      const gemmi::Transform& t = op.transform;
+      for (int i = 0; i < 3; ++i)
+        if (!std::isfinite(t.vec.at(i)) || !std::isfinite(t.mat[i][0]) || !std::isfinite(t.mat[i][1]) ||
+            !std::isfinite(t.mat[i][2]))
+          return HUGE_VAL;
       for (int corner = 0; corner < 8; ++corner) {
         const gemmi::Position p((corner & 1 ? box.maximum : box.minimum).x, (corner & 2 ? box.maximum : box.minimum).y,
                                 (corner & 4 ? box.maximum : box.minimum).z);
         built.extend(gemmi::Position(op.transform.apply(p)));
       }
+    }
+  // Far from the origin the grid's own arithmetic fails (gemmi places points by their coordinates, not from the
+  // box's corner), however small the box.
+  for (const gemmi::Position& corner : {built.minimum, built.maximum})
+    for (const double v : {corner.x, corner.y, corner.z})
+      if (!(std::fabs(v) <= 1e5)) return HUGE_VAL;
   const gemmi::Position size = built.get_size();
   double cells = 1;
   for (const double length : {size.x, size.y, size.z}) {
