@@ -20,7 +20,7 @@
 #include "atom_table.hpp"
 #include "cell_list.hpp"
 #include "error.hpp"
-#include "scan.hpp"
+#include "selection_contacts.hpp"
 #include "structure_file.hpp"
 
 namespace py = pybind11;

@@ -1,35 +1,8 @@
 // pairscan's runs, composed from the libraries below it: the structure read once (picker), one search (finder),
-// the contacts grouped and written (sorter), the map drawn (mapper); what is new here is which pairs count.
+// the contacts grouped and written (sorter), the map drawn (mapper).
 #pragma once
 
-#include <memory>
-#include <vector>
-
-#include <gemmi/model.hpp>
-#include <gemmi/select.hpp>
-
-#include "atom_table.hpp"
 #include "scan_command_line.hpp"
-#include "side_pair.hpp"
-
-// What one or two selections of a structure meet: each side's atoms and the side pair's results, which view
-// the atoms' labels.
-struct selection_contacts {
-  bool self = false;
-  atom_table first, second;  // second: empty against itself
-  atom_table images;         // with symmetry: the crystal images met by the first side
-  std::uint64_t image_contacts = 0;
-  std::size_t matched[2] = {0, 0};  // the atoms each selection matched (before the second loses the first's)
-  side_pair result;
-  const atom_table& other() const { return self ? first : second; }
-};
-
-// The contacts of options' selections (parsed as selections) in structure, whose entity types must be set:
-// grouped and ordered as they are written, the summary when options ask for one, the map when they ask for one.
-// Throws run_error for a selection that matches nothing (unless allowed) or a bad name in the structure.
-std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& options,
-                                                            const std::vector<gemmi::Selection>& selections,
-                                                            gemmi::Structure& structure);
 
 // Runs one command line's work; throws run_error. Nothing is written before every result is ready.
 void run_scan(const scan_options& options);
