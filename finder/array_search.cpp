@@ -27,19 +27,10 @@ point_set columns_of(const float* xyz, std::size_t n, const char* name) {
   return points;
 }
 
-cell_list loaded(float cutoff, point_set a, point_set b) {
-  cell_list grid;
-  grid.set_cutoff(cutoff);
-  grid.load_points(std::move(a), std::move(b));
-  grid.build_box();
-  grid.assign_points();
-  return grid;
-}
-
 }  // namespace
 
 contact_columns search_arrays(const float* a, std::size_t n_a, const float* b, std::size_t n_b, float cutoff) {
-  const cell_list grid = loaded(cutoff, columns_of(a, n_a, "a"), columns_of(b, n_b, "b"));
+  const cell_list grid = cell_list::for_points(cutoff, columns_of(a, n_a, "a"), columns_of(b, n_b, "b"));
   contact_columns found;
   grid.for_each_contact([&](std::int32_t i, std::int32_t j, float d) {
     found.i.push_back(i);
@@ -52,7 +43,7 @@ contact_columns search_arrays(const float* a, std::size_t n_a, const float* b, s
 contact_columns search_self_array(const float* a, std::size_t n, float cutoff) {
   point_set points = columns_of(a, n, "a");
   point_set same = points;
-  const cell_list grid = loaded(cutoff, std::move(points), std::move(same));
+  const cell_list grid = cell_list::for_points(cutoff, std::move(points), std::move(same));
   // The search gives each pair once in its own order; a counting sort on the smaller index, then each point's
   // few partners sorted, gives the order by i, then j.
   std::vector<std::pair<std::int32_t, std::int32_t>> pairs;

@@ -15,6 +15,15 @@ void cell_list::compute_files(float c, std::string file_A, std::string file_B, s
   print(std::move(out_file));
 }
 
+cell_list cell_list::for_points(float c, point_set list_A, point_set list_B) {
+  cell_list grid;
+  grid.set_cutoff(c);
+  grid.load_points(std::move(list_A), std::move(list_B));
+  grid.build_box();
+  grid.assign_points();
+  return grid;
+}
+
 float read_cutoff(const std::string& text) {
   const auto value = static_cast<float>(std::atof(text.c_str()));
   if (!(value > 0.0f)) fail("the cut-off must be a positive number, not " + quoted(text));

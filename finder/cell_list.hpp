@@ -55,6 +55,8 @@ class cell_list {
 
   // Runs set_cutoff, read_files, build_box, assign_points and print, once each; throws run_error.
   void compute_files(float cutoff, std::string file_A, std::string file_B, std::string out_file);
+  // A grid of points already in memory, ready to search: set_cutoff, load_points, build_box, assign_points.
+  static cell_list for_points(float cutoff, point_set list_A, point_set list_B);
   // Refuses a cut-off that is not a positive number (0, negative, NaN), before any input is read.
   void set_cutoff(float c);
   // Reads each list once and loads its points; a list may be empty.
