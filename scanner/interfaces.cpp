@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <tuple>
+#include <unordered_map>
 
 #include "atom_table.hpp"
 #include "crystal_images.hpp"
@@ -30,6 +31,27 @@ void write_pair(const scan_options& options, const std::string& folder_name, sid
   if (result.map) write_whole_file(folder + "/map.svg", draw(*result.map, options, title, rows, columns));
 }
 
+// The model's chains in pairpick --list's order, one entry per name (numbered as tables numbers them), and
+// whether each name holds a polymer residue (gemmi's entity types).
+struct model_chains {
+  std::vector<std::string> names;
+  std::vector<char> polymer;
+};
+
+model_chains chains_of(const gemmi::Model& model, atom_tables& tables) {
+  model_chains chains;
+  for (const gemmi::Chain& chain : model.chains) {
+    const std::uint32_t c = tables.chain_number(chain.name);
+    if (c == chains.names.size()) {
+      chains.names.push_back(chain.name);
+      chains.polymer.push_back(0);
+    }
+    for (const gemmi::Residue& residue : chain.residues)
+      if (residue.entity_type == gemmi::EntityType::Polymer) chains.polymer[c] = 1;
+  }
+  return chains;
+}
+
 // A name of a named pair is its folder's name too: letters, digits, ".", "_" and "-", not "_vs_", "." or "..".
 void check_pair_name(const std::string& name, const std::string& file, std::size_t line) {
   const bool plain = !name.empty() && name != "." && name != ".." && name.find("_vs_") == std::string::npos &&
@@ -39,14 +61,6 @@ void check_pair_name(const std::string& name, const std::string& file, std::size
   if (!plain)
     fail(file_name(file) + ":" + std::to_string(line) + ": the name " + quoted(name) +
          " names a folder: letters, digits, '.', '_' and '-' only, without '_vs_'");
-}
-
-std::string summary_row(const scan_options& options, const side_pair& result, const std::string& structure,
-                        const std::string& first, const std::string& second, std::size_t first_atoms,
-                        std::size_t second_atoms, std::uint64_t image_contacts) {
-  std::string row = result.summary.row(structure, first, second, first_atoms, second_atoms);
-  if (options.symmetry) row.back() = '\t', row += std::to_string(image_contacts) + '\n';
-  return row;
 }
 
 // A contact of one chain pair as the pipeline's run of the two chains would write it: the key of its line there,
@@ -67,18 +81,10 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
   const gemmi::Selection everything{};
   const gemmi::Model& model = chosen_model(structure, everything);
   atom_tables tables;
-  // The chains in pairpick --list's order; the polymer ones among them are the sides.
-  std::vector<std::string> chain_names;
-  std::vector<char> chain_polymer;
-  for (const gemmi::Chain& chain : model.chains) {
-    const std::uint32_t c = tables.chain_number(chain.name);
-    if (c == chain_names.size()) {
-      chain_names.push_back(chain.name);
-      chain_polymer.push_back(0);
-    }
-    for (const gemmi::Residue& residue : chain.residues)
-      if (residue.entity_type == gemmi::EntityType::Polymer) chain_polymer[c] = 1;
-  }
+  // The polymer chains among them are the sides.
+  const model_chains chains = chains_of(model, tables);
+  const std::vector<std::string>& chain_names = chains.names;
+  const std::vector<char>& chain_polymer = chains.polymer;
   std::vector<picked_atom> picked = pick_atoms(model, everything, options.defaults);
   status.counted = true;
   status.chains = chain_names.size();
@@ -125,7 +131,7 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
   const pair_rules rules{false, options.min_separation, links.get()};
   std::vector<std::vector<interface_contact>> found(n_sides * n_sides);
   if (all.size() > 0) {
-    const cell_list grid = loaded_grid(options.cutoff, all.points(), all.points());
+    const cell_list grid = cell_list::for_points(options.cutoff, all.points(), all.points());
     cell_list frame;  // the pair's grid, for cell coordinates only
     frame.set_cutoff(options.cutoff);
     grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) {
@@ -167,7 +173,7 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
   if (options.symmetry && all.size() > 0) {
     images = crystal_images(structure, all, all, options.cutoff, tables);
     if (images.size() > 0) {
-      const cell_list grid = loaded_grid(options.cutoff, all.points(), images.points());
+      const cell_list grid = cell_list::for_points(options.cutoff, all.points(), images.points());
       grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
         const auto pa = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         const std::uint32_t sa = side_of(pa), sb = side_of(images.source[ib]);
@@ -198,7 +204,7 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
       const std::string& second = side_names[r2];
       write_pair(options, folder_name(first) + "_vs_" + folder_name(second), result,
                  name + ": chains " + first + " and " + second, "chain " + first, "chain " + second);
-      table += summary_row(options, result, name, first, second, side_atoms[r1], side_atoms[r2], image_contacts);
+      table += summary_row(options, result.summary, name, first, second, side_atoms[r1], side_atoms[r2], image_contacts);
       ++status.pairs;
     }
   }
@@ -217,7 +223,7 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
       const std::string& c = side_names[r];
       write_pair(options, folder_name(c) + "_vs_" + folder_name(c), own->result, name + ": chain " + c + " with itself",
                  "chain " + c, "chain " + c);
-      table += summary_row(options, own->result, name, c, c, own->first.size(), own->first.size(), own->image_contacts);
+      table += summary_row(options, own->result.summary, name, c, c, own->first.size(), own->first.size(), own->image_contacts);
       ++status.pairs;
     }
   }
@@ -241,36 +247,24 @@ void scan_named_pairs(const scan_options& options, gemmi::Structure& structure, 
   });
   // Folders are named by the names as they are: two that differ in case alone would be one folder where case
   // is not told apart.
-  std::vector<std::string> lowered;
+  std::unordered_map<std::string, std::string> by_lower_case;
   for (const named_pair& pair : pairs)
     for (const std::string& name : pair.names) {
       std::string low = name;
       for (char& c : low) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      for (const named_pair& other : pairs)
-        for (const std::string& o : other.names)
-          if (o != name && o.size() == name.size() &&
-              std::equal(o.begin(), o.end(), low.begin(), [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
-            fail(file_name(file.name) + ": names " + quoted(name) + " and " + quoted(o) +
-                 " differ in case alone; their folders would be one where case is not told apart");
+      const std::string& first = by_lower_case.try_emplace(low, name).first->second;
+      if (first != name)
+        fail(file_name(file.name) + ": names " + quoted(first) + " and " + quoted(name) +
+             " differ in case alone; their folders would be one where case is not told apart");
     }
   const gemmi::Selection everything{};
   const gemmi::Model& model = chosen_model(structure, everything);
   const std::vector<picked_atom> picked = pick_atoms(model, everything, options.defaults);
-  std::vector<std::string> chains;
-  std::size_t polymer_chains = 0;
-  for (const gemmi::Chain& chain : model.chains) {
-    if (std::find(chains.begin(), chains.end(), chain.name) != chains.end()) continue;
-    chains.push_back(chain.name);
-    const auto polymer = [&](const gemmi::Chain& c) {
-      return c.name == chain.name && std::any_of(c.residues.begin(), c.residues.end(), [](const gemmi::Residue& r) {
-               return r.entity_type == gemmi::EntityType::Polymer;
-             });
-    };
-    if (std::any_of(model.chains.begin(), model.chains.end(), polymer)) ++polymer_chains;
-  }
+  atom_tables tables;
+  const model_chains chains = chains_of(model, tables);
   status.counted = true;
-  status.chains = chains.size();
-  status.polymer_chains = polymer_chains;
+  status.chains = chains.names.size();
+  status.polymer_chains = static_cast<std::size_t>(std::count(chains.polymer.begin(), chains.polymer.end(), 1));
   status.atoms = picked.size();
 
   // Every pair is found before the first file is written; a selection that matches nothing gives a pair
@@ -299,7 +293,7 @@ void scan_named_pairs(const scan_options& options, gemmi::Structure& structure, 
     const std::string& second = pairs[p].names[1];
     selection_contacts& pair = *found[p];
     write_pair(options, first + "_vs_" + second, pair.result, name + ": " + first + " and " + second, first, second);
-    table += summary_row(options, pair.result, name, first, second, pair.first.size(), pair.second.size(), pair.image_contacts);
+    table += summary_row(options, pair.result.summary, name, first, second, pair.first.size(), pair.second.size(), pair.image_contacts);
     ++status.pairs;
   }
   write_whole_file(options.interfaces + "/summary.tsv", table);

@@ -38,11 +38,9 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     if (self) result.map->set_square();
     svg = draw(*result.map, options, title, first_name, self ? first_name : second_name);
   }
-  if (!options.summary.empty()) {
-    row = result.summary.row(name, first_name, second_name, first.size(), other.size());
-    if (options.symmetry) row.back() = '\t', row += std::to_string(found->image_contacts) + '\n';
-    row = summary_header_for(options) + row;
-  }
+  if (!options.summary.empty())
+    row = summary_header_for(options) + summary_row(options, result.summary, name, first_name, second_name, first.size(),
+                                                    other.size(), found->image_contacts);
   write_sorted(options.output, result.groups);
   if (result.map) write_whole_file(options.map, svg);
   if (!options.summary.empty()) write_whole_file(options.summary, row);

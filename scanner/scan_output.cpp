@@ -22,6 +22,14 @@ std::string summary_header_for(const scan_options& options) {
   return std::string(summary_header, std::strlen(summary_header) - 1) + "\timage_contacts\n";
 }
 
+std::string summary_row(const scan_options& options, const pair_summary& summary, const std::string& structure,
+                        const std::string& first, const std::string& second, std::size_t first_atoms,
+                        std::size_t second_atoms, std::uint64_t image_contacts) {
+  std::string row = summary.row(structure, first, second, first_atoms, second_atoms);
+  if (options.symmetry) row.back() = '\t', row += std::to_string(image_contacts) + '\n';
+  return row;
+}
+
 std::string draw(contact_map& map, const scan_options& options, const std::string& title, const std::string& rows,
                  const std::string& columns) {
   const std::vector<map_cell> cells = map.ordered_cells();
@@ -35,15 +43,6 @@ void write_sorted(const std::string& path, contact_groups& groups) {
   line_writer out(path, line_writer::flushing::blocks);
   groups.write(out);
   out.close();
-}
-
-cell_list loaded_grid(float cutoff, point_set a, point_set b) {
-  cell_list grid;
-  grid.set_cutoff(cutoff);
-  grid.load_points(std::move(a), std::move(b));
-  grid.build_box();
-  grid.assign_points();
-  return grid;
 }
 
 void make_folder(const std::string& path) {

@@ -1,13 +1,13 @@
-// What pairscan's runs share on the way out: names, the map's drawing, the sorted list's writing, the grid,
-// folders, and the structure's status row.
+// What pairscan's runs share on the way out: names, the map's drawing, the sorted list's writing, folders,
+// and the structure's status row.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-#include "cell_list.hpp"
 #include "contact_map.hpp"
 #include "grouping.hpp"
+#include "pair_summary.hpp"
 #include "scan_command_line.hpp"
 
 // The structure's name in tables and titles: the file name without its folder and ".gz".
@@ -16,14 +16,17 @@ std::string structure_name(const std::string& path);
 // The summary's header, with the image_contacts column last when symmetry is asked.
 std::string summary_header_for(const scan_options& options);
 
+// One pair's summary row, with its image contacts last when symmetry is asked.
+std::string summary_row(const scan_options& options, const pair_summary& summary, const std::string& structure,
+                        const std::string& first, const std::string& second, std::size_t first_atoms,
+                        std::size_t second_atoms, std::uint64_t image_contacts);
+
 // The map of one pair, with the options' cut-off and colour scale.
 std::string draw(contact_map& map, const scan_options& options, const std::string& title, const std::string& rows,
                  const std::string& columns);
 
 // The whole list is known before the first line: written in blocks, not one system call per line.
 void write_sorted(const std::string& path, contact_groups& groups);
-
-cell_list loaded_grid(float cutoff, point_set a, point_set b);
 
 // Creates a folder unless it is there; throws run_error.
 void make_folder(const std::string& path);

@@ -57,7 +57,7 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
     std::unique_ptr<group_numbers> second_numbers;
     if (!self) second_numbers = std::make_unique<group_numbers>(result.groups, other);
     const group_numbers& other_numbers = self ? first_numbers : *second_numbers;
-    const cell_list grid = loaded_grid(options.cutoff, first.points(), other.points());
+    const cell_list grid = cell_list::for_points(options.cutoff, first.points(), other.points());
     const auto meet = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
       if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
@@ -74,7 +74,7 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
     const atom_table& images = found->images;
     if (first.size() > 0 && images.size() > 0) {
       const group_numbers first_numbers(result.groups, first), image_numbers(result.groups, images);
-      const cell_list grid = loaded_grid(options.cutoff, first.points(), images.points());
+      const cell_list grid = cell_list::for_points(options.cutoff, first.points(), images.points());
       grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
         const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         if (first.atoms[ia] == images.atoms[ib] && d < 0.8f) return;
