@@ -64,22 +64,22 @@ fails "$pairscan" "--interfaces plain/sub $examples/1hpv.pdb" 'pairscan: cannot 
 
 # Crystal symmetry on a hand-made cell (P -1, 10 A): an atom on the centre of inversion does not meet its own
 # image, nor one 0.7 A from it; one 1 A from it does; images are named by operation and cell shift.
-special=$project/tests/scanner/data/special.pdb
-"$pairscan" --symmetry --summary row.tsv "$special" //A got.pairtab
+centre=$project/tests/scanner/data/inversion_centre.pdb
+"$pairscan" --symmetry --summary row.tsv "$centre" //A got.pairtab
 expect 'images of a small cell' 'A1:ALA:CA\tA1@2_555:ALA:CB\t1.5\nA1:ALA:CB\tA1@2_555:ALA:CA\t1.5\nA1:ALA:CB\tA1@2_555:ALA:CB\t3
 A1:ALA:CB\tA3:GLY:CA\t3.51746\nA1:ALA:CB\tA3@2_655:GLY:CA\t3.51746\nA1@2_655:ALA:CB\tA3:GLY:CA\t3.51746\nA2:GLY:CA\tA2@2_566:GLY:CA\t1\n' got.pairtab
 expect 'summary with image_contacts last' 'image_contacts\n6\n' <(cut -f 11 row.tsv)
-"$pairscan" --summary row.tsv "$special" //A got.pairtab
+"$pairscan" --summary row.tsv "$centre" //A got.pairtab
 expect 'no image column without --symmetry' '10\n' <(head -n 1 row.tsv | awk -F'\t' '{ print NF }')
-sed 's/X-RAY DIFFRACTION/ELECTRON MICROSCOPY/' "$special" >em.pdb
+sed 's/X-RAY DIFFRACTION/ELECTRON MICROSCOPY/' "$centre" >em.pdb
 fails "$pairscan" "--symmetry em.pdb //A out.pairtab" 'pairscan: --symmetry needs a crystal: em.pdb is ELECTRON MICROSCOPY, not a diffraction method'
 fails "$pairscan" "--symmetry $examples/structures/7CFN.cif.gz //A out.pairtab" \
   "pairscan: --symmetry needs a unit cell: $examples/structures/7CFN.cif.gz has none (no CRYST1 or _cell, or the 1 x 1 x 1 placeholder)"
-grep -v EXPDTA "$special" | sed 's/^CRYST1.*/CRYST1    1.000    1.000    1.000  90.00  90.00  90.00 P 1           1/' >placeholder.pdb
+grep -v EXPDTA "$centre" | sed 's/^CRYST1.*/CRYST1    1.000    1.000    1.000  90.00  90.00  90.00 P 1           1/' >placeholder.pdb
 fails "$pairscan" "--symmetry placeholder.pdb //A out.pairtab" \
   'pairscan: --symmetry needs a unit cell: placeholder.pdb has none (no CRYST1 or _cell, or the 1 x 1 x 1 placeholder)'
 printf 'CRYST1    0.010    0.010    0.010  90.00  90.00  90.00 P 1           1\n' >tiny.pdb
-grep '^ATOM' "$special" >>tiny.pdb
+grep '^ATOM' "$centre" >>tiny.pdb
 fails "$pairscan" "--symmetry tiny.pdb //A out.pairtab" \
   'pairscan: --symmetry: the cell of tiny.pdb (0.01 x 0.01 x 0.01 A) would need more than 100000 lattice shifts to surround the selections'
 # --interfaces with --symmetry: each pair's first chain with the second's images too, as a run of the pair
