@@ -2,41 +2,47 @@
 
 #include "hashing.hpp"
 
-namespace {
+std::uint64_t name_table::head_of(std::string_view name) {
+  std::uint64_t head = 0;
+  const std::size_t n = name.size() < 8 ? name.size() : 8;
+  for (std::size_t i = 0; i < n; ++i) head |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+  return head;
+}
 
-// FNV-1a: names are a few bytes long, where it beats a general-purpose hash.
-std::uint64_t hash_name(std::string_view name) {
-  std::uint64_t h = 0xcbf29ce484222325ull;
-  for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+std::uint64_t name_table::hash(std::string_view name, std::uint64_t head) {
+  std::uint64_t h = head ^ (std::uint64_t{name.size()} * 0x9e3779b97f4a7c15ull);
+  // The rest of a long name, FNV-1a: such names are rare and short.
+  for (std::size_t i = 8; i < name.size(); ++i) h = (h ^ static_cast<unsigned char>(name[i])) * 0x100000001b3ull;
   return mix_key(h);
 }
 
-}  // namespace
-
 std::uint32_t name_table::intern(std::string_view name) {
-  const std::uint64_t h = hash_name(name);
+  const std::uint64_t head = head_of(name);
+  const auto size = static_cast<std::uint32_t>(name.size());
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = h & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t held = slots_[slot];
-    if (held == 0) {
+  for (std::size_t at = hash(name, head) & mask;; at = (at + 1) & mask) {
+    const slot& held = slots_[at];
+    if (held.number == 0) {
       const auto number = static_cast<std::uint32_t>(names_.size());
       if (copies_names_) name = copies_.emplace_back(name);
       names_.push_back(name);
-      hashes_.push_back(h);
-      slots_[slot] = number + 1;
+      slots_[at] = {head, size, number + 1};
       if (2 * names_.size() > slots_.size()) rehash(2 * slots_.size());
       return number;
     }
-    if (hashes_[held - 1] == h && names_[held - 1] == name) return held - 1;
+    if (held.head == head && held.size == size && (size <= 8 || names_[held.number - 1] == name))
+      return held.number - 1;
   }
 }
 
 void name_table::rehash(std::size_t capacity) {
-  slots_.assign(capacity, 0);
+  std::vector<slot> old(capacity);
+  old.swap(slots_);
   const std::size_t mask = capacity - 1;
-  for (std::uint32_t number = 0; number < names_.size(); ++number) {
-    std::size_t slot = hashes_[number] & mask;
-    while (slots_[slot] != 0) slot = (slot + 1) & mask;
-    slots_[slot] = number + 1;
+  for (const slot& held : old) {
+    if (held.number == 0) continue;
+    std::size_t at = hash(names_[held.number - 1], held.head) & mask;
+    while (slots_[at].number != 0) at = (at + 1) & mask;
+    slots_[at] = held;
   }
 }

@@ -20,12 +20,20 @@ class name_table {
   std::uint32_t size() const { return static_cast<std::uint32_t>(names_.size()); }
 
  private:
+  // A name's first eight bytes and its length, kept in its slot: names of up to eight bytes (almost all atom
+  // names and residue identifiers) are found without touching their text, which may lie far back in the input.
+  struct slot {
+    std::uint64_t head = 0;
+    std::uint32_t size = 0;
+    std::uint32_t number = 0;  // number + 1; 0: empty
+  };
+  static std::uint64_t head_of(std::string_view name);
+  static std::uint64_t hash(std::string_view name, std::uint64_t head);
   void rehash(std::size_t capacity);
 
   bool copies_names_;
   std::deque<std::string> copies_;  // a deque: growing moves none, so views of the copies stay valid
   std::vector<std::string_view> names_;
-  std::vector<std::uint64_t> hashes_;
-  // Open addressing: slot holds number + 1, or 0 when empty; at most half full.
-  std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(64, 0);
+  // Open addressing, at most half full.
+  std::vector<slot> slots_ = std::vector<slot>(64);
 };

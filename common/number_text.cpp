@@ -23,6 +23,9 @@ float read_with_strtod(std::string_view field) {
 constexpr std::uint64_t powers_of_ten[] = {1,         10,         100,         1000,         10000,         100000,
                                            1000000,   10000000,   100000000,   1000000000,   10000000000,   100000000000};
 
+// 10^0 to 10^15 as doubles, every one exact.
+constexpr double powers_of_ten_exact[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // Whether m / 2^shift >= 10^j, exactly; shift <= 41, -6 <= j <= 6, m < 2^24 keep every product below 2^64.
 bool at_least_power(std::uint64_t m, int shift, int j) {
   if (j >= 0) return (powers_of_ten[j] << shift) <= m;
@@ -71,6 +74,26 @@ char* write_fixed(char* out, std::uint32_t bits) {
   return out;
 }
 
+// Plain decimal text of at most 15 digits ("3.14159", "-0.5", "12"), not followed by an exponent: the integer
+// of its digits and the power of ten to divide it by are both exact doubles, so one division rounds exactly as
+// from_chars does. Returns false, writing nothing, for anything else.
+bool read_short_decimal(const char* first, const char* last, double& value) {
+  const char* p = first;
+  const bool negative = p != last && *p == '-';
+  if (negative) ++p;
+  std::uint64_t digits = 0;
+  int n_digits = 0, n_fraction = 0;
+  for (; p != last && static_cast<unsigned>(*p - '0') < 10; ++p, ++n_digits) digits = 10 * digits + static_cast<unsigned>(*p - '0');
+  if (p != last && *p == '.') {
+    for (++p; p != last && static_cast<unsigned>(*p - '0') < 10; ++p, ++n_digits, ++n_fraction)
+      digits = 10 * digits + static_cast<unsigned>(*p - '0');
+  }
+  if (n_digits == 0 || n_digits > 15 || (p != last && (*p == 'e' || *p == 'E'))) return false;
+  value = static_cast<double>(digits) / static_cast<double>(powers_of_ten_exact[n_fraction]);
+  if (negative) value = -value;
+  return true;
+}
+
 }  // namespace
 
 float read_float(std::string_view field) {
@@ -82,6 +105,7 @@ float read_float(std::string_view field) {
   if (digits != last && ((*digits >= '0' && *digits <= '9') || *digits == '.') &&
       !(digits[0] == '0' && last - digits > 1 && (digits[1] == 'x' || digits[1] == 'X'))) {
     double value = 0;
+    if (read_short_decimal(first, last, value)) return static_cast<float>(value);
     if (std::from_chars(first, last, value).ec == std::errc()) return static_cast<float>(value);
   }
   return read_with_strtod(field);

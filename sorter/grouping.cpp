@@ -8,44 +8,48 @@
 #include "error.hpp"
 #include "hashing.hpp"
 
-void contact_groups::add_numbered(const contact_label& one, std::uint32_t residue_one, std::uint32_t atom_one,
-                                  const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two,
-                                  float distance, std::int32_t order) {
-  const std::uint64_t given = (std::uint64_t{residue_one} << 32) | residue_two;
-  if (given != last_given_) {
-    const bool in_order = one.id < two.id;
-    const contact_label& first = in_order ? one : two;
-    const contact_label& second = in_order ? two : one;
-    const std::uint64_t key = in_order ? given : (std::uint64_t{residue_two} << 32) | residue_one;
-    last_given_ = given;
-    last_in_order_ = in_order;
-    last_ = &records[record_of(key, first, second)];
-  }
-  last_->feed({distance, order}, last_in_order_ ? atom_pair{atom_one, atom_two} : atom_pair{atom_two, atom_one});
+namespace {
+
+// The slot key of a residue pair: its two numbers, the smaller in the high half, whichever the line's order.
+std::uint64_t unordered_key(std::uint64_t pair) {
+  const std::uint64_t high = pair >> 32, low = pair & 0xffffffffu;
+  return high < low ? pair : (low << 32) | high;
 }
 
-std::uint32_t contact_groups::record_of(std::uint64_t key, const contact_label& first, const contact_label& second) {
+}  // namespace
+
+void contact_groups::find_record(const contact_label& one, const contact_label& two, std::uint64_t given) {
+  const std::uint64_t key = unordered_key(given);
+  last_given_ = given;
   std::size_t mask = record_slots_.size() - 1;
-  std::size_t slot = slot_of(key, mask);
-  for (; record_slots_[slot] != 0; slot = (slot + 1) & mask)
-    if (record_keys[record_slots_[slot] - 1] == key) return record_slots_[slot] - 1;
-  // A new residue pair: its record keeps the labels' identifiers and types.
-  const auto number = static_cast<std::uint32_t>(records.size());
-  records.emplace_back();
-  records.back().set_id({first.id, second.id});
-  records.back().set_type({first.type, second.type});
-  record_keys.push_back(key);
-  record_slots_[slot] = number + 1;
-  if (2 * records.size() > record_slots_.size()) {
-    record_slots_.assign(2 * record_slots_.size(), 0);
-    mask = record_slots_.size() - 1;
-    for (std::uint32_t r = 0; r < record_keys.size(); ++r) {
-      std::size_t s = slot_of(record_keys[r], mask);
-      while (record_slots_[s] != 0) s = (s + 1) & mask;
-      record_slots_[s] = r + 1;
+  std::size_t at = slot_of(key, mask);
+  for (; record_slots_[at].record != 0; at = (at + 1) & mask) {
+    if (record_slots_[at].key == key) {
+      last_record_ = record_slots_[at].record - 1;
+      // The residues' order by identifier was settled when the record was made: a line gives the record's
+      // first residue first when its residue numbers come in the record key's order.
+      last_in_order_ = record_keys_[last_record_] == given && (given >> 32) != (given & 0xffffffffu);
+      return;
     }
   }
-  return number;
+  // A new residue pair: its record keeps the labels' identifiers and types.
+  last_in_order_ = one.id < two.id;
+  const contact_label& first = last_in_order_ ? one : two;
+  const contact_label& second = last_in_order_ ? two : one;
+  last_record_ = static_cast<std::uint32_t>(records.size());
+  records.push_back({first.id, second.id, first.type, second.type});
+  record_keys_.push_back(last_in_order_ ? given : (given << 32) | (given >> 32));
+  record_slots_[at] = {key, last_record_ + 1};
+  if (2 * records.size() > record_slots_.size()) {
+    std::vector<record_slot>(2 * record_slots_.size()).swap(record_slots_);
+    mask = record_slots_.size() - 1;
+    for (std::uint32_t r = 0; r < record_keys_.size(); ++r) {
+      const std::uint64_t held = unordered_key(record_keys_[r]);
+      std::size_t s = slot_of(held, mask);
+      while (record_slots_[s].record != 0) s = (s + 1) & mask;
+      record_slots_[s] = {held, r + 1};
+    }
+  }
 }
 
 void group_contacts(const text_file& input, contact_groups& groups) {
@@ -60,7 +64,8 @@ void group_contacts(const text_file& input, contact_groups& groups) {
   });
 }
 
-std::vector<inter_residue*> contact_groups::in_key_order() {
+std::vector<keyed_contact> contact_groups::group_in_key_order(std::vector<std::uint32_t>& order,
+                                                              std::vector<std::size_t>& starts) {
   // Rank the residues by identifier once; records then order by two integers.
   std::vector<std::uint32_t> by_name(residues.size());
   for (std::uint32_t r = 0; r < by_name.size(); ++r) by_name[r] = r;
@@ -68,18 +73,42 @@ std::vector<inter_residue*> contact_groups::in_key_order() {
             [this](std::uint32_t a, std::uint32_t b) { return residues.name(a) < residues.name(b); });
   std::vector<std::uint64_t> rank(residues.size());
   for (std::uint32_t r = 0; r < by_name.size(); ++r) rank[by_name[r]] = r;
-
   std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
   keyed.reserve(records.size());
-  for (std::uint32_t r = 0; r < record_keys.size(); ++r)
-    keyed.emplace_back((rank[record_keys[r] >> 32] << 32) | rank[record_keys[r] & 0xffffffffu], r);
+  for (std::uint32_t r = 0; r < record_keys_.size(); ++r)
+    keyed.emplace_back((rank[record_keys_[r] >> 32] << 32) | rank[record_keys_[r] & 0xffffffffu], r);
   std::sort(keyed.begin(), keyed.end());
-  std::vector<inter_residue*> ordered;
-  ordered.reserve(keyed.size());
-  for (const auto& entry : keyed) ordered.push_back(&records[entry.second]);
-  return ordered;
+  order.resize(keyed.size());
+  for (std::size_t k = 0; k < keyed.size(); ++k) order[k] = keyed[k].second;
+
+  // A counting sort: each record's contacts together, records in key order, contacts in the order fed.
+  std::vector<std::size_t> start_of(records.size() + 1, 0);
+  for (const fed_contact& c : fed_) ++start_of[c.record];
+  std::size_t at = 0;
+  starts.resize(order.size() + 1);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const std::size_t count = start_of[order[k]];
+    starts[k] = start_of[order[k]] = at;
+    at += count;
+  }
+  starts[order.size()] = at;
+  std::vector<keyed_contact> grouped(fed_.size());
+  for (const fed_contact& c : fed_) grouped[start_of[c.record]++] = {c.key, c.atoms};
+  std::vector<fed_contact>().swap(fed_);
+  return grouped;
 }
 
 void contact_groups::write(line_writer& out) {
-  for (inter_residue* record : in_key_order()) record->sort_n_print(out, atoms);
+  // The text each line of a record begins with, and the part between its atom names, made once per record.
+  std::string head, middle;
+  const inter_residue* last = nullptr;
+  for_each_written([&](const inter_residue& record, atom_pair atoms, float distance) {
+    if (&record != last) {
+      head.assign(record.id_first).append(1, ':').append(record.type_first).append(1, ':');
+      middle.assign(1, '\t').append(record.id_second).append(1, ':').append(record.type_second).append(1, ':');
+      last = &record;
+    }
+    out << head << this->atoms.name(atoms.first) << middle << this->atoms.name(atoms.second) << '\t' << distance;
+    out.end_line();
+  });
 }

@@ -2,11 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "contact_line.hpp"
 #include "inter_residue.hpp"
+#include "line_writer.hpp"
 #include "name_table.hpp"
 #include "text_file.hpp"
 
@@ -14,22 +14,15 @@
 struct contact_groups {
   name_table residues;  // residue identifiers
   name_table atoms;     // atom names
-  // One record per residue pair, in order of first appearance (a deque: growing moves none), with its key: the
-  // two residue numbers, the smaller identifier's in the high half.
-  std::deque<inter_residue> records;
-  std::vector<std::uint64_t> record_keys;
+  // One record per residue pair, in order of first appearance.
+  std::vector<inter_residue> records;
 
-  // The records in ascending order of residue key: by first identifier, then second, each compared as
-  // strings, byte by byte.
-  std::vector<inter_residue*> in_key_order();
-  // Writes every record, in key order.
+  // Writes every record's contacts, records in order of their identifiers as strings (the first, then the
+  // second), contacts as for_each_kept keeps them. Once: the contacts are given up on the way.
   void write(line_writer& out);
-  // Calls visit(record, atoms, distance) for every line write writes, in its order.
+  // Calls visit(record, atoms, distance) for every line write writes, in its order. Once, as write.
   template <class Visit>
-  void for_each_written(Visit&& visit) {
-    for (inter_residue* record : in_key_order())
-      record->for_each_kept([&](atom_pair atoms, float distance) { visit(*record, atoms, distance); });
-  }
+  void for_each_written(Visit&& visit);
 
   // Feeds one contact to the record of its residue pair: the labels in order of residue identifier as strings,
   // with equal identifiers the second label first; a new record keeps these labels' types. order ranks contacts
@@ -42,24 +35,60 @@ struct contact_groups {
   // (once per atom, not once per contact).
   void add_numbered(const contact_label& one, std::uint32_t residue_one, std::uint32_t atom_one,
                     const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two, float distance,
-                    std::int32_t order);
+                    std::int32_t order) {
+    const std::uint64_t given = (std::uint64_t{residue_one} << 32) | residue_two;
+    if (given != last_given_) find_record(one, two, given);
+    fed_.push_back({{distance, order}, last_in_order_ ? atom_pair{atom_one, atom_two} : atom_pair{atom_two, atom_one},
+                    last_record_});
+  }
 
  private:
-  // Consecutive contacts mostly share a residue pair; remembering the last record spares most map searches.
   // Consecutive lines mostly name the same residues: a comparison with the last one spares the hash.
   std::uint32_t residue_number(std::string_view id, std::uint32_t& last) {
     if (last < residues.size() && residues.name(last) == id) return last;
     return last = residues.intern(id);
   }
   std::uint32_t last_one_ = UINT32_MAX, last_two_ = UINT32_MAX;
-  // Where each key's record is: an open-addressing table of record numbers + 1 (0: empty), at most half full.
-  std::vector<std::uint32_t> record_slots_ = std::vector<std::uint32_t>(1024, 0);
-  std::uint32_t record_of(std::uint64_t key, const contact_label& first, const contact_label& second);
-  // Keyed by the residues in the order given, which also spares comparing their identifiers again.
+  // Sets the last record to that of the residue pair given (residue numbers in the line's order), made anew at
+  // its first contact.
+  void find_record(const contact_label& one, const contact_label& two, std::uint64_t given);
+  // The records by their two residue numbers, the smaller number in the high half (either order of a line
+  // finds the record): open addressing, at most half full.
+  struct record_slot {
+    std::uint64_t key = 0;
+    std::uint32_t record = 0;  // record number + 1; 0: empty
+  };
+  std::vector<record_slot> record_slots_ = std::vector<record_slot>(1024);
+  // Each record's two residue numbers, the one whose identifier sorts first in the high half.
+  std::vector<std::uint64_t> record_keys_;
+  // Consecutive contacts mostly share a residue pair: the last one spares most searches.
   std::uint64_t last_given_ = UINT64_MAX;
   bool last_in_order_ = true;
-  inter_residue* last_ = nullptr;
+  std::uint32_t last_record_ = 0;
+
+  // Every contact as fed, with its record: one flat array, grouped by record only when written.
+  struct fed_contact {
+    contact_key key;
+    atom_pair atoms;
+    std::uint32_t record;
+  };
+  std::vector<fed_contact> fed_;
+  // The contacts grouped by record, records in key order; starts[k] is where the k-th record in that order
+  // begins (one more entry, the end). Empties fed_.
+  std::vector<keyed_contact> group_in_key_order(std::vector<std::uint32_t>& order, std::vector<std::size_t>& starts);
 };
+
+template <class Visit>
+void contact_groups::for_each_written(Visit&& visit) {
+  std::vector<std::uint32_t> order;
+  std::vector<std::size_t> starts;
+  std::vector<keyed_contact> grouped = group_in_key_order(order, starts);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const inter_residue& record = records[order[k]];
+    for_each_kept(grouped.data() + starts[k], grouped.data() + starts[k + 1],
+                  [&](atom_pair atoms, float distance) { visit(record, atoms, distance); });
+  }
+}
 
 // Feeds every contact line of input ("id:type:atom<TAB>id:type:atom<TAB>distance", further fields and label
 // parts ignored) to the record of its residue pair. The labels are put in order of residue identifier as
