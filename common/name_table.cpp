@@ -1,7 +1,5 @@
 #include "name_table.hpp"
 
-#include "hashing.hpp"
-
 std::uint64_t name_table::head_of(std::string_view name) {
   std::uint64_t head = 0;
   const std::size_t n = name.size() < 8 ? name.size() : 8;
@@ -10,10 +8,13 @@ std::uint64_t name_table::head_of(std::string_view name) {
 }
 
 std::uint64_t name_table::hash(std::string_view name, std::uint64_t head) {
-  std::uint64_t h = head ^ (std::uint64_t{name.size()} * 0x9e3779b97f4a7c15ull);
+  // One multiply, its high half folded onto the low one that picks the slot: names are looked up once or twice
+  // a line, where a full mixer's cost shows.
+  std::uint64_t h = head + name.size();
   // The rest of a long name, FNV-1a: such names are rare and short.
   for (std::size_t i = 8; i < name.size(); ++i) h = (h ^ static_cast<unsigned char>(name[i])) * 0x100000001b3ull;
-  return mix_key(h);
+  h *= 0x9e3779b97f4a7c15ull;
+  return h ^ (h >> 32);
 }
 
 std::uint32_t name_table::intern(std::string_view name) {

@@ -56,10 +56,11 @@ struct side_pair {
   void feed(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d,
             const group_numbers* n_a = nullptr, const group_numbers* n_b = nullptr) {
     if (n_fed == std::numeric_limits<std::int32_t>::max()) fail("more than " + std::to_string(n_fed) + " contacts");
+    ++n_fed;
     if (n_a != nullptr)
-      groups.add_numbered(t_a.parts[a], n_a->residue[a], n_a->atom[a], t_b.parts[b], n_b->residue[b], n_b->atom[b], d, ++n_fed);
+      groups.add_numbered(t_a.parts[a], n_a->residue[a], n_a->atom[a], t_b.parts[b], n_b->residue[b], n_b->atom[b], d);
     else
-      groups.add(t_a.parts[a], t_b.parts[b], d, ++n_fed);
+      groups.add(t_a.parts[a], t_b.parts[b], d);
     if (summarise) summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
     if (map) map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
   }

@@ -18,28 +18,27 @@ std::uint64_t unordered_key(std::uint64_t pair) {
 
 }  // namespace
 
-void contact_groups::find_record(const contact_label& one, const contact_label& two, std::uint64_t given) {
+contact_groups::recent_record contact_groups::find_record(const contact_label& one, const contact_label& two,
+                                                          std::uint64_t given) {
   const std::uint64_t key = unordered_key(given);
-  last_given_ = given;
   std::size_t mask = record_slots_.size() - 1;
   std::size_t at = slot_of(key, mask);
   for (; record_slots_[at].record != 0; at = (at + 1) & mask) {
     if (record_slots_[at].key == key) {
-      last_record_ = record_slots_[at].record - 1;
+      const std::uint32_t record = record_slots_[at].record - 1;
       // The residues' order by identifier was settled when the record was made: a line gives the record's
       // first residue first when its residue numbers come in the record key's order.
-      last_in_order_ = record_keys_[last_record_] == given && (given >> 32) != (given & 0xffffffffu);
-      return;
+      return {given, record, record_keys_[record] == given && (given >> 32) != (given & 0xffffffffu)};
     }
   }
   // A new residue pair: its record keeps the labels' identifiers and types.
-  last_in_order_ = one.id < two.id;
-  const contact_label& first = last_in_order_ ? one : two;
-  const contact_label& second = last_in_order_ ? two : one;
-  last_record_ = static_cast<std::uint32_t>(records.size());
+  const bool in_order = one.id < two.id;
+  const contact_label& first = in_order ? one : two;
+  const contact_label& second = in_order ? two : one;
+  const auto record = static_cast<std::uint32_t>(records.size());
   records.push_back({first.id, second.id, first.type, second.type});
-  record_keys_.push_back(last_in_order_ ? given : (given << 32) | (given >> 32));
-  record_slots_[at] = {key, last_record_ + 1};
+  record_keys_.push_back(in_order ? given : (given << 32) | (given >> 32));
+  record_slots_[at] = {key, record + 1};
   if (2 * records.size() > record_slots_.size()) {
     std::vector<record_slot>(2 * record_slots_.size()).swap(record_slots_);
     mask = record_slots_.size() - 1;
@@ -50,6 +49,7 @@ void contact_groups::find_record(const contact_label& one, const contact_label& 
       record_slots_[s] = {held, r + 1};
     }
   }
+  return {given, record, in_order};
 }
 
 void group_contacts(const text_file& input, contact_groups& groups) {
@@ -60,7 +60,7 @@ void group_contacts(const text_file& input, contact_groups& groups) {
     if (n_contacts == std::numeric_limits<std::int32_t>::max())
       fail_at(input.name, number, "more than " + std::to_string(n_contacts) + " contacts");
     ++n_contacts;
-    groups.add(contact.first, contact.second, contact.distance, n_contacts);
+    groups.add(contact.first, contact.second, contact.distance);
   });
 }
 
@@ -81,7 +81,8 @@ std::vector<keyed_contact> contact_groups::group_in_key_order(std::vector<std::u
   order.resize(keyed.size());
   for (std::size_t k = 0; k < keyed.size(); ++k) order[k] = keyed[k].second;
 
-  // A counting sort: each record's contacts together, records in key order, contacts in the order fed.
+  // A counting sort: each record's contacts together, records in key order, contacts in the order fed and
+  // numbered so.
   std::vector<std::size_t> start_of(records.size() + 1, 0);
   for (const fed_contact& c : fed_) ++start_of[c.record];
   std::size_t at = 0;
@@ -93,7 +94,10 @@ std::vector<keyed_contact> contact_groups::group_in_key_order(std::vector<std::u
   }
   starts[order.size()] = at;
   std::vector<keyed_contact> grouped(fed_.size());
-  for (const fed_contact& c : fed_) grouped[start_of[c.record]++] = {c.key, c.atoms};
+  for (std::size_t i = 0; i < fed_.size(); ++i) {
+    const fed_contact& c = fed_[i];
+    grouped[start_of[c.record]++] = {{c.distance, static_cast<std::int32_t>(i)}, c.atoms};
+  }
   std::vector<fed_contact>().swap(fed_);
   return grouped;
 }

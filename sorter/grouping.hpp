@@ -1,6 +1,7 @@
 // Reading a contact list into one record per residue pair.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -25,33 +26,55 @@ struct contact_groups {
   void for_each_written(Visit&& visit);
 
   // Feeds one contact to the record of its residue pair: the labels in order of residue identifier as strings,
-  // with equal identifiers the second label first; a new record keeps these labels' types. order ranks contacts
-  // of equal distance (a line number); the labels' bytes must outlive the groups.
-  void add(const contact_label& one, const contact_label& two, float distance, std::int32_t order) {
+  // with equal identifiers the second label first; a new record keeps these labels' types. Contacts of equal
+  // distance keep the order fed. The labels' bytes must outlive the groups.
+  void add(const contact_label& one, const contact_label& two, float distance) {
     add_numbered(one, residue_number(one.id, last_one_), atoms.intern(one.atom), two,
-                 residue_number(two.id, last_two_), atoms.intern(two.atom), distance, order);
+                 residue_number(two.id, last_two_), atoms.intern(two.atom), distance);
   }
   // The same, for labels whose identifiers and atom names the caller has numbered in residues and atoms already
   // (once per atom, not once per contact).
   void add_numbered(const contact_label& one, std::uint32_t residue_one, std::uint32_t atom_one,
-                    const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two, float distance,
-                    std::int32_t order) {
+                    const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two, float distance) {
     const std::uint64_t given = (std::uint64_t{residue_one} << 32) | residue_two;
-    if (given != last_given_) find_record(one, two, given);
-    fed_.push_back({{distance, order}, last_in_order_ ? atom_pair{atom_one, atom_two} : atom_pair{atom_two, atom_one},
-                    last_record_});
+    recent_record& recent = recent_[residue_two % recent_.size()];
+    if (recent.given != given) recent = find_record(one, two, given);
+    fed_.push_back({distance, recent.record,
+                    recent.in_order ? atom_pair{atom_one, atom_two} : atom_pair{atom_two, atom_one}});
   }
 
  private:
-  // Consecutive lines mostly name the same residues: a comparison with the last one spares the hash.
-  std::uint32_t residue_number(std::string_view id, std::uint32_t& last) {
-    if (last < residues.size() && residues.name(last) == id) return last;
-    return last = residues.intern(id);
+  struct last_residue {
+    std::string_view id;  // the last line's text; none at first
+    std::uint32_t number = 0;
+  };
+  // Consecutive lines mostly name the same residues: a comparison with the last line's identifier (still in
+  // cache, where the first appearance's text may lie far back in the input) spares the hash.
+  std::uint32_t residue_number(std::string_view id, last_residue& last) {
+    if (same_text(last.id, id)) return last.number;
+    last.id = id;
+    return last.number = residues.intern(id);
   }
-  std::uint32_t last_one_ = UINT32_MAX, last_two_ = UINT32_MAX;
-  // Sets the last record to that of the residue pair given (residue numbers in the line's order), made anew at
-  // its first contact.
-  void find_record(const contact_label& one, const contact_label& two, std::uint64_t given);
+  // Equal texts, compared inline: identifiers are a few bytes long, shorter than a library call pays off for.
+  static bool same_text(std::string_view a, std::string_view b) {
+    if (a.size() != b.size() || a.data() == nullptr) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  last_residue last_one_, last_two_;
+  // The record of a residue pair given as two residue numbers in the line's order, and whether that order is
+  // the record's (its first residue's identifier sorts first).
+  struct recent_record {
+    std::uint64_t given = UINT64_MAX;
+    std::uint32_t record = 0;
+    bool in_order = true;
+  };
+  // Finds or makes the record of the residue pair given; a new record keeps the labels' identifiers and types.
+  recent_record find_record(const contact_label& one, const contact_label& two, std::uint64_t given);
+  // The records last found, by the line's second residue: a list gives one atom's contacts together, with a
+  // handful of residues around it, so these spare most searches of the large table.
+  std::array<recent_record, 64> recent_{};
   // The records by their two residue numbers, the smaller number in the high half (either order of a line
   // finds the record): open addressing, at most half full.
   struct record_slot {
@@ -61,16 +84,12 @@ struct contact_groups {
   std::vector<record_slot> record_slots_ = std::vector<record_slot>(1024);
   // Each record's two residue numbers, the one whose identifier sorts first in the high half.
   std::vector<std::uint64_t> record_keys_;
-  // Consecutive contacts mostly share a residue pair: the last one spares most searches.
-  std::uint64_t last_given_ = UINT64_MAX;
-  bool last_in_order_ = true;
-  std::uint32_t last_record_ = 0;
 
   // Every contact as fed, with its record: one flat array, grouped by record only when written.
   struct fed_contact {
-    contact_key key;
-    atom_pair atoms;
+    float distance;
     std::uint32_t record;
+    atom_pair atoms;
   };
   std::vector<fed_contact> fed_;
   // The contacts grouped by record, records in key order; starts[k] is where the k-th record in that order
