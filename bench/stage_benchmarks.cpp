@@ -1,12 +1,16 @@
-// Time of each stage of both programs on synthetic input, without the per-line write that dominates a run.
+// Time of each stage of pairsweep, pairsift and pairmap on synthetic input, without the per-line write that
+// dominates a run.
 #include <benchmark/benchmark.h>
 
 #include <map>
 
 #include "cell_list.hpp"
+#include "contact_line.hpp"
+#include "contact_map.hpp"
 #include "coordinate_list.hpp"
 #include "grouping.hpp"
 #include "number_text.hpp"
+#include "svg_map.hpp"
 #include "synthetic_block.hpp"
 
 namespace {
@@ -105,6 +109,20 @@ const text_file& contact_list(long n) {
   return lists.emplace(n, text_file{"contacts.pairtab", std::move(text)}).first->second;
 }
 
+// Splitting each line into its labels' parts and reading its distance, as both programs do first.
+void parse_lines(benchmark::State& state) {
+  const text_file& input = contact_list(state.range(0));
+  for (auto _ : state) {
+    float sum = 0;
+    for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
+      sum += parse_contact_line(input.name, number, line).distance;
+    });
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.bytes.size()));
+}
+BENCHMARK(parse_lines)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 void group_lines(benchmark::State& state) {
   const text_file& input = contact_list(state.range(0));
   for (auto _ : state) {
@@ -130,6 +148,40 @@ void sort_and_write(benchmark::State& state) {
   }
 }
 BENCHMARK(sort_and_write)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// pairmap's reading: each line to its residue pair's cell.
+void map_lines(benchmark::State& state) {
+  const text_file& input = contact_list(state.range(0));
+  for (auto _ : state) {
+    contact_map map;
+    for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
+      add_contact_line(map, input.name, number, line);
+    });
+    benchmark::DoNotOptimize(map.contacts());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.bytes.size()));
+}
+BENCHMARK(map_lines)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// pairmap's drawing: the axes laid out, the cells ordered and the picture's text made (a block against itself:
+// one square map, every pair in both triangles).
+void draw_map(benchmark::State& state) {
+  const text_file& input = contact_list(state.range(0));
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    contact_map map;
+    for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
+      add_contact_line(map, input.name, number, line);
+    });
+    state.ResumeTiming();
+    const std::vector<map_cell> cells = map.ordered_cells();
+    bytes = draw_svg(map, cells, map_style{}).size();
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(draw_map)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,12 +1,5 @@
 #include "name_table.hpp"
 
-std::uint64_t name_table::head_of(std::string_view name) {
-  std::uint64_t head = 0;
-  const std::size_t n = name.size() < 8 ? name.size() : 8;
-  for (std::size_t i = 0; i < n; ++i) head |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
-  return head;
-}
-
 std::uint64_t name_table::hash(std::string_view name, std::uint64_t head) {
   // One multiply, its high half folded onto the low one that picks the slot: names are looked up once or twice
   // a line, where a full mixer's cost shows.
@@ -17,8 +10,7 @@ std::uint64_t name_table::hash(std::string_view name, std::uint64_t head) {
   return h ^ (h >> 32);
 }
 
-std::uint32_t name_table::intern(std::string_view name) {
-  const std::uint64_t head = head_of(name);
+std::uint32_t name_table::intern(std::string_view name, std::uint64_t head) {
   const auto size = static_cast<std::uint32_t>(name.size());
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash(name, head) & mask;; at = (at + 1) & mask) {

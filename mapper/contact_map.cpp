@@ -34,29 +34,39 @@ bool is_plain_distance(std::string_view text, float distance) {
   return i == text.size() && std::isfinite(distance) && distance >= 0;
 }
 
-// The axis of the residues that pass, in natural order, and each residue's position on it (or UINT32_MAX).
-std::vector<map_residue> make_axis(const std::vector<map_residue>& residues, const std::vector<char>& on_axis,
-                                   std::vector<std::uint32_t>& position) {
-  std::vector<std::uint32_t> order;
-  for (std::uint32_t r = 0; r < residues.size(); ++r)
-    if (on_axis[r]) order.push_back(r);
-  std::sort(order.begin(), order.end(),
-            [&residues](std::uint32_t a, std::uint32_t b) { return natural_less(residues[a].key, residues[b].key); });
+// The axis of the residues that pass, in natural order (natural: every residue in that order), and each
+// residue's position on it (or UINT32_MAX).
+std::vector<map_residue> make_axis(const std::vector<map_residue>& residues, const std::vector<std::uint32_t>& natural,
+                                   const std::vector<char>& on_axis, std::vector<std::uint32_t>& position) {
   position.assign(residues.size(), UINT32_MAX);
   std::vector<map_residue> axis;
-  axis.reserve(order.size());
-  for (std::uint32_t p = 0; p < order.size(); ++p) {
-    position[order[p]] = p;
-    axis.push_back(residues[order[p]]);
+  for (const std::uint32_t r : natural) {
+    if (!on_axis[r]) continue;
+    position[r] = static_cast<std::uint32_t>(axis.size());
+    axis.push_back(residues[r]);
   }
   return axis;
+}
+
+// The cells in order of row, then column: a counting sort by row, then each row's few cells by column.
+void sort_by_place(std::vector<map_cell>& cells, std::size_t n_rows) {
+  std::vector<std::size_t> start(n_rows + 1, 0);
+  for (const map_cell& c : cells) ++start[c.row + 1];
+  for (std::size_t r = 0; r < n_rows; ++r) start[r + 1] += start[r];
+  std::vector<map_cell> sorted(cells.size());
+  std::vector<std::size_t> next(start.begin(), start.end() - 1);
+  for (const map_cell& c : cells) sorted[next[c.row]++] = c;
+  for (std::size_t r = 0; r < n_rows; ++r)
+    std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(start[r]), sorted.begin() + static_cast<std::ptrdiff_t>(start[r + 1]),
+              [](const map_cell& a, const map_cell& b) { return a.column < b.column; });
+  cells.swap(sorted);
 }
 
 }  // namespace
 
 std::uint32_t contact_map::place(const contact_label& label, std::uint32_t& last) {
   // Consecutive lines mostly name the same residues: a comparison spares the hash.
-  if (last < residues_.size() && residue_ids_.name(last) == label.id) return last;
+  if (last < residues_.size() && same_name(residue_ids_.name(last), label.id)) return last;
   const std::uint32_t number = residue_ids_.intern(label.id);
   last = number;
   if (number == residues_.size()) {
@@ -68,12 +78,14 @@ std::uint32_t contact_map::place(const contact_label& label, std::uint32_t& last
 }
 
 void contact_map::grow_slots() {
-  cell_slots_.assign(2 * cell_slots_.size(), 0);
+  std::vector<cell_slot> old(2 * cell_slots_.size());
+  old.swap(cell_slots_);
   const std::size_t mask = cell_slots_.size() - 1;
-  for (std::size_t c = 0; c < cells_.size(); ++c) {
-    std::size_t slot = slot_of((std::uint64_t{cells_[c].row} << 32) | cells_[c].column, mask);
-    while (cell_slots_[slot] != 0) slot = (slot + 1) & mask;
-    cell_slots_[slot] = static_cast<std::uint32_t>(c + 1);
+  for (const cell_slot& held : old) {
+    if (held.cell == 0) continue;
+    std::size_t slot = slot_of(held.key, mask);
+    while (cell_slots_[slot].cell != 0) slot = (slot + 1) & mask;
+    cell_slots_[slot] = held;
   }
 }
 
@@ -99,17 +111,14 @@ void contact_map::add(const contact_line& contact) {
   if (key != last_key_) {
     const std::size_t mask = cell_slots_.size() - 1;
     std::size_t slot = slot_of(key, mask);
-    for (; cell_slots_[slot] != 0; slot = (slot + 1) & mask) {
-      const map_cell& held = cells_[cell_slots_[slot] - 1];
-      if (held.row == first && held.column == second) break;
-    }
-    if (cell_slots_[slot] == 0) {
+    while (cell_slots_[slot].cell != 0 && cell_slots_[slot].key != key) slot = (slot + 1) & mask;
+    if (cell_slots_[slot].cell == 0) {
       created = true;
       cells_.push_back({first, second, 0, 0, 0, 0});
-      cell_slots_[slot] = static_cast<std::uint32_t>(cells_.size());
+      cell_slots_[slot] = {key, static_cast<std::uint32_t>(cells_.size())};
     }
     last_key_ = key;
-    last_cell_ = cell_slots_[slot] - 1;
+    last_cell_ = cell_slots_[slot].cell - 1;
     if (2 * cells_.size() > cell_slots_.size()) grow_slots();
   }
   map_cell& cell = cells_[last_cell_];
@@ -139,9 +148,12 @@ std::vector<map_cell> contact_map::ordered_cells() {
     for (std::size_t r = 0; r < n; ++r)
       is_row[r] = square_ || seen_first_[r], is_column[r] = square_ || seen_second_[r];
   }
-  std::vector<std::uint32_t> row_position, column_position;
-  rows_ = make_axis(residues_, is_row, row_position);
-  columns_ = make_axis(residues_, is_column, column_position);
+  std::vector<std::uint32_t> natural(n), row_position, column_position;
+  for (std::uint32_t r = 0; r < n; ++r) natural[r] = r;
+  std::sort(natural.begin(), natural.end(),
+            [this](std::uint32_t a, std::uint32_t b) { return natural_less(residues_[a].key, residues_[b].key); });
+  rows_ = make_axis(residues_, natural, is_row, row_position);
+  columns_ = make_axis(residues_, natural, is_column, column_position);
 
   // Each line's pair drawn with its row-side residue as the row (and, square, also the other way round); pairs
   // that land on one cell merge: the closest pair wins, the contacts add up.
@@ -166,11 +178,9 @@ std::vector<map_cell> contact_map::ordered_cells() {
     }
   }
   std::vector<map_cell>().swap(cells_);
-  cell_slots_.assign(1024, 0);
+  cell_slots_.assign(1024, cell_slot{});
   last_key_ = UINT64_MAX;
-  std::sort(cells.begin(), cells.end(), [](const map_cell& a, const map_cell& b) {
-    return a.row != b.row ? a.row < b.row : a.column < b.column;
-  });
+  sort_by_place(cells, rows_.size());
   // Merge the cells that landed on one place.
   std::size_t kept = 0;
   for (std::size_t c = 0; c < cells.size(); ++c) {

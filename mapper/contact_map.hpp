@@ -65,9 +65,13 @@ class contact_map {
   name_table residue_ids_{true}, atoms_{true};
   // One cell per (first residue, second residue) as the lines give them, in order of first appearance; row and
   // column hold those residues until ordered_cells, atom_row is the first label's atom. Found through an
-  // open-addressing table of positions + 1 (0: empty), at most half full.
+  // open-addressing table that holds each cell's key (the two residue numbers), at most half full.
   std::vector<map_cell> cells_;
-  std::vector<std::uint32_t> cell_slots_ = std::vector<std::uint32_t>(1024, 0);
+  struct cell_slot {
+    std::uint64_t key = 0;
+    std::uint32_t cell = 0;  // position + 1; 0: empty
+  };
+  std::vector<cell_slot> cell_slots_ = std::vector<cell_slot>(1024);
   // Consecutive lines mostly share their residue pair: the last cell spares most lookups.
   std::uint64_t last_key_ = UINT64_MAX;
   std::size_t last_cell_ = 0;

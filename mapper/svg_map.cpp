@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "number_text.hpp"
@@ -78,20 +79,9 @@ std::string number(double value) {
   return text;
 }
 
-void append_distance(std::string& out, float d) {
-  char text[float_text_room];
-  out.append(text, write_float(text, d));
-}
-
-void append_count(std::string& out, std::uint64_t n) {
-  char text[24];
-  out.append(text, std::to_chars(text, text + sizeof text, n).ptr);
-}
-
 std::string distance_text(float d) {
-  std::string text;
-  append_distance(text, d);
-  return text;
+  char text[float_text_room];
+  return std::string(text, write_float(text, d));
 }
 
 std::string label_of(const map_residue& residue) { return xml_text(residue.id + " " + residue.type); }
@@ -151,7 +141,10 @@ axis_blocks find_blocks(const std::vector<map_residue>& axis) {
 
 }  // namespace
 
-std::string viridis(double t) {
+namespace {
+
+// The colour of t as viridis gives it, "#rrggbb", written at out; returns the end.
+char* write_viridis(char* out, double t) {
   // The scale at t = 0, 0.1, ..., 1, interpolated linearly between.
   static const unsigned char stops[11][3] = {{68, 1, 84},    {72, 36, 117},  {65, 68, 135},  {53, 95, 141},
                                              {42, 120, 142}, {33, 145, 140}, {34, 168, 132}, {68, 191, 112},
@@ -160,13 +153,30 @@ std::string viridis(double t) {
   const int i = std::min(9, static_cast<int>(t));
   const double f = t - i;
   static const char hex[] = "0123456789abcdef";
-  std::string text = "#";
+  *out++ = '#';
   for (int c = 0; c < 3; ++c) {
     const long v = std::lround(stops[i][c] + f * (stops[i + 1][c] - stops[i][c]));
-    text += hex[v >> 4];
-    text += hex[v & 15];
+    *out++ = hex[v >> 4];
+    *out++ = hex[v & 15];
   }
-  return text;
+  return out;
+}
+
+// Writes texts one after another into a buffer that the caller made large enough.
+struct text_cursor {
+  char* at;
+  void put(std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+  }
+  void put_count(std::uint64_t n) { at = std::to_chars(at, at + 24, n).ptr; }
+};
+
+}  // namespace
+
+std::string viridis(double t) {
+  char text[8];
+  return std::string(text, write_viridis(text, t));
 }
 
 std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style) {
@@ -179,7 +189,7 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
   const std::string row_title = xml_text(style.row_title.empty() ? "rows" : style.row_title);
   const std::string column_title = xml_text(style.column_title.empty() ? "columns" : style.column_title);
   std::string svg;
-  svg.reserve(4096 + cells.size() * 200 + (rows.size() + columns.size()) * 120);
+  svg.reserve(4096 + (rows.size() + columns.size()) * 120);  // the cells' room is added once their texts are known
   const auto open_svg = [&svg](double width, double height) {
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
            number(width) + "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) + " " +
@@ -273,38 +283,58 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
   std::vector<std::string> atom_text;
   for (std::uint32_t a = 0; a < map.atom_names(); ++a) atom_text.push_back(xml_text(map.atom_name(a)));
   svg += "<g id=\"cells\">\n";
-  // The bulk of the picture: appended piece by piece, no temporary strings.
+  // The bulk of the picture. Each cell's text is made in one buffer, room for the longest, and appended once;
+  // the texts of positions are made once per row and column.
   const std::string side = number(cell);
+  std::vector<std::string> x_of_columns(columns.size());
+  for (std::size_t c = 0; c < columns.size(); ++c) x_of_columns[c] = number(left + static_cast<double>(c) * cell);
+  const auto longest = [](const std::vector<std::string>& texts) {
+    std::size_t n = 0;
+    for (const std::string& t : texts) n = std::max(n, t.size());
+    return n;
+  };
+  // The fixed text of a cell, its numbers and its names at their longest: the picture never grows by copying.
+  const std::size_t cell_room = 512 + 2 * side.size() + longest(x_of_columns) + longest(labels_of_rows) +
+                                longest(labels_of_columns) + 2 * longest(atom_text);
+  std::vector<char> buffer(cell_room);
+  svg.reserve(svg.size() + cells.size() * (cell_room - 256) + (rows.size() + columns.size()) * 240 + 8192);
+  std::string y;
+  std::uint32_t y_row = UINT32_MAX;
   for (const map_cell& c : cells) {
-    svg += "<rect x=\"";
-    append_number(svg, left + c.column * cell);
-    svg += "\" y=\"";
-    append_number(svg, top + c.row * cell);
-    svg += "\" width=\"";
-    svg += side;
-    svg += "\" height=\"";
-    svg += side;
-    svg += "\" fill=\"";
-    svg += viridis(scale.at(c.distance));
-    svg += "\" data-row=\"";
-    append_count(svg, c.row);
-    svg += "\" data-column=\"";
-    append_count(svg, c.column);
-    svg += "\" data-distance=\"";
-    append_distance(svg, c.distance);
-    svg += "\"><title>";
-    svg += labels_of_rows[c.row];
-    svg += " - ";
-    svg += labels_of_columns[c.column];
-    svg += ": closest ";
-    svg += atom_text[c.atom_row];
-    svg += " - ";
-    svg += atom_text[c.atom_column];
-    svg += " at ";
-    append_distance(svg, c.distance);
-    svg += ", ";
-    append_count(svg, c.contacts);
-    svg += c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n";
+    if (c.row != y_row) y = number(top + c.row * cell), y_row = c.row;
+    char distance[float_text_room];
+    const std::string_view distance_text(distance, static_cast<std::size_t>(write_float(distance, c.distance) - distance));
+    text_cursor out{buffer.data()};
+    out.put("<rect x=\"");
+    out.put(x_of_columns[c.column]);
+    out.put("\" y=\"");
+    out.put(y);
+    out.put("\" width=\"");
+    out.put(side);
+    out.put("\" height=\"");
+    out.put(side);
+    out.put("\" fill=\"");
+    out.at = write_viridis(out.at, scale.at(c.distance));
+    out.put("\" data-row=\"");
+    out.put_count(c.row);
+    out.put("\" data-column=\"");
+    out.put_count(c.column);
+    out.put("\" data-distance=\"");
+    out.put(distance_text);
+    out.put("\"><title>");
+    out.put(labels_of_rows[c.row]);
+    out.put(" - ");
+    out.put(labels_of_columns[c.column]);
+    out.put(": closest ");
+    out.put(atom_text[c.atom_row]);
+    out.put(" - ");
+    out.put(atom_text[c.atom_column]);
+    out.put(" at ");
+    out.put(distance_text);
+    out.put(", ");
+    out.put_count(c.contacts);
+    out.put(c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n");
+    svg.append(buffer.data(), out.at);
   }
   // Chain boundaries solid and dark; jumps in numbering within a chain thin and dashed.
   const auto separators = [&](const char* id, const char* stroke, const std::vector<std::size_t>& row_at,

@@ -29,8 +29,8 @@ struct contact_groups {
   // with equal identifiers the second label first; a new record keeps these labels' types. Contacts of equal
   // distance keep the order fed. The labels' bytes must outlive the groups.
   void add(const contact_label& one, const contact_label& two, float distance) {
-    add_numbered(one, residue_number(one.id, last_one_), atoms.intern(one.atom), two,
-                 residue_number(two.id, last_two_), atoms.intern(two.atom), distance);
+    add_numbered(one, residues.intern(one.id), atoms.intern(one.atom), two, residues.intern(two.id),
+                 atoms.intern(two.atom), distance);
   }
   // The same, for labels whose identifiers and atom names the caller has numbered in residues and atoms already
   // (once per atom, not once per contact).
@@ -44,25 +44,6 @@ struct contact_groups {
   }
 
  private:
-  struct last_residue {
-    std::string_view id;  // the last line's text; none at first
-    std::uint32_t number = 0;
-  };
-  // Consecutive lines mostly name the same residues: a comparison with the last line's identifier (still in
-  // cache, where the first appearance's text may lie far back in the input) spares the hash.
-  std::uint32_t residue_number(std::string_view id, last_residue& last) {
-    if (same_text(last.id, id)) return last.number;
-    last.id = id;
-    return last.number = residues.intern(id);
-  }
-  // Equal texts, compared inline: identifiers are a few bytes long, shorter than a library call pays off for.
-  static bool same_text(std::string_view a, std::string_view b) {
-    if (a.size() != b.size() || a.data() == nullptr) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (a[i] != b[i]) return false;
-    return true;
-  }
-  last_residue last_one_, last_two_;
   // The record of a residue pair given as two residue numbers in the line's order, and whether that order is
   // the record's (its first residue's identifier sorts first).
   struct recent_record {

@@ -12,6 +12,7 @@
 #include "coordinate_list.hpp"
 #include "error.hpp"
 #include "number_text.hpp"
+#include "split.hpp"
 #include "text_file.hpp"
 
 namespace {
@@ -87,6 +88,42 @@ TEST(ContactLine, SplitsUsualAndIrregularLines) {
   EXPECT_THROW(parse_contact_line("in.pairtab", 1, "A1:ALA:CA\tB2:GLY\t3"), run_error);
   EXPECT_THROW(parse_contact_line("in.pairtab", 1, "A1:ALA:CA\t\tB2:GLY:N"), run_error);
   EXPECT_THROW(parse_contact_line("in.pairtab", 1, "\tA1:ALA:CA\tB2:GLY:N\t3.5"), run_error);  // an empty label
+}
+
+// Random lines of separators, short parts and numbers, 0 to 80 bytes (both sides of the 16 and 64 bytes where
+// the splitting changes method): the parts are those of the general rule, runs of delimiters as one, and a line
+// is refused exactly when that rule refuses it.
+TEST(ContactLine, SplitsAsTheGeneralRuleAtEveryLength) {
+  std::mt19937 random(11);
+  const char alphabet[] = {':', '\t', ':', '\t', 'A', 'B', '1', '2', '.', '3', ' ', 'x'};
+  int accepted = 0;
+  for (int i = 0; i < 200000; ++i) {
+    std::string line;
+    if (i % 2 == 0) {  // a usual line with a random edit
+      line = "A" + std::to_string(random() % 1000) + ":ALA:CA" + std::string(random() % 20, 'X') + "\tB" +
+             std::to_string(random() % 1000) + ":GLY:N\t3." + std::to_string(random() % 100000);
+      const std::size_t at = random() % (line.size() + 1);
+      if (random() % 2) line.insert(at, 1, alphabet[random() % sizeof alphabet]);
+      else if (at < line.size()) line.erase(at, 1);
+    } else {
+      for (std::size_t n = random() % 81; line.size() < n;) line += alphabet[random() % sizeof alphabet];
+    }
+    std::string_view fields[3], first[3], second[3];
+    const bool expected = split_first(line, '\t', fields, 3) == 3 && split_first(fields[0], ':', first, 3) == 3 &&
+                          split_first(fields[1], ':', second, 3) == 3 && !std::isnan(read_float(fields[2]));
+    try {
+      const contact_line got = parse_contact_line("in.pairtab", 1, line);
+      ASSERT_TRUE(expected) << line;
+      const std::string_view parts[7] = {got.first.id,  got.first.type,  got.first.atom,    got.second.id,
+                                         got.second.type, got.second.atom, got.distance_text};
+      const std::string_view want[7] = {first[0], first[1], first[2], second[0], second[1], second[2], fields[2]};
+      for (int k = 0; k < 7; ++k) ASSERT_EQ(parts[k], want[k]) << line;
+      ++accepted;
+    } catch (const run_error&) {
+      ASSERT_FALSE(expected) << line;
+    }
+  }
+  EXPECT_GT(accepted, 50000);
 }
 
 TEST(NumberText, ReadsLikeAtof) {
