@@ -58,15 +58,11 @@ file_blocks::~file_blocks() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool file_blocks::append_to(std::string& buffer) {
-  constexpr std::size_t block = 1 << 20;
-  const std::size_t used = buffer.size();
-  buffer.resize(used + block);
+std::size_t file_blocks::read(char* at, std::size_t size) {
   for (;;) {
-    const ssize_t got = ::read(fd_, &buffer[used], block);
+    const ssize_t got = ::read(fd_, at, size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) fail_reading(name_, errno);
-    buffer.resize(used + static_cast<std::size_t>(got));
-    return got > 0;
+    return static_cast<std::size_t>(got);
   }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -54,8 +55,8 @@ class file_blocks {
   ~file_blocks();
   file_blocks(const file_blocks&) = delete;
   file_blocks& operator=(const file_blocks&) = delete;
-  // Appends the next block (up to 1 MiB) to buffer; false once the file has ended. Throws as above.
-  bool append_to(std::string& buffer);
+  // Reads up to size bytes into at; 0 once the file has ended. Throws as above.
+  std::size_t read(char* at, std::size_t size);
 
  private:
   std::string name_;
@@ -67,23 +68,29 @@ class file_blocks {
 template <class Visit>
 void for_each_line_of_file(const std::string& name, Visit&& visit) {
   file_blocks blocks(name);
-  std::string buffer;
+  // One buffer, read into block by block; what follows the last complete line moves to its front. It grows
+  // only for a line longer than itself.
+  std::string buffer(1 << 20, '\0');
+  std::size_t held = 0;
   std::size_t line_number = 0;
   for (bool more = true; more;) {
-    more = blocks.append_to(buffer);
-    if (line_number == 0) require_text(name, buffer);
+    if (held == buffer.size()) buffer.resize(2 * buffer.size());
+    const std::size_t got = blocks.read(&buffer[held], buffer.size() - held);
+    more = got > 0;
+    held += got;
+    const std::string_view text(buffer.data(), held);
+    if (line_number == 0) require_text(name, text);
     std::size_t start = 0;
-    for (std::size_t end; (end = buffer.find('\n', start)) != std::string::npos; start = end + 1) {
-      const std::string_view line(buffer.data() + start, end - start);
+    for (std::size_t end; (end = text.find('\n', start)) != std::string_view::npos; start = end + 1) {
       ++line_number;
-      if (!is_blank_line(line)) visit(line, line_number);
+      if (const std::string_view line = text.substr(start, end - start); !is_blank_line(line)) visit(line, line_number);
     }
-    if (!more && start < buffer.size()) {  // a last line without "\n"
-      const std::string_view line(buffer.data() + start, buffer.size() - start);
+    if (!more && start < held) {  // a last line without "\n"
       ++line_number;
-      if (!is_blank_line(line)) visit(line, line_number);
-      start = buffer.size();
+      if (const std::string_view line = text.substr(start); !is_blank_line(line)) visit(line, line_number);
+      start = held;
     }
-    buffer.erase(0, start);
+    std::memmove(&buffer[0], buffer.data() + start, held - start);
+    held -= start;
   }
 }

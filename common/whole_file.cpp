@@ -11,47 +11,58 @@
 #include <vector>
 
 #include "error.hpp"
-#include "output_path.hpp"
 
-namespace {
-
-[[noreturn]] void fail_with(const char* what, const std::string& shown, int error_number) {
-  fail_system(std::string(what) + " " + file_name(shown), error_number);
-}
-
-void write_in_place(const output_path& out, std::string_view bytes) {
-  const int fd = open_for_lines(out);
-  int error_number = write_all(fd, bytes.data(), bytes.size());
-  if (::close(fd) != 0 && error_number == 0) error_number = errno;
-  if (error_number != 0) fail_with("cannot write", out.shown, error_number);
-}
-
-}  // namespace
-
-void write_whole_file(const std::string& path, std::string_view bytes) {
-  const output_path out = resolve_output(path);
-  if (out.kind != output_path::regular) return write_in_place(out, bytes);
+file_in_parts::file_in_parts(const std::string& path) : out_(resolve_output(path)) {
+  if (out_.kind != output_path::regular) {
+    fd_ = open_for_lines(out_);
+    return;
+  }
   // The temporary file sits beside the final target, so the rename stays within one folder and replaces the
   // file a link points to, not the link.
-  const std::size_t slash = out.target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : out.target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? out.target : out.target.substr(slash + 1);
-  std::string temporary = folder + "." + base + ".XXXXXX";
-  std::vector<char> name(temporary.begin(), temporary.end());
+  const std::size_t slash = out_.target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : out_.target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? out_.target : out_.target.substr(slash + 1);
+  std::vector<char> name;
+  for (const char c : folder + "." + base + ".XXXXXX") name.push_back(c);
   name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) fail_with("cannot create", out.shown, errno);
-  temporary.assign(name.data());
+  fd_ = ::mkstemp(name.data());
+  if (fd_ < 0) fail_system("cannot create " + file_name(out_.shown), errno);
+  temporary_.assign(name.data());
   // mkstemp makes the file private; the result gets the permissions a plain creation would give, or those of
   // the file it replaces, without set-user-ID or set-group-ID.
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  ::fchmod(fd, out.exists ? (out.mode & 01777) : (0666 & ~mask));
-  int error_number = write_all(fd, bytes.data(), bytes.size());
-  if (::close(fd) != 0 && error_number == 0) error_number = errno;
-  if (error_number == 0 && std::rename(temporary.c_str(), out.target.c_str()) != 0) error_number = errno;
-  if (error_number != 0) {
-    std::remove(temporary.c_str());
-    fail_with(out.exists ? "cannot write" : "cannot create", out.shown, error_number);
-  }
+  ::fchmod(fd_, out_.exists ? (out_.mode & 01777) : (0666 & ~mask));
+}
+
+file_in_parts::~file_in_parts() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!temporary_.empty()) std::remove(temporary_.c_str());
+}
+
+void file_in_parts::fail_now(int error_number) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) std::remove(temporary_.c_str());
+  const bool created = !temporary_.empty() && !out_.exists;
+  temporary_.clear();
+  fail_system(std::string(created ? "cannot create " : "cannot write ") + file_name(out_.shown), error_number);
+}
+
+void file_in_parts::write(std::string_view bytes) {
+  if (const int error_number = write_all(fd_, bytes.data(), bytes.size()); error_number != 0) fail_now(error_number);
+}
+
+void file_in_parts::finish() {
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) fail_now(errno);
+  if (!temporary_.empty() && std::rename(temporary_.c_str(), out_.target.c_str()) != 0) fail_now(errno);
+  temporary_.clear();
+}
+
+void write_whole_file(const std::string& path, std::string_view bytes) {
+  file_in_parts file(path);
+  file.write(bytes);
+  file.finish();
 }

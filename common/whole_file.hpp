@@ -4,8 +4,30 @@
 #include <string>
 #include <string_view>
 
-// Writes bytes as the file at path, resolved by resolve_output. A regular file (or a new one) is written to a
-// temporary file in the folder of the final target and renamed over that target, so readers see the old file
-// or the new one, never a part, and a link stays a link; a held descriptor or a device is written in place. Throws run_error
-// "cannot create PATH: reason" or "cannot write PATH: reason"; no temporary file is left behind.
+#include "output_path.hpp"
+
+// A file written in parts and put in place whole. A regular file (or a new one) is written to a temporary file
+// in the folder of the final target and renamed over that target by finish, so readers see the old file or the
+// new one, never a part, and a link stays a link; a held descriptor or a device is written in place. Throws
+// run_error "cannot create PATH: reason" or "cannot write PATH: reason"; a file not finished leaves no
+// temporary file behind.
+class file_in_parts {
+ public:
+  // Resolves path by resolve_output and creates the temporary file (or opens the device).
+  explicit file_in_parts(const std::string& path);
+  ~file_in_parts();
+  file_in_parts(const file_in_parts&) = delete;
+  file_in_parts& operator=(const file_in_parts&) = delete;
+  void write(std::string_view bytes);
+  // Closes the file and renames it over the target.
+  void finish();
+
+ private:
+  [[noreturn]] void fail_now(int error_number);
+  output_path out_;
+  std::string temporary_;  // none: written in place
+  int fd_ = -1;
+};
+
+// The whole of bytes as the file at path, as file_in_parts puts it in place.
 void write_whole_file(const std::string& path, std::string_view bytes);

@@ -180,6 +180,13 @@ std::string viridis(double t) {
 }
 
 std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style) {
+  std::string svg;
+  draw_svg(map, cells, style, [&svg](std::string_view part) { svg += part; });
+  return svg;
+}
+
+void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style,
+              const std::function<void(std::string_view)>& write) {
   const auto& rows = map.rows();
   const auto& columns = map.columns();
   std::string subtitle = std::to_string(map.contacts()) + (map.contacts() == 1 ? " contact, " : " contacts, ") +
@@ -188,8 +195,9 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
   if (map.square()) subtitle += "; residues on both sides: each pair drawn twice, across the diagonal";
   const std::string row_title = xml_text(style.row_title.empty() ? "rows" : style.row_title);
   const std::string column_title = xml_text(style.column_title.empty() ? "columns" : style.column_title);
+  // The picture goes out in parts of about a mebibyte: a large map's text is never held whole.
   std::string svg;
-  svg.reserve(4096 + (rows.size() + columns.size()) * 120);  // the cells' room is added once their texts are known
+  constexpr std::size_t part_size = 1 << 20;
   const auto open_svg = [&svg](double width, double height) {
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
            number(width) + "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) + " " +
@@ -200,7 +208,8 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
     open_svg(400, 90);
     svg += "<text x=\"10\" y=\"24\" font-size=\"14\">" + xml_text(style.title) + "</text>\n";
     svg += "<text x=\"10\" y=\"56\" font-size=\"12\">no contacts</text>\n</svg>\n";
-    return svg;
+    write(svg);
+    return;
   }
 
   const double n = static_cast<double>(std::max(rows.size(), columns.size()));
@@ -293,11 +302,10 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
     for (const std::string& t : texts) n = std::max(n, t.size());
     return n;
   };
-  // The fixed text of a cell, its numbers and its names at their longest: the picture never grows by copying.
-  const std::size_t cell_room = 512 + 2 * side.size() + longest(x_of_columns) + longest(labels_of_rows) +
-                                longest(labels_of_columns) + 2 * longest(atom_text);
-  std::vector<char> buffer(cell_room);
-  svg.reserve(svg.size() + cells.size() * (cell_room - 256) + (rows.size() + columns.size()) * 240 + 8192);
+  // The fixed text of a cell, its numbers and its names at their longest.
+  std::vector<char> buffer(512 + 2 * side.size() + longest(x_of_columns) + longest(labels_of_rows) +
+                           longest(labels_of_columns) + 2 * longest(atom_text));
+  svg.reserve(svg.size() + part_size + buffer.size());
   std::string y;
   std::uint32_t y_row = UINT32_MAX;
   for (const map_cell& c : cells) {
@@ -335,6 +343,10 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
     out.put_count(c.contacts);
     out.put(c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n");
     svg.append(buffer.data(), out.at);
+    if (svg.size() >= part_size) {
+      write(svg);
+      svg.clear();
+    }
   }
   // Chain boundaries solid and dark; jumps in numbering within a chain thin and dashed.
   const auto separators = [&](const char* id, const char* stroke, const std::vector<std::size_t>& row_at,
@@ -386,5 +398,5 @@ std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells,
              number(bar_y + at + 3.5) + "\">" + shown + "</text>\n";
   }
   svg += "</g>\n</svg>\n";
-  return svg;
+  write(svg);
 }

@@ -4,7 +4,9 @@
 // cell. Sized to be read at 1,200 pixels wide: labels thin out rather than shrink.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contact_map.hpp"
@@ -18,6 +20,9 @@ struct map_style {
 };
 
 std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style);
+// The same picture handed to write in parts, in order.
+void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style,
+              const std::function<void(std::string_view)>& write);
 
 // The colour of t in [0, 1] on the viridis scale, as "#rrggbb"; t outside is clamped.
 std::string viridis(double t);

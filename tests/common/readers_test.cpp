@@ -65,6 +65,22 @@ TEST(CoordinateList, ByFileName) {
   EXPECT_EQ(labels[1] + std::to_string(zs[1]), "b6.000000");
 }
 
+// A file read block by block gives the lines, and their numbers, of the whole text: lines across block
+// boundaries, a line longer than the buffer, blank lines skipped but counted, a last line without "\n".
+TEST(TextFile, LinesOfAFileReadInBlocks) {
+  std::string text;
+  for (int i = 0; i < 200000; ++i) text += "line " + std::to_string(i) + (i % 7 == 0 ? "\n\n" : "\n");
+  text += std::string(3 << 20, 'x') + "\nafter the long one\n\r\nlast";
+  const std::string path = ::testing::TempDir() + "blocks.txt";
+  std::ofstream(path, std::ios::binary) << text;
+  std::vector<std::pair<std::string, std::size_t>> expected, got;
+  for_each_line(text, [&](std::string_view line, std::size_t n) { expected.emplace_back(line, n); });
+  for_each_line_of_file(path, [&](std::string_view line, std::size_t n) { got.emplace_back(line, n); });
+  ASSERT_EQ(got.size(), expected.size());
+  EXPECT_TRUE(got == expected);
+  EXPECT_EQ(got.back().first, "last");
+}
+
 // Whatever the text, the value is atof's, narrowed to float, bit for bit.
 // Usual lines and irregular ones (runs of tabs or colons, a delimiter first, more fields) give the same parts.
 TEST(ContactLine, SplitsUsualAndIrregularLines) {
