@@ -9,7 +9,8 @@
 
 #include "hashing.hpp"
 
-// Distance, then the contact's number among the input's non-blank lines: equal distances keep input order.
+// Distance, then the contact's place in the order fed (for a file, among its non-blank lines): equal distances
+// keep input order.
 using contact_key = std::pair<float, std::int32_t>;
 // The two atom names of a contact, the first from the label whose residue identifier sorts first, as numbers
 // of the run's atom name table.
