@@ -134,14 +134,14 @@ void group_lines(benchmark::State& state) {
 }
 BENCHMARK(group_lines)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// Sorting, filtering and formatting; the lines go to /dev/null, one write each.
+// Sorting, filtering and formatting; the lines go to /dev/null in blocks, leaving out the write per line.
 void sort_and_write(benchmark::State& state) {
   const text_file& input = contact_list(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
     contact_groups groups;
     group_contacts(input, groups);
-    line_writer out("/dev/null");
+    line_writer out("/dev/null", line_writer::flushing::blocks);
     state.ResumeTiming();
     groups.write(out);
     out.close();

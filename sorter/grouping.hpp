@@ -25,6 +25,10 @@ struct contact_groups {
   template <class Visit>
   void for_each_written(Visit&& visit);
 
+  // Room for this many contacts, asked for at once (on huge pages when large): the contacts then never move,
+  // and memory untouched is never used.
+  void reserve(std::size_t contacts);
+
   // Feeds one contact to the record of its residue pair: the labels in order of residue identifier as strings,
   // with equal identifiers the second label first; a new record keeps these labels' types. Contacts of equal
   // distance keep the order fed. The labels' bytes must outlive the groups.

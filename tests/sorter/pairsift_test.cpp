@@ -77,4 +77,29 @@ TEST(NameTable, NumbersInOrderOfFirstAppearanceThroughGrowth) {
   EXPECT_EQ(table.intern(""), 5000u);
 }
 
+// Names alike in their first eight bytes, or in their bytes but not their length, stay apart; so do names met
+// long ago and met again, in a table that keeps views and in one that keeps copies.
+TEST(NameTable, TellsApartNamesAlikeInTheirFirstBytes) {
+  std::vector<std::string> names = {"ABCDEFGH", "ABCDEFGH1", "ABCDEFGH2", "ABCDEFGHI1", "AB", std::string("AB\0", 3),
+                                    std::string("\0", 1), "", "\xff\xfe", "\xff", "CA", "C", "CA ", "HETATM_LONG_NAME_1",
+                                    "HETATM_LONG_NAME_2"};
+  for (int i = 0; i < 3000; ++i) names.push_back("A" + std::to_string(i) + (i % 3 == 0 ? "_long_suffix" : ""));
+  for (int i = 0; i < 1000; ++i) names.push_back("ABCDEFGH" + std::to_string(1000 + i));  // one head, one length
+  for (int i = 0; i < 300; ++i) {  // one head, two lengths
+    names.push_back("R" + std::to_string(i));
+    names.push_back("R" + std::to_string(i) + std::string(1, '\0'));
+  }
+  for (const bool copies : {false, true}) {
+    name_table table(copies);
+    for (std::uint32_t i = 0; i < names.size(); ++i) ASSERT_EQ(table.intern(names[i]), i) << names[i];
+    std::mt19937 random(3);
+    for (int k = 0; k < 20000; ++k) {
+      const std::uint32_t i = random() % names.size();
+      ASSERT_EQ(table.intern(std::string(names[i])), i) << names[i];
+      ASSERT_EQ(table.name(i), names[i]);
+    }
+    EXPECT_EQ(table.size(), names.size());
+  }
+}
+
 }  // namespace
