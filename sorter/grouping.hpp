@@ -41,7 +41,7 @@ struct contact_groups {
   void add_numbered(const contact_label& one, std::uint32_t residue_one, std::uint32_t atom_one,
                     const contact_label& two, std::uint32_t residue_two, std::uint32_t atom_two, float distance) {
     const std::uint64_t given = (std::uint64_t{residue_one} << 32) | residue_two;
-    recent_record& recent = recent_[residue_two % recent_.size()];
+    recent_record& recent = recent_[(given * 0x9e3779b97f4a7c15ull) >> 54];
     if (recent.given != given) recent = find_record(one, two, given);
     fed_.push_back({distance, recent.record,
                     recent.in_order ? atom_pair{atom_one, atom_two} : atom_pair{atom_two, atom_one}});
@@ -57,9 +57,10 @@ struct contact_groups {
   };
   // Finds or makes the record of the residue pair given; a new record keeps the labels' identifiers and types.
   recent_record find_record(const contact_label& one, const contact_label& two, std::uint64_t given);
-  // The records last found, by the line's second residue: a list gives one atom's contacts together, with a
-  // handful of residues around it, so these spare most searches of the large table.
-  std::array<recent_record, 64> recent_{};
+  // The records last found, by their residue pair: a list gives one atom's contacts together, and its
+  // neighbours' soon after, with a handful of residues around them, so these spare most searches of the large
+  // table (1,024 of them: 16 KiB, which stays in cache).
+  std::array<recent_record, 1024> recent_{};
   // The records by their two residue numbers, the smaller number in the high half (either order of a line
   // finds the record): open addressing, at most half full.
   struct record_slot {
