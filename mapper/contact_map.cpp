@@ -48,6 +48,37 @@ std::vector<map_residue> make_axis(const std::vector<map_residue>& residues, con
   return axis;
 }
 
+// The residues' numbers in natural order. Chains are ranked once, so that most comparisons are of two
+// integers; only residues of one chain and number (insertion codes) and those without a number compare further.
+std::vector<std::uint32_t> in_natural_order(const std::vector<map_residue>& residues) {
+  std::vector<std::string> chains;
+  for (const map_residue& r : residues)
+    if (r.key.numbered) chains.push_back(r.key.chain);
+  std::sort(chains.begin(), chains.end());
+  chains.erase(std::unique(chains.begin(), chains.end()), chains.end());
+  struct ranked {
+    std::uint64_t chain;  // rank of the chain; past every rank for a residue without a number
+    long number;
+    std::uint32_t residue;
+  };
+  std::vector<ranked> order;
+  order.reserve(residues.size());
+  for (std::uint32_t r = 0; r < residues.size(); ++r) {
+    const residue_key& key = residues[r].key;
+    const std::uint64_t chain = key.numbered ? static_cast<std::uint64_t>(std::lower_bound(chains.begin(), chains.end(), key.chain) - chains.begin())
+                                             : UINT64_MAX;
+    order.push_back({chain, key.numbered ? key.number : 0, r});
+  }
+  std::sort(order.begin(), order.end(), [&residues](const ranked& a, const ranked& b) {
+    if (a.chain != b.chain) return a.chain < b.chain;
+    if (a.number != b.number) return a.number < b.number;
+    return natural_less(residues[a.residue].key, residues[b.residue].key);
+  });
+  std::vector<std::uint32_t> numbers(order.size());
+  for (std::size_t k = 0; k < order.size(); ++k) numbers[k] = order[k].residue;
+  return numbers;
+}
+
 // The cells in order of row, then column: a counting sort by row, then each row's few cells by column.
 void sort_by_place(std::vector<map_cell>& cells, std::size_t n_rows) {
   std::vector<std::size_t> start(n_rows + 1, 0);
@@ -148,10 +179,7 @@ std::vector<map_cell> contact_map::ordered_cells() {
     for (std::size_t r = 0; r < n; ++r)
       is_row[r] = square_ || seen_first_[r], is_column[r] = square_ || seen_second_[r];
   }
-  std::vector<std::uint32_t> natural(n), row_position, column_position;
-  for (std::uint32_t r = 0; r < n; ++r) natural[r] = r;
-  std::sort(natural.begin(), natural.end(),
-            [this](std::uint32_t a, std::uint32_t b) { return natural_less(residues_[a].key, residues_[b].key); });
+  std::vector<std::uint32_t> natural = in_natural_order(residues_), row_position, column_position;
   rows_ = make_axis(residues_, natural, is_row, row_position);
   columns_ = make_axis(residues_, natural, is_column, column_position);
 

@@ -302,17 +302,20 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
     for (const std::string& t : texts) n = std::max(n, t.size());
     return n;
   };
-  // The fixed text of a cell, its numbers and its names at their longest.
-  std::vector<char> buffer(512 + 2 * side.size() + longest(x_of_columns) + longest(labels_of_rows) +
-                           longest(labels_of_columns) + 2 * longest(atom_text));
-  svg.reserve(svg.size() + part_size + buffer.size());
+  // The cells are made straight into one buffer, a part and room for one more cell (its fixed text, numbers and
+  // names at their longest) after it, and handed on a part at a time.
+  const std::size_t cell_room = 512 + 2 * side.size() + longest(x_of_columns) + longest(labels_of_rows) +
+                                longest(labels_of_columns) + 2 * longest(atom_text);
+  std::vector<char> buffer(part_size + cell_room);
+  write(svg);
+  svg.clear();
+  text_cursor out{buffer.data()};
   std::string y;
   std::uint32_t y_row = UINT32_MAX;
   for (const map_cell& c : cells) {
     if (c.row != y_row) y = number(top + c.row * cell), y_row = c.row;
     char distance[float_text_room];
     const std::string_view distance_text(distance, static_cast<std::size_t>(write_float(distance, c.distance) - distance));
-    text_cursor out{buffer.data()};
     out.put("<rect x=\"");
     out.put(x_of_columns[c.column]);
     out.put("\" y=\"");
@@ -342,12 +345,12 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
     out.put(", ");
     out.put_count(c.contacts);
     out.put(c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n");
-    svg.append(buffer.data(), out.at);
-    if (svg.size() >= part_size) {
-      write(svg);
-      svg.clear();
+    if (static_cast<std::size_t>(out.at - buffer.data()) >= part_size) {
+      write(std::string_view(buffer.data(), static_cast<std::size_t>(out.at - buffer.data())));
+      out.at = buffer.data();
     }
   }
+  write(std::string_view(buffer.data(), static_cast<std::size_t>(out.at - buffer.data())));
   // Chain boundaries solid and dark; jumps in numbering within a chain thin and dashed.
   const auto separators = [&](const char* id, const char* stroke, const std::vector<std::size_t>& row_at,
                               const std::vector<std::size_t>& column_at, bool skip_first) {
