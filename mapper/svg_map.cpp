@@ -306,7 +306,8 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
   // names at their longest) after it, and handed on a part at a time.
   const std::size_t cell_room = 512 + 2 * side.size() + longest(x_of_columns) + longest(labels_of_rows) +
                                 longest(labels_of_columns) + 2 * longest(atom_text);
-  std::vector<char> buffer(part_size + cell_room);
+  // A small picture's part is no larger than the picture.
+  std::vector<char> buffer(std::min(part_size, cells.size() * 256) + cell_room);
   write(svg);
   svg.clear();
   text_cursor out{buffer.data()};
@@ -345,7 +346,7 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
     out.put(", ");
     out.put_count(c.contacts);
     out.put(c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n");
-    if (static_cast<std::size_t>(out.at - buffer.data()) >= part_size) {
+    if (static_cast<std::size_t>(out.at - buffer.data()) + cell_room > buffer.size()) {
       write(std::string_view(buffer.data(), static_cast<std::size_t>(out.at - buffer.data())));
       out.at = buffer.data();
     }
