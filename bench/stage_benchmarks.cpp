@@ -149,14 +149,17 @@ void sort_and_write(benchmark::State& state) {
 }
 BENCHMARK(sort_and_write)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// Every line of input added to map, as pairmap reads its input.
+void map_lines_of(const text_file& input, contact_map& map) {
+  for_each_line(input.bytes, [&](std::string_view line, std::size_t number) { add_contact_line(map, input.name, number, line); });
+}
+
 // pairmap's reading: each line to its residue pair's cell.
 void map_lines(benchmark::State& state) {
   const text_file& input = contact_list(state.range(0));
   for (auto _ : state) {
     contact_map map;
-    for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
-      add_contact_line(map, input.name, number, line);
-    });
+    map_lines_of(input, map);
     benchmark::DoNotOptimize(map.contacts());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.bytes.size()));
@@ -171,9 +174,7 @@ void draw_map(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     contact_map map;
-    for_each_line(input.bytes, [&](std::string_view line, std::size_t number) {
-      add_contact_line(map, input.name, number, line);
-    });
+    map_lines_of(input, map);
     state.ResumeTiming();
     const std::vector<map_cell> cells = map.ordered_cells();
     bytes = draw_svg(map, cells, map_style{}).size();

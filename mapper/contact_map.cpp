@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "error.hpp"
-#include "hashing.hpp"
 #include "text_file.hpp"
 
 namespace {
@@ -108,18 +107,6 @@ std::uint32_t contact_map::place(const contact_label& label, std::uint32_t& last
   return number;
 }
 
-void contact_map::grow_slots() {
-  std::vector<cell_slot> old(2 * cell_slots_.size());
-  old.swap(cell_slots_);
-  const std::size_t mask = cell_slots_.size() - 1;
-  for (const cell_slot& held : old) {
-    if (held.cell == 0) continue;
-    std::size_t slot = slot_of(held.key, mask);
-    while (cell_slots_[slot].cell != 0) slot = (slot + 1) & mask;
-    cell_slots_[slot] = held;
-  }
-}
-
 bool contact_map::names_before(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) const {
   return std::make_pair(atoms_.name(a), atoms_.name(b)) < std::make_pair(atoms_.name(c), atoms_.name(d));
 }
@@ -140,17 +127,13 @@ void contact_map::add(const contact_line& contact) {
   const std::uint64_t key = (std::uint64_t{first} << 32) | second;
   bool created = false;
   if (key != last_key_) {
-    const std::size_t mask = cell_slots_.size() - 1;
-    std::size_t slot = slot_of(key, mask);
-    while (cell_slots_[slot].cell != 0 && cell_slots_[slot].key != key) slot = (slot + 1) & mask;
-    if (cell_slots_[slot].cell == 0) {
+    const auto next = static_cast<std::uint32_t>(cells_.size());
+    last_cell_ = cell_index_.find_or_add(key, next);
+    if (last_cell_ == next) {
       created = true;
       cells_.push_back({first, second, 0, 0, 0, 0});
-      cell_slots_[slot] = {key, static_cast<std::uint32_t>(cells_.size())};
     }
     last_key_ = key;
-    last_cell_ = cell_slots_[slot].cell - 1;
-    if (2 * cells_.size() > cell_slots_.size()) grow_slots();
   }
   map_cell& cell = cells_[last_cell_];
   const float d = contact.distance;
@@ -206,7 +189,7 @@ std::vector<map_cell> contact_map::ordered_cells() {
     }
   }
   std::vector<map_cell>().swap(cells_);
-  cell_slots_.assign(1024, cell_slot{});
+  cell_index_.clear();
   last_key_ = UINT64_MAX;
   sort_by_place(cells, rows_.size());
   // Merge the cells that landed on one place.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "contact_line.hpp"
+#include "key_index.hpp"
 #include "name_table.hpp"
 #include "residue_order.hpp"
 
@@ -54,7 +55,6 @@ class contact_map {
 
  private:
   std::uint32_t place(const contact_label& label, std::uint32_t& last);
-  void grow_slots();
   // Whether atoms (a, b) come before (c, d) by name.
   bool names_before(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) const;
 
@@ -65,13 +65,9 @@ class contact_map {
   name_table residue_ids_{true}, atoms_{true};
   // One cell per (first residue, second residue) as the lines give them, in order of first appearance; row and
   // column hold those residues until ordered_cells, atom_row is the first label's atom. Found through an
-  // open-addressing table that holds each cell's key (the two residue numbers), at most half full.
+  // index by the two residue numbers.
   std::vector<map_cell> cells_;
-  struct cell_slot {
-    std::uint64_t key = 0;
-    std::uint32_t cell = 0;  // position + 1; 0: empty
-  };
-  std::vector<cell_slot> cell_slots_ = std::vector<cell_slot>(1024);
+  key_index cell_index_;
   // Consecutive lines mostly share their residue pair: the last cell spares most lookups.
   std::uint64_t last_key_ = UINT64_MAX;
   std::size_t last_cell_ = 0;

@@ -6,7 +6,6 @@
 
 #include "contact_line.hpp"
 #include "error.hpp"
-#include "hashing.hpp"
 #include "huge_pages.hpp"
 
 namespace {
@@ -21,35 +20,17 @@ std::uint64_t unordered_key(std::uint64_t pair) {
 
 contact_groups::recent_record contact_groups::find_record(const contact_label& one, const contact_label& two,
                                                           std::uint64_t given) {
-  const std::uint64_t key = unordered_key(given);
-  std::size_t mask = record_slots_.size() - 1;
-  std::size_t at = slot_of(key, mask);
-  for (; record_slots_[at].record != 0; at = (at + 1) & mask) {
-    if (record_slots_[at].key == key) {
-      const std::uint32_t record = record_slots_[at].record - 1;
-      // The residues' order by identifier was settled when the record was made: a line gives the record's
-      // first residue first when its residue numbers come in the record key's order.
-      return {given, record, record_keys_[record] == given && (given >> 32) != (given & 0xffffffffu)};
-    }
-  }
+  const auto next = static_cast<std::uint32_t>(records.size());
+  const std::uint32_t record = record_index_.find_or_add(unordered_key(given), next);
+  // The residues' order by identifier is settled when the record is made: a line gives the record's first
+  // residue first when its residue numbers come in the record key's order.
+  if (record != next) return {given, record, record_keys_[record] == given && (given >> 32) != (given & 0xffffffffu)};
   // A new residue pair: its record keeps the labels' identifiers and types.
   const bool in_order = one.id < two.id;
   const contact_label& first = in_order ? one : two;
   const contact_label& second = in_order ? two : one;
-  const auto record = static_cast<std::uint32_t>(records.size());
   records.push_back({first.id, second.id, first.type, second.type});
   record_keys_.push_back(in_order ? given : (given << 32) | (given >> 32));
-  record_slots_[at] = {key, record + 1};
-  if (2 * records.size() > record_slots_.size()) {
-    std::vector<record_slot>(2 * record_slots_.size()).swap(record_slots_);
-    mask = record_slots_.size() - 1;
-    for (std::uint32_t r = 0; r < record_keys_.size(); ++r) {
-      const std::uint64_t held = unordered_key(record_keys_[r]);
-      std::size_t s = slot_of(held, mask);
-      while (record_slots_[s].record != 0) s = (s + 1) & mask;
-      record_slots_[s] = {held, r + 1};
-    }
-  }
   return {given, record, in_order};
 }
 

@@ -7,6 +7,7 @@
 
 #include "contact_line.hpp"
 #include "inter_residue.hpp"
+#include "key_index.hpp"
 #include "line_writer.hpp"
 #include "name_table.hpp"
 #include "text_file.hpp"
@@ -62,12 +63,8 @@ struct contact_groups {
   // table (1,024 of them: 16 KiB, which stays in cache).
   std::array<recent_record, 1024> recent_{};
   // The records by their two residue numbers, the smaller number in the high half (either order of a line
-  // finds the record): open addressing, at most half full.
-  struct record_slot {
-    std::uint64_t key = 0;
-    std::uint32_t record = 0;  // record number + 1; 0: empty
-  };
-  std::vector<record_slot> record_slots_ = std::vector<record_slot>(1024);
+  // finds the record).
+  key_index record_index_;
   // Each record's two residue numbers, the one whose identifier sorts first in the high half.
   std::vector<std::uint64_t> record_keys_;
 

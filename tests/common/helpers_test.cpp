@@ -9,6 +9,7 @@
 #include "formatting.hpp"
 #include "geometry.hpp"
 #include "hashing.hpp"
+#include "key_index.hpp"
 #include "rounding.hpp"
 
 namespace {
@@ -120,6 +121,19 @@ TEST(Helpers, KeysAPowerOfTwoApartSpread) {
     // A half-full table with linear probing: about 1.5 probes on average, a few dozen at the longest.
     EXPECT_LE(longest, 40u) << "keys k * 2^" << shift;
     EXPECT_LE(total, 2 * n_keys) << "keys k * 2^" << shift;
+  }
+}
+
+// Each key keeps the position it was first given, through growth, for keys such as 0 and all ones that a
+// table marking empty slots by key would confuse; clear forgets them all.
+TEST(Helpers, KeyIndexKeepsFirstPositions) {
+  std::vector<std::uint64_t> keys = {0, UINT64_MAX, 1, std::uint64_t{1} << 32};
+  for (std::uint64_t k = 2; k < 20000; ++k) keys.push_back(k * 0x100000001ull);
+  key_index index;
+  for (std::uint32_t round = 0; round < 2; ++round) {
+    for (std::uint32_t i = 0; i < keys.size(); ++i) ASSERT_EQ(index.find_or_add(keys[i], i), i);
+    for (std::uint32_t i = 0; i < keys.size(); ++i) ASSERT_EQ(index.find_or_add(keys[i], 999999), i);
+    index.clear();
   }
 }
 
