@@ -11,6 +11,9 @@ float array_max(std::uint32_t count, const float* values);
 // Smallest of values[0..count-1]; same rules as array_max.
 float array_min(std::uint32_t count, const float* values);
 
+// Whether none of values[0..count-1] is infinite or NaN; count 0 gives true.
+bool all_finite(std::uint32_t count, const float* values);
+
 // low <= value <= high; false for low > high and for any NaN.
 bool between(float value, float low, float high);
 

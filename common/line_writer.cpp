@@ -18,10 +18,15 @@ line_writer::line_writer(std::string path, flushing when) : path_(std::move(path
   line_.resize(when == flushing::each_line ? 256 : block_size + 256);
 }
 
+line_writer::line_writer(int fd, std::string shown, flushing when)
+    : path_(std::move(shown)), fd_(fd), owns_fd_(false), when_(when) {
+  line_.resize(when == flushing::each_line ? 256 : block_size + 256);
+}
+
 void line_writer::grow(std::size_t more) { line_.resize(std::max(2 * line_.size(), used_ + more + float_text_room)); }
 
 line_writer::~line_writer() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0 && owns_fd_) ::close(fd_);
 }
 
 line_writer& line_writer::operator<<(float value) {
@@ -40,5 +45,5 @@ void line_writer::close() {
   if (used_ != 0) flush();
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) fail_system("cannot write " + file_name(path_), errno);
+  if (owns_fd_ && ::close(fd) != 0) fail_system("cannot write " + file_name(path_), errno);
 }

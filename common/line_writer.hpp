@@ -13,6 +13,8 @@ class line_writer {
   // any links, created or truncated; throws run_error "cannot create PATH: reason".
   enum class flushing { each_line, blocks };
   explicit line_writer(std::string path, flushing when = flushing::each_line);
+  // Writes to a descriptor held elsewhere (a file of an output_set), which close leaves open; shown names it.
+  line_writer(int fd, std::string shown, flushing when);
   // Closes without a check: only reached without close() when an error is already on its way.
   ~line_writer();
   line_writer(const line_writer&) = delete;
@@ -39,7 +41,7 @@ class line_writer {
     *this << '\n';
     if (when_ == flushing::each_line || used_ >= block_size) flush();
   }
-  // Writes what is waiting and closes the file; throws run_error when the system reports a late write error.
+  // Writes what is waiting and closes the file (unless held elsewhere); throws run_error when the system reports a late write error.
   void close();
 
  private:
@@ -49,6 +51,7 @@ class line_writer {
 
   std::string path_;
   int fd_ = -1;
+  bool owns_fd_ = true;
   flushing when_;
   // The line being built: a plain buffer with a fill mark, so that appending a field is one copy.
   std::vector<char> line_;

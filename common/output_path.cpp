@@ -74,6 +74,28 @@ output_path resolve_output(const std::string& path) {
   fail_creating(out.shown, ELOOP);
 }
 
+std::string resolve_folder(const std::string& path) {
+  std::string at = path;
+  for (int step = 0; step < 40; ++step) {
+    struct stat info {};
+    if (::lstat(at.c_str(), &info) != 0) {
+      if (errno != ENOENT) fail_creating(path, errno);
+      return at;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+      if (!S_ISDIR(info.st_mode)) fail_creating(path, ENOTDIR);
+      return at;
+    }
+    std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+    const ssize_t n = ::readlink(at.c_str(), &link[0], link.size());
+    if (n < 0) fail_creating(path, errno);
+    link.resize(static_cast<std::size_t>(n));
+    while (at.size() > 1 && at.back() == '/') at.pop_back();
+    at = link[0] == '/' ? link : folder_of(at) + link;
+  }
+  fail_creating(path, ELOOP);
+}
+
 int open_for_lines(const output_path& out) {
   int fd = -1;
   switch (out.kind) {

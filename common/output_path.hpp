@@ -24,6 +24,10 @@ struct output_path {
 // open, a chain of links that loops, or a target that is a folder.
 output_path resolve_output(const std::string& path);
 
+// The folder path names, every link followed (a link stays a link); it need not exist yet. Throws run_error
+// "cannot create PATH: reason" for a loop of links or a path that is there but not a folder.
+std::string resolve_folder(const std::string& path);
+
 // An open descriptor to write line by line: the held one duplicated, the device opened, or the regular target
 // created or truncated (without set-user-ID or set-group-ID). Throws run_error "cannot create PATH: reason".
 int open_for_lines(const output_path& out);

@@ -54,9 +54,17 @@ void file_in_parts::write(std::string_view bytes) {
 }
 
 void file_in_parts::finish() {
+  close();
+  put_in_place();
+}
+
+void file_in_parts::close() {
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) fail_now(errno);
+  if (fd >= 0 && ::close(fd) != 0) fail_now(errno);
+}
+
+void file_in_parts::put_in_place() {
   if (!temporary_.empty() && std::rename(temporary_.c_str(), out_.target.c_str()) != 0) fail_now(errno);
   temporary_.clear();
 }

@@ -21,6 +21,13 @@ class file_in_parts {
   void write(std::string_view bytes);
   // Closes the file and renames it over the target.
   void finish();
+  // finish in two steps, so that several files can be closed first and put in place together: close reports a
+  // late write error (and removes the temporary file), put_in_place renames.
+  void close();
+  void put_in_place();
+  // The open descriptor to write to, and the path as messages show it.
+  int descriptor() const { return fd_; }
+  const std::string& shown() const { return out_.shown; }
 
  private:
   [[noreturn]] void fail_now(int error_number);

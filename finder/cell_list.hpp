@@ -68,7 +68,8 @@ class cell_list {
 
   // Box around both lists, cells per axis, and, for a box of no more cells than points, the neighbour lists and
   // the per-cell arrays, zeroed. With an empty list there is no pair, and the grid has no cell. Refuses a grid
-  // beyond max_cells_per_axis on an axis or beyond max_cells in all, naming its size.
+  // beyond max_cells_per_axis on an axis or beyond max_cells in all, naming its size, and a point with a coordinate that is
+  // not finite, naming the point.
   void build_box();
   cell_index find_cell(float x, float y, float z) const;
   // Cell coordinate (from 1) of a position delta past the box minimum along one axis; needs only the cut-off.
@@ -137,6 +138,8 @@ class cell_list {
   std::vector<std::pair<cell_index, std::uint32_t>> point_cell_A, point_cell_B;
 
  private:
+  // Throws run_error naming the first point with a coordinate that is not finite.
+  [[noreturn]] void fail_not_finite() const;
   // How far along an axis a partner can lie: the cut-off and a little more, or, where squares fall below the
   // normal floats, 2^-62.
   float far_reach() const;

@@ -18,6 +18,18 @@ std::string axis_text(float quotient) {
 
 }  // namespace
 
+void cell_list::fail_not_finite() const {
+  const std::vector<float>* lists[2][3] = {{&x_A, &y_A, &z_A}, {&x_B, &y_B, &z_B}};
+  const std::uint32_t counts[2] = {n_points_A, n_points_B};
+  for (int list = 0; list < 2; ++list)
+    for (std::uint32_t p = 0; p < counts[list]; ++p)
+      for (const std::vector<float>* axis : lists[list])
+        if (!std::isfinite((*axis)[p]))
+          fail(std::string("point ") + std::to_string(p + 1) + " of list " + (list == 0 ? "A" : "B") +
+               " has a coordinate that is not a finite number");
+  fail("a coordinate is not a finite number");
+}
+
 std::uint32_t cell_list::axis_cell(float delta) const {
   float quotient = delta / cutoff;
   // inf / inf, which only an infinite cut-off over an overflowing extent gives: that grid is one cell.
@@ -32,6 +44,10 @@ void cell_list::build_box() {
   } else {
     const float* axes_A[3] = {x_A.data(), y_A.data(), z_A.data()};
     const float* axes_B[3] = {x_B.data(), y_B.data(), z_B.data()};
+    // A NaN would poison the box (or, past element 0, land in no cell) and an infinity would stretch it without
+    // end: the readers refuse both, and the grid refuses them again for callers that hand it points directly.
+    for (int axis = 0; axis < 3; ++axis)
+      if (!all_finite(n_points_A, axes_A[axis]) || !all_finite(n_points_B, axes_B[axis])) fail_not_finite();
     for (int axis = 0; axis < 3; ++axis) {
       low_A[axis] = array_min(n_points_A, axes_A[axis]), high_A[axis] = array_max(n_points_A, axes_A[axis]);
       low_B[axis] = array_min(n_points_B, axes_B[axis]), high_B[axis] = array_max(n_points_B, axes_B[axis]);

@@ -1,6 +1,7 @@
 #include "point_list.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -49,7 +50,7 @@ std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId
 }
 
 std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Selection& selection,
-                                    const atom_defaults& defaults) {
+                                    const atom_defaults& defaults, const std::string& file) {
   std::vector<picked_atom> picked;
   const gemmi::Residue* checked = nullptr;
   atom_picker picker(selection, defaults);
@@ -62,6 +63,10 @@ std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Sele
     }
     check_name("atom name", atom.name,
                [&] { return " in residue " + printable(residue_identifier(chain.name, residue.seqid)); });
+    // A blown-up simulation writes nan: such an atom has no place on a grid and no distance to anything.
+    if (!std::isfinite(atom.pos.x) || !std::isfinite(atom.pos.y) || !std::isfinite(atom.pos.z))
+      fail(file + ": atom " + quoted(atom.name) + " of residue " + printable(residue_identifier(chain.name, residue.seqid)) +
+           " (" + printable(residue.name) + ", chain " + quoted(chain.name) + ") has a coordinate that is not a finite number");
     picked.push_back({&chain, &residue, &atom});
   });
   return picked;
@@ -84,7 +89,7 @@ void fail_no_atom(const gemmi::Model& model, const gemmi::Selection& selection, 
 std::string write_points(const gemmi::Structure& structure, const gemmi::Selection& selection,
                          const std::string& selection_text, const atom_defaults& defaults) {
   const gemmi::Model& model = chosen_model(structure, selection);
-  const std::vector<picked_atom> picked = pick_atoms(model, selection, defaults);
+  const std::vector<picked_atom> picked = pick_atoms(model, selection, defaults, structure.name);
   if (picked.empty()) fail_no_atom(model, selection, selection_text);
   std::string out;
   out.reserve(64 * picked.size());

@@ -21,9 +21,11 @@ struct picked_atom {
 };
 
 // The atoms of model that the selection matches and the defaults keep, in file order; empty when none. Throws
-// run_error for a chain, residue or atom name that holds a tab, a colon or a line break (it would break a label).
+// run_error for a chain, residue or atom name that holds a tab, a colon or a line break (it would break a label),
+// and for a picked atom with a coordinate that is not finite ("FILE: atom 'CA' of residue A25 (ASP, chain
+// 'A') ..."; file names the structure). Atoms left out are not looked at.
 std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Selection& selection,
-                                    const atom_defaults& defaults);
+                                    const atom_defaults& defaults, const std::string& file);
 
 // Throws run_error "selection 'TEXT' matches no atom ...; chains: ...", naming the options that would keep more
 // when the defaults left out what the selection matched.

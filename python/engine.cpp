@@ -109,7 +109,7 @@ py::tuple read_points(const std::string& path, const std::string& selection, con
     const gemmi::Selection parsed = parse_selection(selection);
     const gemmi::Structure structure = read_typed(path, assembly);
     const gemmi::Model& model = chosen_model(structure, parsed);
-    const std::vector<picked_atom> picked = pick_atoms(model, parsed, defaults);
+    const std::vector<picked_atom> picked = pick_atoms(model, parsed, defaults, structure.name);
     if (picked.empty()) fail_no_atom(model, parsed, selection);
     atom_tables tables;
     table = tables.make(picked);

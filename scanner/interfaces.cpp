@@ -23,11 +23,13 @@
 namespace {
 
 // One pair's files in its folder under the interfaces folder: the sorted list, and the map when one is drawn.
-void write_pair(const scan_options& options, const std::string& folder_name, side_pair& result, const std::string& title,
-                const std::string& rows, const std::string& columns) {
-  const std::string folder = options.interfaces + "/" + folder_name;
+void write_pair(const scan_options& options, const std::string& written, const std::string& folder_name,
+                side_pair& result, const std::string& title, const std::string& rows, const std::string& columns) {
+  const std::string folder = written + "/" + folder_name;
   make_folder(folder);
-  write_sorted(folder + "/sorted.pairtab", result.groups);
+  file_in_parts sorted(folder + "/sorted.pairtab");
+  write_sorted(sorted, result.groups);
+  sorted.finish();
   if (result.map) write_whole_file(folder + "/map.svg", draw(*result.map, options, title, rows, columns));
 }
 
@@ -76,7 +78,8 @@ struct interface_contact {
 
 }  // namespace
 
-void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, structure_status& status) {
+void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, structure_status& status,
+                      const std::string& written) {
   if (options.symmetry) check_crystal(structure);
   const gemmi::Selection everything{};
   const gemmi::Model& model = chosen_model(structure, everything);
@@ -85,7 +88,7 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
   const model_chains chains = chains_of(model, tables);
   const std::vector<std::string>& chain_names = chains.names;
   const std::vector<char>& chain_polymer = chains.polymer;
-  std::vector<picked_atom> picked = pick_atoms(model, everything, options.defaults);
+  std::vector<picked_atom> picked = pick_atoms(model, everything, options.defaults, structure.name);
   status.counted = true;
   status.chains = chain_names.size();
   status.atoms = picked.size();
@@ -186,7 +189,6 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
   const std::string name = structure_name(options.structure);
   std::string table = summary_header_for(options);
   status.writing = true;
-  make_folder(options.interfaces);
   for (std::size_t r1 = 0; r1 < n_sides; ++r1) {
     for (std::size_t r2 = r1 + 1; r2 < n_sides; ++r2) {
       std::vector<interface_contact>& contacts = found[r1 * n_sides + r2];
@@ -202,7 +204,7 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
       }
       const std::string& first = side_names[r1];
       const std::string& second = side_names[r2];
-      write_pair(options, folder_name(first) + "_vs_" + folder_name(second), result,
+      write_pair(options, written, folder_name(first) + "_vs_" + folder_name(second), result,
                  name + ": chains " + first + " and " + second, "chain " + first, "chain " + second);
       table += summary_row(options, result.summary, name, first, second, side_atoms[r1], side_atoms[r2], image_contacts);
       ++status.pairs;
@@ -221,16 +223,17 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
       const std::unique_ptr<selection_contacts> own = find_selection_contacts(self, {chain}, structure);
       if (own->result.map) own->result.map->set_square();
       const std::string& c = side_names[r];
-      write_pair(options, folder_name(c) + "_vs_" + folder_name(c), own->result, name + ": chain " + c + " with itself",
+      write_pair(options, written, folder_name(c) + "_vs_" + folder_name(c), own->result, name + ": chain " + c + " with itself",
                  "chain " + c, "chain " + c);
       table += summary_row(options, own->result.summary, name, c, c, own->first.size(), own->first.size(), own->image_contacts);
       ++status.pairs;
     }
   }
-  write_whole_file(options.interfaces + "/summary.tsv", table);
+  write_whole_file(written + "/summary.tsv", table);
 }
 
-void scan_named_pairs(const scan_options& options, gemmi::Structure& structure, structure_status& status) {
+void scan_named_pairs(const scan_options& options, gemmi::Structure& structure, structure_status& status,
+                      const std::string& written) {
   struct named_pair {
     std::string names[2], selections[2];
   };
@@ -259,7 +262,7 @@ void scan_named_pairs(const scan_options& options, gemmi::Structure& structure, 
     }
   const gemmi::Selection everything{};
   const gemmi::Model& model = chosen_model(structure, everything);
-  const std::vector<picked_atom> picked = pick_atoms(model, everything, options.defaults);
+  const std::vector<picked_atom> picked = pick_atoms(model, everything, options.defaults, structure.name);
   atom_tables tables;
   const model_chains chains = chains_of(model, tables);
   status.counted = true;
@@ -287,14 +290,13 @@ void scan_named_pairs(const scan_options& options, gemmi::Structure& structure, 
   const std::string name = structure_name(options.structure);
   std::string table = summary_header_for(options);
   status.writing = true;
-  make_folder(options.interfaces);
   for (std::size_t p = 0; p < pairs.size(); ++p) {
     const std::string& first = pairs[p].names[0];
     const std::string& second = pairs[p].names[1];
     selection_contacts& pair = *found[p];
-    write_pair(options, first + "_vs_" + second, pair.result, name + ": " + first + " and " + second, first, second);
+    write_pair(options, written, first + "_vs_" + second, pair.result, name + ": " + first + " and " + second, first, second);
     table += summary_row(options, pair.result.summary, name, first, second, pair.first.size(), pair.second.size(), pair.image_contacts);
     ++status.pairs;
   }
-  write_whole_file(options.interfaces + "/summary.tsv", table);
+  write_whole_file(written + "/summary.tsv", table);
 }

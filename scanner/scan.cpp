@@ -9,6 +9,7 @@
 #include "assemblies.hpp"
 #include "error.hpp"
 #include "interfaces.hpp"
+#include "output_set.hpp"
 #include "pair_summary.hpp"
 #include "scan_output.hpp"
 #include "selection_contacts.hpp"
@@ -19,7 +20,7 @@ namespace {
 
 // Two selections, or one against itself.
 void scan_selections(const scan_options& options, const std::vector<gemmi::Selection>& selections,
-                     gemmi::Structure& structure) {
+                     gemmi::Structure& structure, structure_status& status, output_set& outputs) {
   const std::unique_ptr<selection_contacts> found = find_selection_contacts(options, selections, structure);
   const bool self = found->self;
   const atom_table& first = found->first;
@@ -41,9 +42,25 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   if (!options.summary.empty())
     row = summary_header_for(options) + summary_row(options, result.summary, name, first_name, second_name, first.size(),
                                                     other.size(), found->image_contacts);
-  write_sorted(options.output, result.groups);
-  if (result.map) write_whole_file(options.map, svg);
-  if (!options.summary.empty()) write_whole_file(options.summary, row);
+  status.writing = true;
+  // Every file is created before any is written, so that one that cannot be made stops the run before a
+  // device has been written to.
+  file_in_parts& sorted = outputs.file(options.output);
+  file_in_parts* map = result.map ? &outputs.file(options.map) : nullptr;
+  file_in_parts* summary = options.summary.empty() ? nullptr : &outputs.file(options.summary);
+  write_sorted(sorted, result.groups);
+  if (map) map->write(svg);
+  if (summary) summary->write(row);
+}
+
+// The name of path within folder ("status.tsv" of "DIR/status.tsv" in "DIR"), or "" when it is not directly in it.
+std::string entry_of(std::string folder, const std::string& path) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (folder.empty() || path.size() <= folder.size() + 1 || path.compare(0, folder.size(), folder) != 0 ||
+      path[folder.size()] != '/')
+    return "";
+  const std::string name = path.substr(folder.size() + 1);
+  return name.find('/') == std::string::npos ? name : "";
 }
 
 }  // namespace
@@ -52,29 +69,36 @@ void run_scan(const scan_options& options) {
   // Selections are read before the file: a typo should not wait for a large structure.
   std::vector<gemmi::Selection> selections;
   for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
+  output_set outputs;
+  // The outputs are made first, aside: a path that cannot be written stops the run before the work.
+  const std::string written = options.interfaces.empty() ? "" : outputs.folder(options.interfaces);
+  // A status file in the interfaces folder (as the workflow keeps it) is written with the folder's entries.
+  const std::string status_in_folder = entry_of(options.interfaces, options.status);
+  file_in_parts* status_file = options.status.empty() || !status_in_folder.empty() ? nullptr : &outputs.file(options.status);
   structure_status status;
   try {
     gemmi::Structure structure = read_structure(options.structure);
     if (!options.assembly.empty()) build_assembly(structure, options.assembly);
     gemmi::add_entity_types(structure, /*overwrite=*/false);
     if (!options.pairs.empty())
-      scan_named_pairs(options, structure, status);
+      scan_named_pairs(options, structure, status, written);
     else if (!options.interfaces.empty())
-      scan_chain_pairs(options, structure, status);
+      scan_chain_pairs(options, structure, status, written);
     else
-      scan_selections(options, selections, structure);
+      scan_selections(options, selections, structure, status, outputs);
   } catch (const run_error& e) {
     // A structure that cannot be read (or searched) is a row of its own when asked; a failure to write is not.
     if (!options.record_failures || status.writing) throw;
     status = structure_status();
     status.status = "unreadable";
     status.message = e.what();
-    if (!options.interfaces.empty()) {
-      make_folder(options.interfaces);
-      write_whole_file(options.interfaces + "/summary.tsv", summary_header_for(options));
-    } else {
-      write_whole_file(options.output, "");
-    }
+    if (!options.interfaces.empty())
+      write_whole_file(written + "/summary.tsv", summary_header_for(options));
+    else
+      outputs.file(options.output);
   }
-  if (!options.status.empty()) write_whole_file(options.status, status.table(structure_name(options.structure)));
+  const std::string row = status.table(structure_name(options.structure));
+  if (status_file) status_file->write(row);
+  if (!status_in_folder.empty()) write_whole_file(written + "/" + status_in_folder, row);
+  outputs.commit();
 }

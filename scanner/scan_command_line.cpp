@@ -136,5 +136,8 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   options.structure = operands.front();
   options.selections.assign(operands.begin() + 1, operands.end() - 1);
   options.output = operands.back();
+  // "//" starts a selection: a forgotten output would otherwise write the last selection's name, /B, at the root.
+  if (options.output.compare(0, 2, "//") == 0)
+    throw usage_error("the output " + quoted(options.output) + " looks like a selection; the output comes last");
   return options;
 }

@@ -39,8 +39,8 @@ std::string draw(contact_map& map, const scan_options& options, const std::strin
   return draw_svg(map, cells, style);
 }
 
-void write_sorted(const std::string& path, contact_groups& groups) {
-  line_writer out(path, line_writer::flushing::blocks);
+void write_sorted(file_in_parts& file, contact_groups& groups) {
+  line_writer out(file.descriptor(), file.shown(), line_writer::flushing::blocks);
   groups.write(out);
   out.close();
 }

@@ -9,6 +9,7 @@
 #include "grouping.hpp"
 #include "pair_summary.hpp"
 #include "scan_command_line.hpp"
+#include "whole_file.hpp"
 
 // The structure's name in tables and titles: the file name without its folder and ".gz".
 std::string structure_name(const std::string& path);
@@ -26,7 +27,7 @@ std::string draw(contact_map& map, const scan_options& options, const std::strin
                  const std::string& columns);
 
 // The whole list is known before the first line: written in blocks, not one system call per line.
-void write_sorted(const std::string& path, contact_groups& groups);
+void write_sorted(file_in_parts& file, contact_groups& groups);
 
 // Creates a folder unless it is there; throws run_error.
 void make_folder(const std::string& path);

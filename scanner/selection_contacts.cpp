@@ -22,7 +22,7 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
   std::vector<std::vector<picked_atom>> picked;
   for (std::size_t s = 0; s < selections.size(); ++s) {
     const gemmi::Model& picked_from = chosen_model(structure, selections[s]);
-    picked.push_back(pick_atoms(picked_from, selections[s], options.defaults));
+    picked.push_back(pick_atoms(picked_from, selections[s], options.defaults, structure.name));
     if (picked.back().empty() && !options.allow_empty) fail_no_atom(picked_from, selections[s], options.selections[s]);
   }
   auto found = std::make_unique<selection_contacts>();

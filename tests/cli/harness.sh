@@ -26,9 +26,10 @@ absent() {
 # expect WHAT TEXT ACTUAL_FILE: TEXT with printf escapes (\t, \n)
 expect() { printf '%b' "$2" >expected.txt; same "$1" expected.txt "$3"; }
 
-# run PROGRAM ARGUMENTS: through bash, so that arguments may hand over pipes; a hang fails after 10 s.
+# run PROGRAM ARGUMENTS: through bash, so that arguments may hand over pipes; a hang fails after ten minutes
+# (a guard against hangs, not a speed check: busy CI machines are slow).
 run() {
-  eval "timeout 10 $1 $2" >stdout.txt 2>stderr.txt
+  eval "timeout 600 $1 $2" >stdout.txt 2>stderr.txt
   printf '%s\n' "$?" >status.txt
 }
 

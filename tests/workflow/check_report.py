@@ -11,7 +11,7 @@ import sys
 def rendered(url):
     """The page's DOM once its script has run."""
     return subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--dump-dom", url],
-                          check=True, capture_output=True, text=True, timeout=120).stdout
+                          check=True, capture_output=True, text=True, timeout=600).stdout
 
 
 class Tables(html.parser.HTMLParser):
