@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,11 @@ bool is_option(const std::string& argument, const std::string& name);
 // usage_error "NAME needs a value" at the end of the line.
 std::string option_value(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name);
 // The value of option as a positive, finite number that stays positive as a float ("2.5"; not "", "0", "-1",
-// "2x", "inf", "1e-50"); throws usage_error "OPTION takes a positive number, not 'TEXT'".
+// "2x", "inf", "1e-50", "1e39"); throws usage_error "OPTION takes a positive number, not 'TEXT'".
 float positive_option(const std::string& option, const std::string& text);
+// The value of option as a count of bytes, a whole number from 1 with an optional K, M or G (powers of 1024):
+// "4G", "500000"; throws usage_error "OPTION takes a number of bytes such as 4G, not 'TEXT'".
+std::uint64_t byte_count_option(const std::string& option, const std::string& text);
 // "N arguments", "1 argument": a count of operands as a message gives it.
 std::string arguments_found(std::size_t n);
 

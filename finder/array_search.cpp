@@ -29,8 +29,10 @@ point_set columns_of(const float* xyz, std::size_t n, const char* name) {
 
 }  // namespace
 
-contact_columns search_arrays(const float* a, std::size_t n_a, const float* b, std::size_t n_b, float cutoff) {
-  const cell_list grid = cell_list::for_points(cutoff, columns_of(a, n_a, "a"), columns_of(b, n_b, "b"));
+contact_columns search_arrays(const float* a, std::size_t n_a, const float* b, std::size_t n_b, float cutoff,
+                              const std::function<void()>& poll) {
+  cell_list grid = cell_list::for_points(cutoff, columns_of(a, n_a, "a"), columns_of(b, n_b, "b"));
+  grid.poll = poll;
   contact_columns found;
   grid.for_each_contact([&](std::int32_t i, std::int32_t j, float d) {
     found.i.push_back(i);
@@ -40,10 +42,11 @@ contact_columns search_arrays(const float* a, std::size_t n_a, const float* b, s
   return found;
 }
 
-contact_columns search_self_array(const float* a, std::size_t n, float cutoff) {
+contact_columns search_self_array(const float* a, std::size_t n, float cutoff, const std::function<void()>& poll) {
   point_set points = columns_of(a, n, "a");
   point_set same = points;
-  const cell_list grid = cell_list::for_points(cutoff, std::move(points), std::move(same));
+  cell_list grid = cell_list::for_points(cutoff, std::move(points), std::move(same));
+  grid.poll = poll;
   // The search gives each pair once in its own order; a counting sort on the smaller index, then each point's
   // few partners sorted, gives the order by i, then j.
   std::vector<std::pair<std::int32_t, std::int32_t>> pairs;

@@ -1,5 +1,6 @@
 #include "cell_list.hpp"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "coordinate_list.hpp"
@@ -28,6 +29,14 @@ float read_cutoff(const std::string& text) {
   const auto value = static_cast<float>(std::atof(text.c_str()));
   if (!(value > 0.0f)) fail("the cut-off must be a positive number, not " + quoted(text));
   return value;
+}
+
+float finite_cutoff(float c) {
+  if (!(c > 0.0f) || !std::isfinite(c)) {
+    char text[float_text_room];
+    fail("the cut-off must be a positive finite number, not " + std::string(text, write_float(text, c)));
+  }
+  return c;
 }
 
 void cell_list::set_cutoff(float c) {

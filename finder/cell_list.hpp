@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,10 @@
 // The cut-off as the command line gives it, read as atof reads it; throws run_error quoting the text when it is
 // not a positive number ("the cut-off must be a positive number, not 'abc'").
 float read_cutoff(const std::string& text);
+
+// A cut-off handed over as a float (the module, pairscan's engine): positive and finite; throws run_error "the
+// cut-off must be a positive finite number, not 'inf'". pairsweep's own rule, set_cutoff, takes infinity.
+float finite_cutoff(float c);
 
 // Points held in memory: entry i of each vector is point i; labels may be left empty where nothing is printed.
 struct point_set {
@@ -103,6 +108,10 @@ class cell_list {
   // it, and itself for b > a.
   template <class Found>
   void for_each_self_contact(Found&& found) const;
+
+  // Called now and then while a search runs (before each cell that holds list A points): a caller's chance to
+  // stop a long search by throwing (the Python module checks for Ctrl-C there). None by default.
+  std::function<void()> poll;
 
   point_range members_A(cell_index cell) const;
   point_range members_B(cell_index cell) const;
@@ -254,6 +263,7 @@ void cell_list::search(Found& found) const {
   if (!sparse) {
     for (cell_index c = 1; c <= n_cells; ++c) {
       if (cell_fill_A[c] == 0) continue;
+      if (poll) poll();
       revert2_3d(c, i, j, k);
       search_cell<self>(members_A(c), c, i, j, k, neighbours[c].data(), n_neighbours[c], far, found);
     }
@@ -261,6 +271,7 @@ void cell_list::search(Found& found) const {
   }
   cell_index near[27];
   for (std::size_t u = 0; u < occupied_A.size(); ++u) {
+    if (poll) poll();
     revert2_3d(occupied_A[u], i, j, k);
     if (!near_list_B(i, j, k)) continue;
     search_cell<self>(occupied_members(cell_members_A, occupied_start_A, u), occupied_A[u], i, j, k, near,

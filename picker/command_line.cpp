@@ -27,6 +27,8 @@ const char* const pick_help =
     "                   polymer or other; tab-separated, one chain per line\n"
     "  --list-assemblies  write the assemblies the file declares instead: id, oligomeric count,\n"
     "                   details; tab-separated, one assembly per line\n"
+    "  --max-input-size BYTES  refuse a structure larger than this once decompressed (default 4G; K, M, G\n"
+    "                   are powers of 1024)\n"
     "  --help           show this help\n"
     "  --version        show the version\n"
     "\n"
@@ -55,6 +57,8 @@ pick_options parse_command_line(const std::vector<std::string>& arguments) {
       options.keep_hydrogens = true;
     } else if (is_option(all[i], "--altloc")) {
       options.altloc = read_altloc(option_value(all, i, "--altloc"));
+    } else if (is_option(all[i], "--max-input-size")) {
+      options.max_input_size = byte_count_option("--max-input-size", option_value(all, i, "--max-input-size"));
     } else {
       return false;
     }

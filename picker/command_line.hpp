@@ -1,6 +1,7 @@
 // The command line of pairpick: options, the three operands, and the help text.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct pick_options {
   std::string selection;  // selection text; "" with list_chains
   std::string output;     // path, "-" for standard output
   std::string assembly;   // biological assembly to build first, or ""
+  std::uint64_t max_input_size = std::uint64_t{4} << 30;  // refuse a larger structure (decompressed)
   bool list_chains = false;
   bool list_assemblies = false;
   bool keep_waters = false;

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     // The selection is read before the file: a typo should not wait for a large structure.
     const bool listing = options.list_chains || options.list_assemblies;
     const gemmi::Selection selection = listing ? gemmi::Selection() : parse_selection(options.selection);
-    gemmi::Structure structure = read_structure(options.structure);
+    gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
     if (!options.assembly.empty()) build_assembly(structure, options.assembly);
     const std::string text = options.list_assemblies ? assembly_table(structure)
                              : options.list_chains   ? write_chain_table(structure, defaults)

@@ -48,6 +48,14 @@ class mapped_file {
   std::size_t size_ = 0;
 };
 
+// A structure whose text holds a NUL in its first bytes is binary.
+constexpr std::size_t binary_window = 4096;
+
+[[noreturn]] void fail_too_large(const std::string& shown, std::uint64_t max_size) {
+  fail(shown + ": larger than " + std::to_string(max_size) +
+       " bytes decompressed (the largest structures are a few hundred MB); --max-input-size raises the bound");
+}
+
 bool is_gzip(std::string_view bytes) {
   return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
          static_cast<unsigned char>(bytes[1]) == 0x8b;
@@ -55,7 +63,7 @@ bool is_gzip(std::string_view bytes) {
 
 // Everything fd gives, through zlib: gzip members one after another, trailing zero padding, or plain bytes
 // as they are. Takes over fd.
-std::string read_through_zlib(int fd, const std::string& shown, std::size_t size_hint) {
+std::string read_through_zlib(int fd, const std::string& shown, std::size_t size_hint, std::uint64_t max_size) {
   gzFile in = ::gzdopen(fd, "rb");
   if (in == nullptr) {
     ::close(fd);
@@ -65,12 +73,24 @@ std::string read_through_zlib(int fd, const std::string& shown, std::size_t size
   std::string bytes;
   bytes.resize(std::max<std::size_t>(size_hint, 1 << 16));
   std::size_t used = 0;
+  bool looked = false;  // at the first block: binary bytes are refused before the rest is decompressed
   for (;;) {
-    if (used == bytes.size()) bytes.resize(2 * used);
+    if (used == bytes.size()) bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(2 * used, max_size + 1)));
     const auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - used, 1u << 30));
     const int got = ::gzread(in, &bytes[used], chunk);
     if (got > 0) {
       used += static_cast<std::size_t>(got);
+      if (!looked && used >= binary_window) {
+        looked = true;
+        if (std::memchr(bytes.data(), '\0', binary_window) != nullptr) {
+          ::gzclose(in);
+          fail(shown + ": neither a PDB nor an mmCIF file");
+        }
+      }
+      if (used > max_size) {
+        ::gzclose(in);
+        fail_too_large(shown, max_size);
+      }
       continue;
     }
     if (got == 0) break;
@@ -97,7 +117,7 @@ enum class format { pdb, mmcif, binary };
 // mmCIF when the first line that is neither blank nor a comment starts with "data_"; anything else goes to the
 // PDB reader, which knows every record, and a file that gives it no atom record is then refused.
 format detect_format(std::string_view text) {
-  if (text.substr(0, 4096).find('\0') != std::string_view::npos) return format::binary;
+  if (text.substr(0, binary_window).find('\0') != std::string_view::npos) return format::binary;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
@@ -263,7 +283,7 @@ gemmi::Structure parse_structure(std::string_view bytes, const std::string& show
   return structure;
 }
 
-gemmi::Structure read_structure(const std::string& path) {
+gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size) {
   const std::string shown = path == "-" ? "standard input" : file_name(path);
   // Standard input is descriptor 0 itself: reopening /dev/stdin fails for a socket.
   const int fd = path == "-" ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -277,10 +297,12 @@ gemmi::Structure read_structure(const std::string& path) {
     const mapped_file mapped(fd);
     if (!mapped.empty() && !is_gzip(mapped.bytes())) {
       ::close(fd);
+      if (mapped.bytes().size() > max_size) fail_too_large(shown, max_size);
       return parse_structure(mapped.bytes(), shown);
     }
   }
   const std::size_t hint = S_ISREG(info.st_mode) ? 4 * static_cast<std::size_t>(info.st_size) : 0;
-  const std::string bytes = read_through_zlib(fd, shown, hint);
+  const std::string bytes =
+      read_through_zlib(fd, shown, static_cast<std::size_t>(std::min<std::uint64_t>(hint, max_size + 1)), max_size);
   return parse_structure(bytes, shown);
 }

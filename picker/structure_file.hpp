@@ -1,6 +1,7 @@
 // Reading a structure: PDB or mmCIF, plain or gzipped, told apart by content, read by gemmi.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,11 @@
 // read, bytes that are not a valid gzip stream, a binary file or one without atom records ("neither a PDB nor
 // an mmCIF file"), an mmCIF atom without a residue number, or gemmi's reason for a file it cannot parse
 // ("PATH:LINE: reason" where gemmi gives the line), always as one printable line.
-gemmi::Structure read_structure(const std::string& path);
+// A file (or, gzipped, its decompressed text) larger than max_size bytes is refused as it is read, so that a
+// small gzip file of zeros or of endless REMARK lines cannot take the machine's memory; binary bytes are refused
+// from the first block.
+constexpr std::uint64_t default_max_input_size = std::uint64_t{4} << 30;
+gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size = default_max_input_size);
 
 // The same for bytes already in memory, uncompressed; shown names them in messages.
 gemmi::Structure parse_structure(std::string_view bytes, const std::string& shown);

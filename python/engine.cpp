@@ -6,6 +6,8 @@
 #include <pybind11/stl.h>
 
 #include <cerrno>
+#include <chrono>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,18 +49,36 @@ py::tuple columns(contact_columns&& found) {
   return py::make_tuple(adopt(std::move(found.i)), adopt(std::move(found.j)), adopt(std::move(found.distance)));
 }
 
+// Checks for Ctrl-C while the GIL is released: at most every 50 ms it takes the GIL and lets Python run its
+// signal handlers; a handler's exception (KeyboardInterrupt) stops the search.
+class signal_poll {
+ public:
+  void operator()() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(50)) return;
+    last_ = now;
+    py::gil_scoped_acquire locked;
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
 py::tuple search(const point_array& a, const py::object& b, float cutoff) {
+  finite_cutoff(cutoff);
   require_rows(a, "a");
   contact_columns found;
+  signal_poll poll;
   if (b.is_none()) {
     py::gil_scoped_release unlocked;
-    found = search_self_array(a.data(), static_cast<std::size_t>(a.shape(0)), cutoff);
+    found = search_self_array(a.data(), static_cast<std::size_t>(a.shape(0)), cutoff, std::ref(poll));
   } else {
     const point_array other = b.cast<point_array>();
     require_rows(other, "b");
     py::gil_scoped_release unlocked;
     found = search_arrays(a.data(), static_cast<std::size_t>(a.shape(0)), other.data(),
-                          static_cast<std::size_t>(other.shape(0)), cutoff);
+                          static_cast<std::size_t>(other.shape(0)), cutoff, std::ref(poll));
   }
   return columns(std::move(found));
 }
@@ -78,7 +98,7 @@ class string_column {
   explicit string_column(std::size_t n) : values_(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(n)}) {}
   void set(std::size_t row, std::string_view text) {
     auto found = made_.find(text);
-    if (found == made_.end()) found = made_.emplace(text, py::str(text.data(), text.size())).first;
+    if (found == made_.end()) found = made_.emplace(text, decoded(text)).first;
     // The array takes its own reference; the cache keeps one until it goes.
     py::object item = found->second;
     PyObject** slot = static_cast<PyObject**>(values_.mutable_data()) + row;
@@ -88,6 +108,12 @@ class string_column {
   py::array take() { return std::move(values_); }
 
  private:
+  // Names are the file's bytes: any byte survives a round trip, as os.fsdecode gives it.
+  static py::str decoded(std::string_view text) {
+    PyObject* made = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+    if (made == nullptr) throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(made);
+  }
   py::array values_;  // NumPy fills a new object array with null pointers: set() replaces each
   std::unordered_map<std::string_view, py::str> made_;
 };
@@ -137,8 +163,7 @@ py::dict contacts(const std::string& path, const std::string& selection, const p
   options.structure = path;
   options.selections.push_back(selection);
   if (!selection2.is_none()) options.selections.push_back(selection2.cast<std::string>());
-  cell_list().set_cutoff(cutoff);  // refuses a cut-off that is not positive with the programs' message
-  options.cutoff = cutoff;
+  options.cutoff = finite_cutoff(cutoff);
   options.defaults = defaults_of(altloc, waters, hydrogens);
   options.same_residue = same_residue;
   if (min_separation < 0) throw py::value_error("min_separation must be 0 or more, not " + std::to_string(min_separation));

@@ -30,6 +30,12 @@ struct box {
 
 constexpr double max_shifts = 100000;
 
+// A number of a message, as the lists write numbers.
+std::string number(double value) {
+  char text[float_text_room];
+  return std::string(text, write_float(text, static_cast<float>(value)));
+}
+
 [[noreturn]] void fail_cell(const gemmi::Structure& structure) {
   const gemmi::UnitCell& cell = structure.cell;
   std::string lengths;
@@ -60,9 +66,47 @@ void check_crystal(const gemmi::Structure& structure) {
   }
   if (!structure.cell.is_crystal())
     fail("--symmetry needs a unit cell: " + name + " has none (no CRYST1 or _cell, or the 1 x 1 x 1 placeholder)");
-  if (structure.find_spacegroup() == nullptr)
+  const gemmi::SpaceGroup* group = structure.find_spacegroup();
+  if (group == nullptr)
     fail("--symmetry needs a space group: " + name + " gives " +
          (structure.spacegroup_hm.empty() ? std::string("none") : quoted(structure.spacegroup_hm) + ", which is not one"));
+  check_cell(structure, group->operations().order());
+}
+
+void check_cell(const gemmi::Structure& structure, int operations) {
+  const std::string& name = structure.name;
+  const gemmi::UnitCell& cell = structure.cell;
+  const char* length_names[3] = {"a", "b", "c"};
+  const double lengths[3] = {cell.a, cell.b, cell.c};
+  for (int k = 0; k < 3; ++k)
+    if (!(lengths[k] > 0) || !std::isfinite(lengths[k]))
+      fail("--symmetry: the cell of " + name + " has " + length_names[k] + " = " + number(lengths[k]) +
+           " A; a length must be above 0");
+  const char* angle_names[3] = {"alpha", "beta", "gamma"};
+  const double angles[3] = {cell.alpha, cell.beta, cell.gamma};
+  for (int k = 0; k < 3; ++k)
+    if (!(angles[k] > 0 && angles[k] < 180))
+      fail("--symmetry: the cell of " + name + " has " + angle_names[k] + " = " + number(angles[k]) +
+           "; an angle must lie between 0 and 180 degrees");
+  // The volume is a b c sqrt(1 - cos^2 alpha - cos^2 beta - cos^2 gamma + 2 cos alpha cos beta cos gamma): three
+  // angles whose root is not positive (one larger than the other two together) make no cell.
+  double c[3];
+  for (int k = 0; k < 3; ++k) c[k] = std::cos(angles[k] * (3.14159265358979323846 / 180));
+  const double root = 1 - c[0] * c[0] - c[1] * c[1] - c[2] * c[2] + 2 * c[0] * c[1] * c[2];
+  if (!(root > 0))
+    fail("--symmetry: the cell angles of " + name + " (" + number(angles[0]) + ", " + number(angles[1]) + ", " +
+         number(angles[2]) + ") give no real cell: its volume would not be above 0");
+  const double volume = lengths[0] * lengths[1] * lengths[2] * std::sqrt(root);
+  // Protein crystals hold about 20 A^3 an atom; below 1 the images would be atoms on top of atoms, and their
+  // number would grow without bound as the cell shrinks.
+  double atoms = 0;
+  if (!structure.models.empty())
+    for (const gemmi::Chain& chain : structure.models.front().chains)
+      for (const gemmi::Residue& residue : chain.residues) atoms += static_cast<double>(residue.atoms.size());
+  const double held = atoms * operations;
+  if (held > 0 && volume / held < 1)
+    fail("--symmetry: the cell of " + name + " (" + number(volume) + " A^3) would hold " + number(held) + " atoms (" +
+         number(atoms) + " times " + std::to_string(operations) + (operations == 1 ? " operation" : " operations") + "), less than 1 A^3 an atom");
 }
 
 std::string image_code(int operation, int da, int db, int dc) {

@@ -9,8 +9,13 @@
 #include "atom_table.hpp"
 
 // Throws run_error unless structure is a crystal whose symmetry can be rebuilt: a diffraction method (or
-// none recorded), a real unit cell (not missing, not the 1 x 1 x 1 placeholder) and a known space group.
+// none recorded), a real unit cell (not missing, not the 1 x 1 x 1 placeholder) and a known space group, and the
+// cell passes check_cell.
 void check_crystal(const gemmi::Structure& structure);
+
+// Throws run_error, with its own reason, for a cell length not above 0, an angle outside (0, 180), angles that
+// give no real cell, or a cell of less than 1 A^3 an atom (the first model's atoms times operations).
+void check_cell(const gemmi::Structure& structure, int operations);
 
 // The operation of an image in the field's notation: operation number (1 is the identity, then the space
 // group's operations in gemmi's order), "_", and the cell shift as three digits 5 + shift ("2_655"); shifts

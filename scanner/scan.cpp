@@ -77,7 +77,7 @@ void run_scan(const scan_options& options) {
   file_in_parts* status_file = options.status.empty() || !status_in_folder.empty() ? nullptr : &outputs.file(options.status);
   structure_status status;
   try {
-    gemmi::Structure structure = read_structure(options.structure);
+    gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
     if (!options.assembly.empty()) build_assembly(structure, options.assembly);
     gemmi::add_entity_types(structure, /*overwrite=*/false);
     if (!options.pairs.empty())
@@ -87,8 +87,14 @@ void run_scan(const scan_options& options) {
     else
       scan_selections(options, selections, structure, status, outputs);
   } catch (const run_error& e) {
-    // A structure that cannot be read (or searched) is a row of its own when asked; a failure to write is not.
-    if (!options.record_failures || status.writing) throw;
+    // A structure that cannot be read (or searched) is a row of its own when asked; a failure to write is not,
+    // and names the folder as the user gave it, not the fresh one beside it.
+    if (!options.record_failures || status.writing) {
+      std::string message = e.what();
+      const std::size_t at = written.empty() ? std::string::npos : message.find(written);
+      if (at == std::string::npos) throw;
+      throw run_error(message.replace(at, written.size(), options.interfaces), e.system_error());
+    }
     status = structure_status();
     status.status = "unreadable";
     status.message = e.what();

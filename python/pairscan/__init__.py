@@ -51,7 +51,7 @@ def search(a: np.ndarray, b: Optional[np.ndarray] = None, *, cutoff: float) -> C
     cell of the a point, then a's row, then neighbour cell, then b's row), with the same distances to the bit.
     Without b: self-contacts, every unordered pair of distinct points of a once, i < j, ordered by i, then j.
     """
-    return Contacts(*_engine.search(a, b, float(cutoff)))
+    return Contacts(*_engine.search(_real_rows(a, "a"), None if b is None else _real_rows(b, "b"), float(cutoff)))
 
 
 def read(path: PathLike, selection: str, *, altloc: str = "first", waters: bool = False,
@@ -62,7 +62,8 @@ def read(path: PathLike, selection: str, *, altloc: str = "first", waters: bool 
     a letter, or "all"); no waters or hydrogens unless asked. Coordinates are the file's, rounded once to float32.
     With assembly="1", biological assembly 1 is built first (copies of chain A named A1, A2, ...).
     """
-    return Points(*_engine.read(os.fspath(path), selection, _altloc(altloc), waters, hydrogens, _assembly(assembly)))
+    return Points(*_engine.read(_path(path), _selection(selection, "selection"), _altloc(altloc), waters, hydrogens,
+                                _assembly(assembly)))
 
 
 def contacts(path: PathLike, selection: str, selection2: Optional[str] = None, *, cutoff: float = 4.0,
@@ -85,9 +86,16 @@ def contacts(path: PathLike, selection: str, selection2: Optional[str] = None, *
     selection itself with one), their residues named by operation and cell shift ("A25@2_655"); assembly="1"
     builds biological assembly 1 first. As pairscan's --symmetry and --assembly.
     """
-    return _engine.contacts(os.fspath(path), selection, selection2, float(cutoff), same_residue,
-                            int(min_separation), skip_links, allow_empty, _altloc(altloc), waters, hydrogens,
-                            bool(symmetry), _assembly(assembly))
+    if selection2 is not None and not isinstance(selection2, str):
+        raise TypeError(f"selection2 must be a selection such as '//B', not {selection2!r}; "
+                        f"the cut-off is given as cutoff={selection2!r}")
+    if isinstance(min_separation, bool) or not isinstance(min_separation, (int, np.integer)) \
+            or not 0 <= min_separation <= _MAX_SEPARATION:
+        raise ValueError(f"min_separation must be a whole number from 0 to {_MAX_SEPARATION}, not {min_separation!r}")
+    return _engine.contacts(_path(path), _selection(selection, "selection"),
+                            None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
+                            same_residue, int(min_separation), skip_links, allow_empty, _altloc(altloc), waters,
+                            hydrogens, bool(symmetry), _assembly(assembly))
 
 
 def contacts_frame(path: PathLike, selection: str, selection2: Optional[str] = None, **options):
@@ -95,6 +103,39 @@ def contacts_frame(path: PathLike, selection: str, selection2: Optional[str] = N
     import pandas as pd
 
     return pd.DataFrame(contacts(path, selection, selection2, **options))
+
+
+# The largest --min-separation the program takes.
+_MAX_SEPARATION = 1000000
+
+
+def _path(path: PathLike) -> str:
+    # As open() does: a NUL would cut the path short. "-" is the programs' standard input, which in a module
+    # would be the interpreter's own.
+    path = os.fspath(path)
+    if isinstance(path, bytes):
+        path = os.fsdecode(path)
+    if "\0" in path:
+        raise ValueError("embedded null byte in path")
+    if path == "-":
+        raise ValueError("'-' (standard input) is not read by the module; give a file's path")
+    return path
+
+
+def _selection(text: str, name: str) -> str:
+    if not isinstance(text, str):
+        raise TypeError(f"{name} must be a selection such as '//A', not {text!r}")
+    if not text:
+        raise ValueError(f"{name} is empty; '//*' selects every chain")
+    return text
+
+
+def _real_rows(points, name: str):
+    # Real numbers only: NumPy would drop a complex part, and a bool or a date is no coordinate.
+    array = np.asarray(points)
+    if array.dtype.kind not in "fiu":
+        raise TypeError(f"{name}: expected real coordinates (floats or integers), not an array of {array.dtype}")
+    return array
 
 
 def _assembly(name: Optional[str]) -> str:
