@@ -77,7 +77,7 @@ if [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null; then
     mkdir small/ifs && printf "old\n" >small/ifs/summary.tsv &&
     "$0" --min-separation 1 1hpv.pdb //A small/out.pairtab 2>full.txt; echo $? >>full.txt
     "$0" --interfaces small/ifs --maps --self 1hpv.pdb 2>>full.txt; echo $? >>full.txt
-    cat small/out.pairtab small/ifs/summary.tsv >>full.txt; ls -a small small/ifs >>full.txt' "$pairscan"
+    cat small/out.pairtab small/ifs/summary.tsv >>full.txt; ls -a small >>full.txt; ls -a small/ifs >>full.txt' "$pairscan"
   expect 'a full disk: each path as it was' 'pairscan: cannot write small/out.pairtab: No space left on device\n2
 pairscan: cannot create small/ifs/A_vs_B/map.svg: No space left on device\n2\nold\nold\n.\n..\nifs\nout.pairtab\n.\n..\nsummary.tsv\n' \
     full.txt
