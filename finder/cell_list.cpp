@@ -32,10 +32,9 @@ float read_cutoff(const std::string& text) {
 }
 
 float finite_cutoff(float c) {
-  if (!(c > 0.0f) || !std::isfinite(c)) {
-    char text[float_text_room];
-    fail("the cut-off must be a positive finite number, not " + std::string(text, write_float(text, c)));
-  }
+  char text[float_text_room];
+  if (!(c > 0.0f)) fail("the cut-off must be a positive number, not " + std::string(text, write_float(text, c)));
+  if (!std::isfinite(c)) fail("the cut-off must be a positive finite number, not " + std::string(text, write_float(text, c)));
   return c;
 }
 

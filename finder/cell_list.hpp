@@ -31,7 +31,7 @@
 float read_cutoff(const std::string& text);
 
 // A cut-off handed over as a float (the module, pairscan's engine): positive and finite; throws run_error "the
-// cut-off must be a positive finite number, not 'inf'". pairsweep's own rule, set_cutoff, takes infinity.
+// cut-off must be a positive number, not 0" or "... a positive finite number, not inf". pairsweep's own rule, set_cutoff, takes infinity.
 float finite_cutoff(float c);
 
 // Points held in memory: entry i of each vector is point i; labels may be left empty where nothing is printed.

@@ -109,7 +109,7 @@ def contacts_frame(path: PathLike, selection: str, selection2: Optional[str] = N
 _MAX_SEPARATION = 1000000
 
 
-def _path(path: PathLike) -> str:
+def _path(path: PathLike) -> bytes:
     # As open() does: a NUL would cut the path short. "-" is the programs' standard input, which in a module
     # would be the interpreter's own.
     path = os.fspath(path)
@@ -119,15 +119,15 @@ def _path(path: PathLike) -> str:
         raise ValueError("embedded null byte in path")
     if path == "-":
         raise ValueError("'-' (standard input) is not read by the module; give a file's path")
-    return path
+    return os.fsencode(path)  # the file system's bytes: a name that is not UTF-8 still opens
 
 
-def _selection(text: str, name: str) -> str:
+def _selection(text: str, name: str) -> bytes:
     if not isinstance(text, str):
         raise TypeError(f"{name} must be a selection such as '//A', not {text!r}")
     if not text:
         raise ValueError(f"{name} is empty; '//*' selects every chain")
-    return text
+    return os.fsencode(text)  # names are bytes: a chain that is not UTF-8 is selected as os.fsdecode gave it
 
 
 def _real_rows(points, name: str):

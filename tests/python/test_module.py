@@ -202,6 +202,19 @@ def test_errors(tmp_path):
         (lambda: pairscan.search(np.zeros((4, 3)), cutoff=-1), ValueError, r"^the cut-off must be a positive number"),
         (lambda: pairscan.search(np.array([[0, 0, np.nan]]), cutoff=1), ValueError,
          r"^a: row 0 has a coordinate that is not a finite number$"),
+        # The edges of a notebook: an infinite cut-off, a path cut by a NUL or read from the interpreter's own
+        # stdin, arrays that are not real numbers, a cut-off given where the second selection goes.
+        (lambda: pairscan.contacts(HPV, "//A", cutoff=1e39), ValueError, r"^the cut-off must be a positive finite number"),
+        (lambda: pairscan.search(np.zeros((4, 3)), cutoff=float("inf")), ValueError, r"positive finite number, not inf$"),
+        (lambda: pairscan.read(HPV + "\0junk", "//A"), ValueError, r"^embedded null byte"),
+        (lambda: pairscan.read("-", "//A"), ValueError, r"^'-' \(standard input\) is not read by the module"),
+        (lambda: pairscan.search(np.zeros((4, 3), complex), cutoff=1), TypeError, r"^a: expected real coordinates"),
+        (lambda: pairscan.search(np.zeros((4, 3)), np.zeros((4, 3), bool), cutoff=1), TypeError, r"^b: expected real"),
+        (lambda: pairscan.search(np.zeros((4, 3), "datetime64[s]"), cutoff=1), TypeError, r"^a: expected real"),
+        (lambda: pairscan.contacts(HPV, "//A", 5), TypeError, r"the cut-off is given as cutoff=5$"),
+        (lambda: pairscan.contacts(HPV, "//A", min_separation=2**31), ValueError, r"^min_separation must be a whole"),
+        (lambda: pairscan.contacts(HPV, ""), ValueError, r"^selection is empty"),
+        (lambda: pairscan.contacts(HPV, "//A", ""), ValueError, r"^selection2 is empty"),
     ]
     for call, kind, message in cases:
         with pytest.raises(kind, match=message):
@@ -211,6 +224,51 @@ def test_errors(tmp_path):
     assert caught.value.errno == 2 and not str(caught.value).startswith("pairscan")
     empty = pairscan.contacts(HPV, "//Q", "//A", allow_empty=True)
     assert all(len(column) == 0 for column in empty.values())
+
+
+def test_a_coordinate_that_is_not_a_number(tmp_path):
+    """A picked atom with nan is refused, whether first or later, on either side, with symmetry or not; an atom
+    the selection leaves out does not matter."""
+    import gzip
+    text = gzip.open(os.path.join(EXAMPLES, "structures", "1A8O.pdb.gz"), "rt").read().split("\n")
+    atoms = [k for k, line in enumerate(text) if line.startswith("ATOM")]
+    for which, selection, options in [(0, "//A", {}), (0, "//A", {"symmetry": True}), (40, "//A", {}),
+                                       (0, "//A/170-180", {"selection2": "//A"})]:
+        broken = list(text)
+        broken[atoms[which]] = broken[atoms[which]][:30] + "     nan" + broken[atoms[which]][38:]
+        path = tmp_path / "nan.pdb"
+        path.write_text("\n".join(broken))
+        second = options.pop("selection2", None)
+        with pytest.raises(ValueError, match=r"nan\.pdb: atom '\S+' of residue A\d+ \(\w+, chain 'A'\) has a coordinate "
+                                             r"that is not a finite number$"):
+            pairscan.contacts(path, selection, second, **options)
+    # The 41st atom lies in the first residues: a selection past them is untouched.
+    assert len(pairscan.contacts(path, "//A/170-180")["distance"]) == len(
+        pairscan.contacts(os.path.join(EXAMPLES, "structures", "1A8O.pdb.gz"), "//A/170-180")["distance"])
+
+
+def test_any_byte_of_a_name_survives(tmp_path):
+    """A chain byte that is not UTF-8 comes back as os.fsdecode gives it, and encodes back to the same byte."""
+    raw = open(HPV, "rb").read().split(b"\n")
+    raw = [line[:21] + b"\xe9" + line[22:] if line[:4] == b"ATOM" and line[21:22] == b"B" else line for line in raw]
+    (tmp_path / "e9.pdb").write_bytes(b"\n".join(raw))
+    found = pairscan.contacts(tmp_path / "e9.pdb", "//A", os.fsdecode(b"//\xe9"))
+    assert len(found["distance"]) > 0
+    assert {os.fsencode(r)[:1] for r in found["residue2"]} | {os.fsencode(r)[:1] for r in found["residue1"]} >= {b"\xe9"}
+
+
+def test_ctrl_c_stops_a_long_search():
+    """SIGINT during a search of 300k points at 6 A (seconds of work) raises KeyboardInterrupt long before the
+    search would end."""
+    import signal
+    points = (np.random.default_rng(1).random((300000, 3)) * 60).astype(np.float32)
+    fired = []
+    timer = threading.Timer(0.3, lambda: (fired.append(time.monotonic()), os.kill(os.getpid(), signal.SIGINT)))
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        pairscan.search(points, cutoff=6)
+    timer.join()
+    assert time.monotonic() - fired[0] < 3
 
 
 def test_readme_session():

@@ -81,7 +81,7 @@ fails "$pairscan" "--symmetry placeholder.pdb //A out.pairtab" \
 printf 'CRYST1    0.010    0.010    0.010  90.00  90.00  90.00 P 1           1\n' >tiny.pdb
 grep '^ATOM' "$centre" >>tiny.pdb
 fails "$pairscan" "--symmetry tiny.pdb //A out.pairtab" \
-  'pairscan: --symmetry: the cell of tiny.pdb (1e-06 A^3) would hold 6 atoms (6 times 1 operation), less than 1 A^3 an atom'
+  'pairscan: --symmetry: the cell of tiny.pdb (1e-06 A^3) would hold 4 atoms (4 times 1 operation), less than 1 A^3 an atom'
 # --interfaces with --symmetry: each pair's first chain with the second's images too, as a run of the pair
 # gives them (1A8O with residues 186 on as a chain B).
 zcat "$examples/structures/1A8O.pdb.gz" | awk '/^(ATOM|HETATM)/ && substr($0, 23, 4) + 0 >= 186 && substr($0, 18, 3) != "HOH" {
