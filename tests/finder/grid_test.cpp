@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <limits>
+
 #include "cell_list.hpp"
 #include "error.hpp"
 #include "grid_points.hpp"
@@ -98,6 +101,34 @@ TEST(Grid, RefusesGridsBeyondItsLimits) {
       EXPECT_NE(std::string(e.what()).find("; use a larger cut-off"), std::string::npos);
     }
   }
+}
+
+// The readers refuse such points; the grid refuses them again, naming the first, for callers that hand it
+// points directly. A NaN first would poison the box, a later one would land in no cell.
+TEST(Grid, RefusesPointsThatAreNotFinite) {
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  const struct {
+    points A, B;
+    std::string message;
+  } cases[] = {
+      {{{nan, 0, 0}, {1, 1, 1}}, {{0, 0, 0}}, "point 1 of list A has a coordinate that is not a finite number"},
+      {{{0, 0, 0}, {1, 1, 1}}, {{0, 0, 0}, {2, 2, 2}, {3, nan, 3}}, "point 3 of list B has a coordinate that is not a finite number"},
+      {{{0, 0, 0}, {1, 1, -inf}}, {{0, 0, 0}}, "point 2 of list A has a coordinate that is not a finite number"},
+      {{{0, 0, 0}}, {{0, 0, inf}}, "point 1 of list B has a coordinate that is not a finite number"},
+  };
+  for (const auto& c : cases) {
+    cell_list grid = holding(1, c.A, c.B);
+    try {
+      grid.build_box();
+      ADD_FAILURE() << "built: " << c.message;
+    } catch (const run_error& e) {
+      EXPECT_EQ(e.what(), c.message);
+    }
+  }
+  // The largest finite float is a coordinate like any other (the grid then refuses its size, not its value).
+  EXPECT_TRUE(all_finite(2, std::array<float, 2>{std::numeric_limits<float>::max(), -0.0f}.data()));
+  EXPECT_FALSE(all_finite(3, std::array<float, 3>{0, 0, nan}.data()));
+  EXPECT_TRUE(all_finite(0, std::array<float, 1>{nan}.data()));
 }
 
 }  // namespace
