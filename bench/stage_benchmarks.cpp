@@ -20,7 +20,7 @@ void load_block(cell_list& grid, long n) {
   static std::map<long, text_file> blocks;
   auto found = blocks.find(n);
   if (found == blocks.end()) found = blocks.emplace(n, text_file{"block.xyz", synthetic::block(n, 'A', 0.0, 3)}).first;
-  grid.cutoff = 4.0f;
+  grid.set_cutoff(4.0f);
   grid.load_points(found->second, found->second);
 }
 
@@ -102,8 +102,8 @@ const text_file& contact_list(long n) {
   std::string text;
   char distance[float_text_room];
   grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
-    text.append(grid.labels_A[static_cast<std::size_t>(a)]).append(1, '\t');
-    text.append(grid.labels_B[static_cast<std::size_t>(b)]).append(1, '\t');
+    text.append(grid.label_A(static_cast<std::size_t>(a))).append(1, '\t');
+    text.append(grid.label_B(static_cast<std::size_t>(b))).append(1, '\t');
     text.append(distance, write_float(distance, d)).append(1, '\n');
   });
   return lists.emplace(n, text_file{"contacts.pairtab", std::move(text)}).first->second;

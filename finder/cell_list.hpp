@@ -34,6 +34,10 @@ float read_cutoff(const std::string& text);
 // cut-off must be a positive number, not 0" or "... a positive finite number, not inf". pairsweep's own rule, set_cutoff, takes infinity.
 float finite_cutoff(float c);
 
+// The cell coordinate (from 1) of a position delta past the box minimum along one axis, for a cut-off: the
+// single-precision quotient delta / cutoff, truncated, plus one.
+std::uint32_t axis_cell_at(float delta, float cutoff);
+
 // Points held in memory: entry i of each vector is point i; labels may be left empty where nothing is printed.
 struct point_set {
   std::vector<std::string_view> labels;
@@ -116,6 +120,16 @@ class cell_list {
   point_range members_A(cell_index cell) const;
   point_range members_B(cell_index cell) const;
 
+  // What the grid is, read from outside; only the grid writes its data.
+  float cut_off() const { return cutoff; }
+  std::array<std::uint32_t, 3> cells_per_axis() const { return {cells_x, cells_y, cells_z}; }
+  cell_index cell_count() const { return n_cells; }
+  // The number of existing cells around cell c (c included), in a box kept with per-cell arrays.
+  std::uint32_t neighbour_count(cell_index c) const { return n_neighbours[c]; }
+  std::string_view label_A(std::size_t point) const { return labels_A[point]; }
+  std::string_view label_B(std::size_t point) const { return labels_B[point]; }
+
+ private:
   float box_max_x = 0, box_max_y = 0, box_max_z = 0;
   float box_min_x = 0, box_min_y = 0, box_min_z = 0;
   float cutoff = 0;
@@ -146,7 +160,6 @@ class cell_list {
   std::vector<std::string_view> labels_A, labels_B;
   std::vector<std::pair<cell_index, std::uint32_t>> point_cell_A, point_cell_B;
 
- private:
   // Throws run_error naming the first point with a coordinate that is not finite.
   [[noreturn]] void fail_not_finite() const;
   // How far along an axis a partner can lie: the cut-off and a little more, or, where squares fall below the

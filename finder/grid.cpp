@@ -30,7 +30,9 @@ void cell_list::fail_not_finite() const {
   fail("a coordinate is not a finite number");
 }
 
-std::uint32_t cell_list::axis_cell(float delta) const {
+std::uint32_t cell_list::axis_cell(float delta) const { return axis_cell_at(delta, cutoff); }
+
+std::uint32_t axis_cell_at(float delta, float cutoff) {
   float quotient = delta / cutoff;
   // inf / inf, which only an infinite cut-off over an overflowing extent gives: that grid is one cell.
   if (std::isnan(quotient)) quotient = 0.0f;

@@ -5,10 +5,10 @@
 #include <array>
 #include <limits>
 #include <memory>
-#include <tuple>
 #include <unordered_map>
 
 #include "atom_table.hpp"
+#include "contact_order.hpp"
 #include "crystal_images.hpp"
 #include "error.hpp"
 #include "number_text.hpp"
@@ -66,14 +66,12 @@ void check_pair_name(const std::string& name, const std::string& file, std::size
 }
 
 // A contact of one chain pair as the pipeline's run of the two chains would write it: the key of its line there,
-// (cell of the first chain's atom, that atom's place in its chain, neighbour rank, the other atom's place).
+// each atom's place in its chain.
 struct interface_contact {
-  std::uint32_t k, j, i, a, rank, b;
+  contact_rank key;
   std::uint32_t point_a, point_b;
   float distance;
-  bool operator<(const interface_contact& o) const {
-    return std::tie(k, j, i, a, rank, b) < std::tie(o.k, o.j, o.i, o.a, o.rank, o.b);
-  }
+  bool operator<(const interface_contact& o) const { return key < o.key; }
 };
 
 }  // namespace
@@ -135,8 +133,6 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
   std::vector<std::vector<interface_contact>> found(n_sides * n_sides);
   if (all.size() > 0) {
     const cell_list grid = cell_list::for_points(options.cutoff, all.points(), all.points());
-    cell_list frame;  // the pair's grid, for cell coordinates only
-    frame.set_cutoff(options.cutoff);
     grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) {
       std::size_t pa = static_cast<std::size_t>(a), pb = static_cast<std::size_t>(b);
       std::uint32_t sa = side_of(pa), sb = side_of(pb);
@@ -144,22 +140,8 @@ void scan_chain_pairs(const scan_options& options, gemmi::Structure& structure, 
       if (sa > sb) std::swap(pa, pb), std::swap(sa, sb);
       const auto& ma = side_min[sa];
       const auto& mb = side_min[sb];
-      frame.box_min_x = std::min(ma[0], mb[0]), frame.box_min_y = std::min(ma[1], mb[1]), frame.box_min_z = std::min(ma[2], mb[2]);
-      const std::uint32_t cell_a[3] = {frame.axis_cell(all.x[pa] - frame.box_min_x), frame.axis_cell(all.y[pa] - frame.box_min_y),
-                                       frame.axis_cell(all.z[pa] - frame.box_min_z)};
-      const std::uint32_t cell_b[3] = {frame.axis_cell(all.x[pb] - frame.box_min_x), frame.axis_cell(all.y[pb] - frame.box_min_y),
-                                       frame.axis_cell(all.z[pb] - frame.box_min_z)};
-      // The neighbour list runs x outermost, each axis -1, 0, +1; partners beyond it come last, by index.
-      std::uint32_t rank = 0;
-      for (int axis = 0; axis < 3; ++axis) {
-        const std::int64_t step = std::int64_t{cell_b[axis]} - cell_a[axis];
-        if (step < -1 || step > 1) {
-          rank = 27;
-          break;
-        }
-        rank = rank * 3 + static_cast<std::uint32_t>(step + 1);
-      }
-      found[sa * n_sides + sb].push_back({cell_a[2], cell_a[1], cell_a[0], place[pa], rank, place[pb],
+      const contact_order order(options.cutoff, std::min(ma[0], mb[0]), std::min(ma[1], mb[1]), std::min(ma[2], mb[2]));
+      found[sa * n_sides + sb].push_back({order.of(all.x[pa], all.y[pa], all.z[pa], place[pa], all.x[pb], all.y[pb], all.z[pb], place[pb]),
                                           static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(pb), d});
     });
   }

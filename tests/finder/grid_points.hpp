@@ -12,15 +12,17 @@
 
 using points = std::vector<std::array<float, 3>>;
 
+inline point_set as_point_set(const points& list) {
+  point_set set;
+  for (const auto& p : list) set.x.push_back(p[0]), set.y.push_back(p[1]), set.z.push_back(p[2]);
+  return set;
+}
+
+// The points loaded, before the box: the caller builds it (and may see it refused).
 inline cell_list holding(float cutoff, const points& A, const points& B) {
   cell_list grid;
-  grid.cutoff = cutoff;
-  grid.n_points_A = static_cast<std::uint32_t>(A.size());
-  grid.n_points_B = static_cast<std::uint32_t>(B.size());
-  for (const auto& p : A) grid.x_A.push_back(p[0]), grid.y_A.push_back(p[1]), grid.z_A.push_back(p[2]);
-  for (const auto& p : B) grid.x_B.push_back(p[0]), grid.y_B.push_back(p[1]), grid.z_B.push_back(p[2]);
-  grid.point_cell_A.resize(A.size());
-  grid.point_cell_B.resize(B.size());
+  grid.set_cutoff(cutoff);
+  grid.load_points(as_point_set(A), as_point_set(B));
   return grid;
 }
 
@@ -45,7 +47,7 @@ pair_set searched(const cell_list& grid, const points& A, const points& B, Check
   // Every point with a partner is listed in its own cell, in both the dense and the sparse box (an empty list
   // makes no box); the others may be left out.
   std::set<std::int32_t> partnered;
-  for (const auto& pair : brute_force(grid.cutoff, A, B)) partnered.insert(pair.first);
+  for (const auto& pair : brute_force(grid.cut_off(), A, B)) partnered.insert(pair.first);
   for (const std::int32_t a : partnered) {
     const point_range in = grid.members_A(grid.find_cell(A[a][0], A[a][1], A[a][2]));
     check(std::find(in.begin(), in.end(), a) != in.end(), a, -1);

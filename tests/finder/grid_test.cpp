@@ -9,12 +9,11 @@
 
 namespace {
 
+// A grid of nx x ny x nz cells: two points at its corners, one cut-off per cell.
 cell_list grid_of(std::uint32_t nx, std::uint32_t ny, std::uint32_t nz) {
-  cell_list grid;
-  grid.cells_x = nx;
-  grid.cells_y = ny;
-  grid.cells_z = nz;
-  grid.n_cells = nx * ny * nz;
+  const points corners = {{0, 0, 0}, {static_cast<float>(nx - 1), static_cast<float>(ny - 1), static_cast<float>(nz - 1)}};
+  cell_list grid = cell_list::for_points(1, as_point_set(corners), as_point_set(corners));
+  EXPECT_EQ(grid.cells_per_axis(), (std::array<std::uint32_t, 3>{nx, ny, nz}));
   return grid;
 }
 
@@ -66,15 +65,15 @@ cell_list boxed(std::vector<float> xs, float cutoff) {
 
 TEST(Grid, CellsPerAxisAndTheUpperFace) {
   cell_list grid = boxed({0, 8}, 4);
-  EXPECT_EQ(grid.cells_x, 3u);
+  EXPECT_EQ(grid.cells_per_axis()[0], 3u);
   EXPECT_EQ(grid.find_cell(8, 0, 0), 3u);
-  EXPECT_EQ(boxed({0, 7.9f}, 4).cells_x, 2u);
+  EXPECT_EQ(boxed({0, 7.9f}, 4).cells_per_axis()[0], 2u);
   const cell_list one = boxed({5, 5, 5}, 4);
-  EXPECT_EQ(one.n_cells, 1u);
-  EXPECT_EQ(one.n_neighbours[1], 1u);
-  EXPECT_EQ(boxed({-10, -2}, 4).cells_x, 3u);
+  EXPECT_EQ(one.cell_count(), 1u);
+  EXPECT_EQ(one.neighbour_count(1), 1u);
+  EXPECT_EQ(boxed({-10, -2}, 4).cells_per_axis()[0], 3u);
   // An infinite cut-off makes one cell, even when the extent itself overflows.
-  EXPECT_EQ(boxed({-3e38f, 3e38f}, std::numeric_limits<float>::infinity()).n_cells, 1u);
+  EXPECT_EQ(boxed({-3e38f, 3e38f}, std::numeric_limits<float>::infinity()).cell_count(), 1u);
 }
 
 TEST(Grid, RefusesGridsBeyondItsLimits) {
