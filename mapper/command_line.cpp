@@ -27,7 +27,7 @@ const char* const map_help =
     "\n"
     "Exit status: 0 done, 1 wrong command line, 2 error (one line on standard error).\n";
 
-map_options parse_command_line(const std::vector<std::string>& arguments) {
+map_options parse_map_command_line(const std::vector<std::string>& arguments) {
   map_options options;
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (is_option(all[i], "--title")) {

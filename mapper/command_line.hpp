@@ -19,7 +19,7 @@ struct map_options {
 // Reads the arguments after the program name: options anywhere before "--", "--title T" or "--title=T", then
 // INPUT and OUTPUT. Throws usage_error for an unknown option, a missing value, a --max-distance or --cutoff that
 // is not a positive number, a --min-distance below 0 or not below --max-distance, or not two operands.
-map_options parse_command_line(const std::vector<std::string>& arguments);
+map_options parse_map_command_line(const std::vector<std::string>& arguments);
 
 extern const char* const map_usage;
 extern const char* const map_help;

@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
   map_options options;
-  const auto parse = [&] { return parse_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
+  const auto parse = [&] { return parse_map_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
   const int answered = answer_command_line("pairmap", map_usage, map_help,
                                           TOOLKIT_VERSION, parse, options);
   if (answered >= 0) return answered;

@@ -41,7 +41,7 @@ altloc_choice read_altloc(const std::string& value) {
   throw usage_error("--altloc takes one letter or 'all', not " + quoted(value));
 }
 
-pick_options parse_command_line(const std::vector<std::string>& arguments) {
+pick_options parse_pick_command_line(const std::vector<std::string>& arguments) {
   pick_options options;
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (all[i] == "--list") {

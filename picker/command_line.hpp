@@ -33,7 +33,7 @@ struct pick_options {
 // Reads the arguments after the program name. Options may come anywhere before "--"; "--altloc X" and
 // "--altloc=X" are the same. Throws usage_error for an unknown option, a missing or bad option value, or the
 // wrong number of operands (three; with --list or --list-assemblies one or two). --help and --version need nothing else.
-pick_options parse_command_line(const std::vector<std::string>& arguments);
+pick_options parse_pick_command_line(const std::vector<std::string>& arguments);
 
 extern const char* const pick_usage;
 extern const char* const pick_help;

@@ -13,7 +13,7 @@
 
 int main(int argc, char** argv) {
   pick_options options;
-  const auto parse = [&] { return parse_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
+  const auto parse = [&] { return parse_pick_command_line(std::vector<std::string>(argv + 1, argv + argc)); };
   const int answered = answer_command_line("pairpick", pick_usage, pick_help,
                                           std::string(TOOLKIT_VERSION) + " (gemmi " + GEMMI_VERSION + ")", parse, options);
   if (answered >= 0) return answered;
