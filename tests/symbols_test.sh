@@ -3,10 +3,11 @@
 # object the linker happens to pull in first. Inline functions and templates (weak symbols) may repeat.
 #   symbols_test.sh LIBRARY.a...
 set -u
-nm --defined-only --extern-only "$@" 2>/dev/null | awk '
-  /:$/ { library = $0; next }
-  NF == 3 && $2 ~ /^[TDBRG]$/ { if ($3 in seen && seen[$3] != library) { print "twice: " $3 " in " seen[$3] " and " library; bad = 1 } seen[$3] = library }
+for library in "$@"; do
+  nm --defined-only --extern-only "$library" | awk -v library="$(basename "$library")" \
+    'NF == 3 && $2 ~ /^[TDBRG]$/ { print library "\t" $3 }' | sort -u
+done | awk -F'\t' '{ if ($2 in seen) { print "twice: " $2 " in " seen[$2] " and " $1; bad = 1 } seen[$2] = $1 }
   END { exit bad }' | c++filt
-status=${PIPESTATUS[0]}
+status=${PIPESTATUS[1]}
 [ "$status" -eq 0 ] && echo "no symbol defined twice in $# libraries"
 exit "$status"
