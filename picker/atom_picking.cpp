@@ -15,6 +15,13 @@ const gemmi::Model& chosen_model(const gemmi::Structure& structure, const gemmi:
   fail("no model " + name + " in " + structure.name + "; models: " + names);
 }
 
+altloc_choice read_altloc(const std::string& value) {
+  if (value == "all") return {altloc_choice::all, 0};
+  if (value.size() == 1 && value[0] != ' ' && value[0] != '\t' && value[0] != '\n')
+    return {altloc_choice::named, value[0]};
+  throw usage_error("--altloc takes one letter or 'all', not " + quoted(value));
+}
+
 namespace {
 
 // The residue field of a selection ("10-50" of "//A/10-50"), or "" where it has none.

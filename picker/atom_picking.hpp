@@ -9,7 +9,6 @@
 #include <gemmi/model.hpp>
 #include <gemmi/select.hpp>
 
-#include "command_line.hpp"
 
 // The model a selection reads: the one it names, else the first. Throws run_error when the structure has no
 // atoms or no model of the number named.
@@ -17,6 +16,17 @@ const gemmi::Model& chosen_model(const gemmi::Structure& structure, const gemmi:
 
 // Parses selection text; throws run_error "selection TEXT: gemmi's reason (where)".
 gemmi::Selection parse_selection(const std::string& text);
+
+// Which alternate conformations are kept: the first one seen for each atom (the default), one named letter, or
+// every one.
+struct altloc_choice {
+  enum mode_type { first, named, all } mode = first;
+  char letter = 0;  // for named
+};
+
+// An altloc choice as the programs and the module name it: one letter, or "all"; throws usage_error for anything
+// else ("--altloc takes one letter or 'all', not 'xy'").
+altloc_choice read_altloc(const std::string& value);
 
 struct atom_defaults {
   altloc_choice altloc;

@@ -34,12 +34,6 @@ const char* const pick_help =
     "\n"
     "Exit status: 0 done, 1 wrong command line, 2 error (one line on standard error).\n";
 
-altloc_choice read_altloc(const std::string& value) {
-  if (value == "all") return {altloc_choice::all, 0};
-  if (value.size() == 1 && value[0] != ' ' && value[0] != '\t' && value[0] != '\n')
-    return {altloc_choice::named, value[0]};
-  throw usage_error("--altloc takes one letter or 'all', not " + quoted(value));
-}
 
 pick_options parse_pick_command_line(const std::vector<std::string>& arguments) {
   pick_options options;

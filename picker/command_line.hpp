@@ -5,15 +5,8 @@
 #include <string>
 #include <vector>
 
-// Which alternate conformations are written: the first one seen for each atom (the default), one named
-// letter, or every one.
-struct altloc_choice {
-  enum mode_type { first, named, all } mode = first;
-  char letter = 0;  // for named
-};
+#include "atom_picking.hpp"
 
-// The value of --altloc: one letter, or "all"; throws usage_error for anything else.
-altloc_choice read_altloc(const std::string& value);
 
 struct pick_options {
   std::string structure;  // path, "-" for standard input

@@ -155,21 +155,18 @@ py::tuple read_points(const std::string& path, const std::string& selection, con
 py::dict contacts(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
                   bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
                   bool waters, bool hydrogens, bool symmetry, const std::string& assembly) {
-  scan_options options;
-  if (symmetry && !assembly.empty())
-    throw py::value_error("assembly builds the biological unit, symmetry the crystal around the file's: one or the other");
-  options.symmetry = symmetry;
-  options.assembly = assembly;
-  options.structure = path;
-  options.selections.push_back(selection);
-  if (!selection2.is_none()) options.selections.push_back(selection2.cast<std::string>());
-  options.cutoff = finite_cutoff(cutoff);
-  options.defaults = defaults_of(altloc, waters, hydrogens);
-  options.same_residue = same_residue;
-  if (min_separation < 0) throw py::value_error("min_separation must be 0 or more, not " + std::to_string(min_separation));
-  options.min_separation = min_separation;
-  options.skip_links = skip_links;
-  options.allow_empty = allow_empty;
+  scan_request request;
+  request.symmetry = symmetry;
+  request.assembly = assembly;
+  request.selections.push_back(selection);
+  if (!selection2.is_none()) request.selections.push_back(selection2.cast<std::string>());
+  request.cutoff = cutoff;
+  request.atoms = defaults_of(altloc, waters, hydrogens);
+  request.same_residue = same_residue;
+  request.min_separation = min_separation;
+  request.skip_links = skip_links;
+  request.allow_empty = allow_empty;
+  request.check();
   // The rows as write gives them: residue pair records in order, each record's kept contacts.
   struct row {
     const inter_residue* record;
@@ -182,9 +179,9 @@ py::dict contacts(const std::string& path, const std::string& selection, const p
   {
     py::gil_scoped_release unlocked;
     std::vector<gemmi::Selection> selections;
-    for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
+    for (const std::string& text : request.selections) selections.push_back(parse_selection(text));
     structure = read_typed(path, assembly);
-    found = find_selection_contacts(options, selections, structure);
+    found = find_selection_contacts(request, selections, structure);
     found->result.groups.for_each_written(
         [&](const inter_residue& record, atom_pair atoms, float distance) { rows.push_back({&record, atoms, distance}); });
   }

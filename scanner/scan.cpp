@@ -21,33 +21,38 @@ namespace {
 // Two selections, or one against itself.
 void scan_selections(const scan_options& options, const std::vector<gemmi::Selection>& selections,
                      gemmi::Structure& structure, structure_status& status, output_set& outputs) {
-  const std::unique_ptr<selection_contacts> found = find_selection_contacts(options, selections, structure);
+  const scan_request& request = options.request;
+  const std::unique_ptr<selection_contacts> found = find_selection_contacts(request, selections, structure);
   const bool self = found->self;
   const atom_table& first = found->first;
   const atom_table& other = found->other();
   side_pair& result = found->result;
   const std::string name = structure_name(options.structure);
-  const std::string& first_name = options.selections.front();
-  const std::string& second_name = options.selections.back();
+  const std::string& first_name = request.selections.front();
+  const std::string& second_name = request.selections.back();
   std::string svg, row;
   if (result.map) {
-    const std::string title = !options.title.empty() ? options.title
-                              : self ? name + ": " + first_name + " with itself"
-                                     : name + ": " + first_name + " and " + second_name;
+    map_style style;
+    style.title = !options.title.empty() ? options.title
+                  : self ? name + ": " + first_name + " with itself"
+                         : name + ": " + first_name + " and " + second_name;
+    style.row_title = first_name, style.column_title = self ? first_name : second_name;
+    style.cutoff = request.cutoff;
+    style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
     // One selection: its residues on both axes. Two: the first's residues are rows, unless a residue is on
     // both sides (selections by atom), which the map then draws square.
     if (self) result.map->set_square();
-    svg = draw(*result.map, options, title, first_name, self ? first_name : second_name);
+    svg = draw(*result.map, style);
   }
-  if (!options.summary.empty())
-    row = summary_header_for(options) + summary_row(options, result.summary, name, first_name, second_name, first.size(),
-                                                    other.size(), found->image_contacts);
+  if (request.summary)
+    row = summary_header_for(request.symmetry) + summary_row(request.symmetry, result.summary, name, first_name,
+                                                             second_name, first.size(), other.size(), found->image_contacts);
   status.writing = true;
   // Every file is created before any is written, so that one that cannot be made stops the run before a
   // device has been written to.
   file_in_parts& sorted = outputs.file(options.output);
   file_in_parts* map = result.map ? &outputs.file(options.map) : nullptr;
-  file_in_parts* summary = options.summary.empty() ? nullptr : &outputs.file(options.summary);
+  file_in_parts* summary = request.summary ? &outputs.file(options.summary) : nullptr;
   write_sorted(sorted, result.groups);
   if (map) map->write(svg);
   if (summary) summary->write(row);
@@ -68,7 +73,7 @@ std::string entry_of(std::string folder, const std::string& path) {
 void run_scan(const scan_options& options) {
   // Selections are read before the file: a typo should not wait for a large structure.
   std::vector<gemmi::Selection> selections;
-  for (const std::string& text : options.selections) selections.push_back(parse_selection(text));
+  for (const std::string& text : options.request.selections) selections.push_back(parse_selection(text));
   output_set outputs;
   // The outputs are made first, aside: a path that cannot be written stops the run before the work.
   const std::string written = options.interfaces.empty() ? "" : outputs.folder(options.interfaces);
@@ -78,12 +83,10 @@ void run_scan(const scan_options& options) {
   structure_status status;
   try {
     gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
-    if (!options.assembly.empty()) build_assembly(structure, options.assembly);
+    if (!options.request.assembly.empty()) build_assembly(structure, options.request.assembly);
     gemmi::add_entity_types(structure, /*overwrite=*/false);
-    if (!options.pairs.empty())
-      scan_named_pairs(options, structure, status, written);
-    else if (!options.interfaces.empty())
-      scan_chain_pairs(options, structure, status, written);
+    if (!options.interfaces.empty())
+      scan_interfaces(options, structure, status, written);
     else
       scan_selections(options, selections, structure, status, outputs);
   } catch (const run_error& e) {
@@ -99,7 +102,7 @@ void run_scan(const scan_options& options) {
     status.status = "unreadable";
     status.message = e.what();
     if (!options.interfaces.empty())
-      write_whole_file(written + "/summary.tsv", summary_header_for(options));
+      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry));
     else
       outputs.file(options.output);
   }

@@ -54,7 +54,7 @@ namespace {
 int read_count(const std::string& option, const std::string& text) {
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 0 || value > 1000000)
+  if (text.empty() || *end != '\0' || value < 0 || value > max_separation)
     throw usage_error(option + " takes a whole number from 0, not " + quoted(text));
   return static_cast<int>(value);
 }
@@ -65,9 +65,9 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   scan_options options;
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (is_option(all[i], "--cutoff")) {
-      options.cutoff = positive_option("--cutoff", option_value(all, i, "--cutoff"));
+      options.request.cutoff = positive_option("--cutoff", option_value(all, i, "--cutoff"));
     } else if (is_option(all[i], "--min-separation")) {
-      options.min_separation = read_count("--min-separation", option_value(all, i, "--min-separation"));
+      options.request.min_separation = read_count("--min-separation", option_value(all, i, "--min-separation"));
     } else if (is_option(all[i], "--map")) {
       options.map = option_value(all, i, "--map");
     } else if (all[i] == "--maps") {
@@ -92,24 +92,24 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     } else if (is_option(all[i], "--interfaces")) {
       options.interfaces = option_value(all, i, "--interfaces");
     } else if (is_option(all[i], "--altloc")) {
-      options.defaults.altloc = read_altloc(option_value(all, i, "--altloc"));
+      options.request.atoms.altloc = read_altloc(option_value(all, i, "--altloc"));
     } else if (all[i] == "--waters") {
-      options.defaults.keep_waters = true;
+      options.request.atoms.keep_waters = true;
     } else if (is_option(all[i], "--max-input-size")) {
       options.max_input_size = byte_count_option("--max-input-size", option_value(all, i, "--max-input-size"));
     } else if (all[i] == "--hydrogens") {
-      options.defaults.keep_hydrogens = true;
+      options.request.atoms.keep_hydrogens = true;
     } else if (all[i] == "--same-residue") {
-      options.same_residue = true;
+      options.request.same_residue = true;
     } else if (all[i] == "--skip-links") {
-      options.skip_links = true;
+      options.request.skip_links = true;
     } else if (all[i] == "--symmetry") {
-      options.symmetry = true;
+      options.request.symmetry = true;
     } else if (is_option(all[i], "--assembly")) {
-      options.assembly = option_value(all, i, "--assembly");
-      if (options.assembly.empty()) throw usage_error("--assembly takes an assembly id, not ''");
+      options.request.assembly = option_value(all, i, "--assembly");
+      if (options.request.assembly.empty()) throw usage_error("--assembly takes an assembly id, not ''");
     } else if (all[i] == "--allow-empty") {
-      options.allow_empty = true;
+      options.request.allow_empty = true;
     } else {
       return false;
     }
@@ -123,21 +123,24 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   if (options.interfaces.empty() && (!options.pairs.empty() || options.self_pairs))
     throw usage_error(std::string(options.self_pairs ? "--self" : "--pairs") + " goes with --interfaces");
   if (!options.pairs.empty() && options.self_pairs) throw usage_error("--self is for chains, not --pairs");
-  if (options.symmetry && !options.assembly.empty())
-    throw usage_error("--assembly builds the biological unit, --symmetry the crystal around the file's: one or the other");
   if (!options.interfaces.empty()) {
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");
     options.structure = operands[0];
+    options.request.map = options.maps;
+    options.request.check();
     return options;
   }
   if (options.maps) throw usage_error("--maps goes with --interfaces; one map is --map FILE.svg");
   if (operands.size() != 3 && operands.size() != 4)
     throw usage_error("expected a structure, one or two selections and an output, found " + arguments_found(operands.size()));
   options.structure = operands.front();
-  options.selections.assign(operands.begin() + 1, operands.end() - 1);
+  options.request.selections.assign(operands.begin() + 1, operands.end() - 1);
   options.output = operands.back();
+  options.request.check();
+  options.request.summary = !options.summary.empty();
+  options.request.map = !options.map.empty();
   // "//" starts a selection: a forgotten output would otherwise write the last selection's name, /B, at the root.
   if (options.output.compare(0, 2, "//") == 0)
     throw usage_error("the output " + quoted(options.output) + " looks like a selection; the output comes last");

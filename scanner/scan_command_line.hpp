@@ -1,25 +1,19 @@
 // The command line of pairscan.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "atom_picking.hpp"
+#include "request.hpp"
 
+// The command line: the engine's request, and where each result goes.
 struct scan_options {
+  scan_request request;                // selections, cut-off, rules, crystal or assembly, results to collect
   std::string structure;               // path, "-" for standard input
-  std::vector<std::string> selections;  // one (self-contacts) or two; none with interfaces
   std::string output;                  // the sorted contact list; "-" for standard output
   std::string interfaces;              // folder for every interface of the structure, or ""
   std::string map, summary, title;     // optional outputs; title "" : made from the structure and sides
-  std::string assembly;                // biological assembly to build first, or ""
-  bool symmetry = false;               // also the crystal symmetry images of the second side
-  float cutoff = 4;
-  atom_defaults defaults;
-  bool same_residue = false;           // self-contacts: keep pairs within one residue, each once
-  int min_separation = 0;              // drop polymer residue pairs of one chain closer in number than this
-  bool skip_links = false;             // drop atom pairs the file records as covalently bonded
-  bool allow_empty = false;            // a selection that matches nothing gives an empty output
   bool maps = false;                   // interfaces: each pair's map.svg
   std::string pairs;                   // interfaces: named pairs of selections, one per line, instead of chains
   bool self_pairs = false;             // interfaces: each chain against itself too

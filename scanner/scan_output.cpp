@@ -16,28 +16,21 @@ std::string structure_name(const std::string& path) {
   return name;
 }
 
-std::string summary_header_for(const scan_options& options) {
+std::string summary_header_for(bool symmetry) {
   // The extra column comes last, so that a reader of the usual columns reads these rows too.
-  if (!options.symmetry) return summary_header;
+  if (!symmetry) return summary_header;
   return std::string(summary_header, std::strlen(summary_header) - 1) + "\timage_contacts\n";
 }
 
-std::string summary_row(const scan_options& options, const pair_summary& summary, const std::string& structure,
+std::string summary_row(bool symmetry, const pair_summary& summary, const std::string& structure,
                         const std::string& first, const std::string& second, std::size_t first_atoms,
                         std::size_t second_atoms, std::uint64_t image_contacts) {
   std::string row = summary.row(structure, first, second, first_atoms, second_atoms);
-  if (options.symmetry) row.back() = '\t', row += std::to_string(image_contacts) + '\n';
+  if (symmetry) row.back() = '\t', row += std::to_string(image_contacts) + '\n';
   return row;
 }
 
-std::string draw(contact_map& map, const scan_options& options, const std::string& title, const std::string& rows,
-                 const std::string& columns) {
-  const std::vector<map_cell> cells = map.ordered_cells();
-  map_style style;
-  style.title = title, style.row_title = rows, style.column_title = columns, style.cutoff = options.cutoff;
-  style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
-  return draw_svg(map, cells, style);
-}
+std::string draw(contact_map& map, const map_style& style) { return draw_svg(map, map.ordered_cells(), style); }
 
 void write_sorted(file_in_parts& file, contact_groups& groups) {
   line_writer out(file.descriptor(), file.shown(), line_writer::flushing::blocks);
@@ -64,11 +57,4 @@ std::string folder_name(const std::string& side) {
     }
   }
   return name;
-}
-
-std::string structure_status::table(const std::string& structure) const {
-  const auto count = [&](std::size_t n) { return counted ? std::to_string(n) : std::string(); };
-  return "structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\n" + structure + '\t' + count(chains) + '\t' +
-         count(polymer_chains) + '\t' + count(atoms) + '\t' + std::to_string(pairs) + '\t' + status + '\t' +
-         printable(message, 300) + '\n';
 }

@@ -10,7 +10,7 @@
 #include <gemmi/select.hpp>
 
 #include "atom_table.hpp"
-#include "scan_command_line.hpp"
+#include "request.hpp"
 #include "side_pair.hpp"
 
 // What one or two selections of a structure meet: each side's atoms and the side pair's results, which view
@@ -25,9 +25,9 @@ struct selection_contacts {
   const atom_table& other() const { return self ? first : second; }
 };
 
-// The contacts of options' selections (parsed as selections) in structure, whose entity types must be set:
-// grouped and ordered as they are written, the summary when options ask for one, the map when they ask for one.
+// The contacts of the request's selections (parsed as selections) in structure, whose entity types must be set:
+// grouped and ordered as they are written, the summary and the map when the request asks for them.
 // Throws run_error for a selection that matches nothing (unless allowed) or a bad name in the structure.
-std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& options,
+std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& request,
                                                             const std::vector<gemmi::Selection>& selections,
                                                             gemmi::Structure& structure);

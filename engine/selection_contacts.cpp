@@ -11,26 +11,25 @@
 #include "crystal_images.hpp"
 #include "number_text.hpp"
 #include "point_list.hpp"
-#include "scan_output.hpp"
 
-std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& options,
+std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& request,
                                                             const std::vector<gemmi::Selection>& selections,
                                                             gemmi::Structure& structure) {
-  if (options.symmetry) check_crystal(structure);
+  if (request.symmetry) check_crystal(structure);
   const gemmi::Model& model = chosen_model(structure, selections.front());
   atom_tables tables;
   std::vector<std::vector<picked_atom>> picked;
   for (std::size_t s = 0; s < selections.size(); ++s) {
     const gemmi::Model& picked_from = chosen_model(structure, selections[s]);
-    picked.push_back(pick_atoms(picked_from, selections[s], options.defaults, structure.name));
-    if (picked.back().empty() && !options.allow_empty) fail_no_atom(picked_from, selections[s], options.selections[s]);
+    picked.push_back(pick_atoms(picked_from, selections[s], request.atoms, structure.name));
+    if (picked.back().empty() && !request.allow_empty) fail_no_atom(picked_from, selections[s], request.selections[s]);
   }
   auto found = std::make_unique<selection_contacts>();
   found->self = selections.size() == 1;
   const bool self = found->self;
   // The crystal repeats the whole second selection, the first selection's atoms in it too.
   atom_table imaged;
-  if (options.symmetry && !self) imaged = tables.make(picked[1]);
+  if (request.symmetry && !self) imaged = tables.make(picked[1]);
   if (!self) {
     // The second side is the second selection without the atoms of the first: a ligand meets its chain, never itself.
     std::unordered_set<const gemmi::Atom*> in_first;
@@ -46,18 +45,18 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
   const atom_table& other = found->other();
 
   std::unique_ptr<covalent_links> links;
-  if (options.skip_links) links = std::make_unique<covalent_links>(structure, model);
-  const pair_rules rules{self && !options.same_residue, options.min_separation, links.get()};
+  if (request.skip_links) links = std::make_unique<covalent_links>(structure, model);
+  const pair_rules rules{self && !request.same_residue, request.min_separation, links.get()};
 
   side_pair& result = found->result;
-  result.summarise = !options.summary.empty();
-  if (!options.map.empty()) result.map = std::make_unique<contact_map>();
+  result.summarise = request.summary;
+  if (request.map) result.map = std::make_unique<contact_map>();
   if (first.size() > 0 && other.size() > 0) {
     const group_numbers first_numbers(result.groups, first);
     std::unique_ptr<group_numbers> second_numbers;
     if (!self) second_numbers = std::make_unique<group_numbers>(result.groups, other);
     const group_numbers& other_numbers = self ? first_numbers : *second_numbers;
-    const cell_list grid = cell_list::for_points(options.cutoff, first.points(), other.points());
+    const cell_list grid = cell_list::for_points(request.cutoff, first.points(), other.points());
     const auto meet = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
       if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
@@ -67,14 +66,14 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_options& 
     else
       grid.for_each_contact(meet);
   }
-  if (options.symmetry) {
+  if (request.symmetry) {
     // After the identity's contacts, each image's: a copy is another molecule, so no rule of one chain or of
     // the file's bonds applies; an atom on a special position does not meet itself.
-    found->images = crystal_images(structure, self ? first : imaged, first, options.cutoff, tables);
+    found->images = crystal_images(structure, self ? first : imaged, first, request.cutoff, tables);
     const atom_table& images = found->images;
     if (first.size() > 0 && images.size() > 0) {
       const group_numbers first_numbers(result.groups, first), image_numbers(result.groups, images);
-      const cell_list grid = cell_list::for_points(options.cutoff, first.points(), images.points());
+      const cell_list grid = cell_list::for_points(request.cutoff, first.points(), images.points());
       grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
         const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         if (first.atoms[ia] == images.atoms[ib] && d < 0.8f) return;

@@ -1,0 +1,222 @@
+#include "pair_scans.hpp"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <memory>
+
+#include "atom_table.hpp"
+#include "contact_order.hpp"
+#include "covalent_links.hpp"
+#include "crystal_images.hpp"
+#include "error.hpp"
+#include "number_text.hpp"
+#include "point_list.hpp"
+#include "selection_contacts.hpp"
+
+std::string structure_status::table(const std::string& structure) const {
+  const auto count = [&](std::size_t n) { return counted ? std::to_string(n) : std::string(); };
+  return "structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\n" + structure + '\t' + count(chains) + '\t' +
+         count(polymer_chains) + '\t' + count(atoms) + '\t' + std::to_string(pairs) + '\t' + status + '\t' +
+         printable(message, 300) + '\n';
+}
+
+namespace {
+
+// The model's chains in pairpick --list's order, one entry per name (numbered as tables numbers them), and
+// whether each name holds a polymer residue (gemmi's entity types).
+struct model_chains {
+  std::vector<std::string> names;
+  std::vector<char> polymer;
+};
+
+model_chains chains_of(const gemmi::Model& model, atom_tables& tables) {
+  model_chains chains;
+  for (const gemmi::Chain& chain : model.chains) {
+    const std::uint32_t c = tables.chain_number(chain.name);
+    if (c == chains.names.size()) {
+      chains.names.push_back(chain.name);
+      chains.polymer.push_back(0);
+    }
+    for (const gemmi::Residue& residue : chain.residues)
+      if (residue.entity_type == gemmi::EntityType::Polymer) chains.polymer[c] = 1;
+  }
+  return chains;
+}
+
+// A contact of one chain pair as the pipeline's run of the two chains would write it: the key of its line there,
+// each atom's place in its chain.
+struct interface_contact {
+  contact_rank key;
+  std::uint32_t point_a, point_b;
+  float distance;
+  bool operator<(const interface_contact& o) const { return key < o.key; }
+};
+
+}  // namespace
+
+void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::Structure& structure,
+                         structure_status& status, const pair_visit& visit) {
+  if (request.symmetry) check_crystal(structure);
+  const gemmi::Selection everything{};
+  const gemmi::Model& model = chosen_model(structure, everything);
+  atom_tables tables;
+  // The polymer chains among them are the sides.
+  const model_chains chains = chains_of(model, tables);
+  const std::vector<std::string>& chain_names = chains.names;
+  const std::vector<char>& chain_polymer = chains.polymer;
+  std::vector<picked_atom> picked = pick_atoms(model, everything, request.atoms, structure.name);
+  status.counted = true;
+  status.chains = chain_names.size();
+  status.atoms = picked.size();
+  picked.erase(std::remove_if(picked.begin(), picked.end(),
+                              [&](const picked_atom& p) { return !chain_polymer[tables.chain_number(p.chain->name)]; }),
+               picked.end());
+  const atom_table all = tables.make(picked);
+
+  // Sides: polymer chains with atoms, in list order (chain numbers follow it); each atom's place in its side.
+  std::vector<std::size_t> chain_atoms(chain_names.size(), 0);
+  for (const std::uint32_t c : all.chain) ++chain_atoms[c];
+  std::vector<std::uint32_t> side_of_chain(chain_names.size(), UINT32_MAX);
+  std::vector<std::size_t> side_atoms;
+  std::vector<std::string> side_names;
+  for (std::uint32_t c = 0; c < chain_names.size(); ++c) {
+    if (chain_atoms[c] == 0) continue;
+    side_of_chain[c] = static_cast<std::uint32_t>(side_names.size());
+    side_names.push_back(chain_names[c]);
+    side_atoms.push_back(chain_atoms[c]);
+  }
+  const std::size_t n_sides = side_names.size();
+  status.polymer_chains = n_sides;
+  if (n_sides < 2) {
+    status.status = "one_chain";
+    status.message = n_sides == 1 ? "one polymer chain: no pair" : "no polymer chain: no pair";
+  }
+  const auto side_of = [&](std::size_t p) { return side_of_chain[all.chain[p]]; };
+  std::vector<std::uint32_t> place(all.size());
+  std::vector<std::uint32_t> placed(n_sides, 0);
+  for (std::size_t p = 0; p < all.size(); ++p) place[p] = placed[side_of(p)]++;
+
+  // Each pair's box, as the pipeline's run of its two chains would lay it: the minimum corner of both.
+  std::vector<std::array<float, 3>> side_min(n_sides, {std::numeric_limits<float>::infinity(),
+                                                       std::numeric_limits<float>::infinity(),
+                                                       std::numeric_limits<float>::infinity()});
+  for (std::size_t p = 0; p < all.size(); ++p) {
+    auto& m = side_min[side_of(p)];
+    m[0] = std::min(m[0], all.x[p]), m[1] = std::min(m[1], all.y[p]), m[2] = std::min(m[2], all.z[p]);
+  }
+
+  std::unique_ptr<covalent_links> links;
+  if (request.skip_links) links = std::make_unique<covalent_links>(structure, model);
+  const pair_rules rules{false, request.min_separation, links.get()};
+  std::vector<std::vector<interface_contact>> found(n_sides * n_sides);
+  if (all.size() > 0) {
+    const cell_list grid = cell_list::for_points(request.cutoff, all.points(), all.points());
+    grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) {
+      std::size_t pa = static_cast<std::size_t>(a), pb = static_cast<std::size_t>(b);
+      std::uint32_t sa = side_of(pa), sb = side_of(pb);
+      if (sa == sb || rules.drops(all, pa, all, pb)) return;
+      if (sa > sb) std::swap(pa, pb), std::swap(sa, sb);
+      const auto& ma = side_min[sa];
+      const auto& mb = side_min[sb];
+      const contact_order order(request.cutoff, std::min(ma[0], mb[0]), std::min(ma[1], mb[1]), std::min(ma[2], mb[2]));
+      found[sa * n_sides + sb].push_back({order.of(all.x[pa], all.y[pa], all.z[pa], place[pa], all.x[pb], all.y[pb], all.z[pb], place[pb]),
+                                          static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(pb), d});
+    });
+  }
+
+  // With symmetry, each pair also meets the crystal: the first chain's atoms against the images of the second's,
+  // after the pair's own contacts, in the order the search finds them. (The second chain against the first's
+  // images gives the same contacts seen from the other side.)
+  struct image_contact {
+    std::uint32_t point, image;
+    float distance;
+  };
+  std::vector<std::vector<image_contact>> image_found(request.symmetry ? n_sides * n_sides : 0);
+  atom_table images;
+  if (request.symmetry && all.size() > 0) {
+    images = crystal_images(structure, all, all, request.cutoff, tables);
+    if (images.size() > 0) {
+      const cell_list grid = cell_list::for_points(request.cutoff, all.points(), images.points());
+      grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+        const auto pa = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+        const std::uint32_t sa = side_of(pa), sb = side_of(images.source[ib]);
+        if (sa < sb) image_found[sa * n_sides + sb].push_back({static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(ib), d});
+      });
+    }
+  }
+
+  // Every contact is found before the first pair is handed over; each pair is grouped as it goes.
+  for (std::size_t r1 = 0; r1 < n_sides; ++r1) {
+    for (std::size_t r2 = r1 + 1; r2 < n_sides; ++r2) {
+      std::vector<interface_contact>& contacts = found[r1 * n_sides + r2];
+      std::sort(contacts.begin(), contacts.end());
+      side_pair result;
+      if (request.map) result.map = std::make_unique<contact_map>();
+      for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance));
+      std::vector<interface_contact>().swap(contacts);
+      std::uint64_t image_contacts = 0;
+      if (request.symmetry) {
+        for (const image_contact& c : image_found[r1 * n_sides + r2]) result.feed(all, c.point, images, c.image, as_written(c.distance));
+        image_contacts = image_found[r1 * n_sides + r2].size();
+      }
+      found_pair pair{side_names[r1], side_names[r2], side_atoms[r1], side_atoms[r2], image_contacts, false, result};
+      visit(pair);
+      ++status.pairs;
+    }
+  }
+  // Each chain against itself: the selections' self-contacts, chain by chain.
+  if (self_pairs) {
+    for (std::size_t r = 0; r < n_sides; ++r) {
+      scan_request self = request;
+      self.selections = {side_names[r]};
+      self.summary = true;
+      gemmi::Selection chain;
+      chain.chain_ids.all = false;
+      chain.chain_ids.list = side_names[r];
+      const std::unique_ptr<selection_contacts> own = find_selection_contacts(self, {chain}, structure);
+      if (own->result.map) own->result.map->set_square();
+      found_pair pair{side_names[r], side_names[r], own->first.size(), own->first.size(), own->image_contacts, true,
+                      own->result};
+      visit(pair);
+      ++status.pairs;
+    }
+  }
+}
+
+void for_each_named_pair(const scan_request& request, const std::vector<named_pair>& pairs,
+                         gemmi::Structure& structure, structure_status& status, const pair_visit& visit) {
+  const gemmi::Selection everything{};
+  const gemmi::Model& model = chosen_model(structure, everything);
+  const std::vector<picked_atom> picked = pick_atoms(model, everything, request.atoms, structure.name);
+  atom_tables tables;
+  const model_chains chains = chains_of(model, tables);
+  status.counted = true;
+  status.chains = chains.names.size();
+  status.polymer_chains = static_cast<std::size_t>(std::count(chains.polymer.begin(), chains.polymer.end(), 1));
+  status.atoms = picked.size();
+
+  // Every pair is found before the first file is written; a selection that matches nothing gives a pair
+  // without atoms or contacts.
+  std::vector<std::unique_ptr<selection_contacts>> found;
+  for (const named_pair& pair : pairs) {
+    scan_request one = request;
+    one.selections = {pair.selections[0], pair.selections[1]};
+    one.allow_empty = true;
+    one.summary = true;
+    const std::vector<gemmi::Selection> selections = {parse_selection(pair.selections[0]), parse_selection(pair.selections[1])};
+    found.push_back(find_selection_contacts(one, selections, structure));
+    for (int side = 0; side < 2; ++side)
+      if (found.back()->matched[side] == 0 && status.status == "done") {
+        status.status = "no_match";
+        status.message = "selection " + quoted(pair.selections[side]) + " (" + pair.names[side] + ") matches no atom";
+      }
+  }
+  for (std::size_t p = 0; p < pairs.size(); ++p) {
+    selection_contacts& pair = *found[p];
+    found_pair one{pairs[p].names[0], pairs[p].names[1], pair.first.size(), pair.second.size(), pair.image_contacts, false,
+                   pair.result};
+    visit(one);
+    ++status.pairs;
+  }
+}

@@ -1,0 +1,17 @@
+#include "request.hpp"
+
+#include <string>
+
+#include "cell_list.hpp"
+#include "error.hpp"
+
+void scan_request::check() const {
+  finite_cutoff(cutoff);
+  if (min_separation < 0 || min_separation > max_separation)
+    throw usage_error("the minimum separation must be a whole number from 0 to " + std::to_string(max_separation) + ", not " +
+                      std::to_string(min_separation));
+  if (symmetry && !assembly.empty())
+    throw usage_error("an assembly builds the biological unit, symmetry the crystal around the file's: one or the other");
+  for (const std::string& selection : selections)
+    if (selection.empty()) throw usage_error("a selection is empty; '//*' selects every chain");
+}
