@@ -11,6 +11,7 @@ packages=(
   libgtest-dev                            # unit tests
   python3-biopython                       # an independent structure reader to check pairpick against
   libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests
+  help2man                                # man pages made from the programs' --help
   snakemake                               # the workflow
   chromium                                # its report, opened in a real browser by the tests
   clang libclang-rt-dev                   # fuzzing (libFuzzer)

@@ -74,12 +74,12 @@ done
 # The pipe form of the README: both lists straight into pairsweep.
 run "$pairsweep" "<($pairpick $examples/1hpv.pdb //*/\(478\) /dev/stdout) <($pairpick $examples/1hpv.pdb //A -) 4 piped.pairtab"
 same 'pipe into pairsweep' "$examples/ligand_chainA_4.pairtab" piped.pairtab
-# Every selection the README shows selects as many atoms of 1hpv.pdb as it says.
-sed -n 's/^| `\(\/[^`]*\)` |.*| \([0-9,]*\) |$/\1 \2/p' "$project/README.md" | awk '{ gsub(",", "", $2); print }' >readme.txt
+# Every selection its page shows selects as many atoms of 1hpv.pdb as it says.
+sed -n 's/^| `\(\/[^`]*\)` |.*| \([0-9,]*\) |$/\1 \2/p' "$project/docs/pairpick.md" | awk '{ gsub(",", "", $2); print }' >readme.txt
 while read -r selection count; do "$pairpick" "$examples/1hpv.pdb" "$selection" - | wc -l | sed "s|^|$selection |"; done \
   <readme.txt >counted.txt
 same 'README selections' readme.txt counted.txt
-expect 'README selections listed' '9\n' <(wc -l <readme.txt)
+expect 'selections listed' '9\n' <(wc -l <readme.txt)
 
 # Errors: one line, status 2, the old output kept.
 printf 'HEADER    X\nATOM      1  N   PRO A   1      13.120  39.003\n' >short.pdb

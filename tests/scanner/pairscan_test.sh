@@ -147,10 +147,9 @@ printf 'a/b\t//A\tc\t//B\n' >pairs.tsv
 fails "$pairscan" "--interfaces interfaces --pairs pairs.tsv $examples/1hpv.pdb" \
   "pairscan: pairs.tsv:1: the name 'a/b' names a folder: letters, digits, '.', '_' and '-' only, without '_vs_'"
 
-# The README's pairscan commands run, and each gives a non-empty result.
-grep '^    ./build/scanner/pairscan' "$project/README.md" | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' \
-  | sed "s|examples/|$project/examples/|g" >readme_commands.txt
-expect 'README commands listed' '7\n' <(wc -l <readme_commands.txt)
+# The pairscan commands of the README and the docs run, and each gives a non-empty result.
+cat "$project/README.md" "$project"/docs/*.md | grep '^    ./build/scanner/pairscan' \
+  | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' | sed "s|examples/|$project/examples/|g" | sort -u >readme_commands.txt
 while read -r arguments; do
   run "$pairscan" "$arguments"
   result=${arguments##* }
@@ -158,7 +157,7 @@ while read -r arguments; do
   expect "README: $arguments" '0\nresult\n' <(cat status.txt; [ -s "$result" ] && echo result)
 done <readme_commands.txt
 same "README's self-contact map is the bundled one" "$project/examples/1hpv_A_self_map.svg" aa_map.svg
-# The README's figures for 1A8O: the dimer of assembly 1 is the crystal contact 6_665, atom pair for atom pair.
+# The figures for 1A8O in docs/pairscan.md: the dimer of assembly 1 is the crystal contact 6_665, atom pair for atom pair.
 expect 'README: 1A8O image contacts' '260\n' <(tail -n 1 lattice.tsv | cut -f 11)
 expect 'README: 1A8O assembly interface' '72\t22\t2.43675\n' <(tail -n 1 assembly/summary.tsv | cut -f 6-8)
 sides() { awk -F'\t' -v mark="$1" '{ a = $1; b = $2; if (index(a, mark)) { t = a; a = b; b = t }
