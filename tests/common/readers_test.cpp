@@ -62,7 +62,8 @@ TEST(CoordinateList, ByFileName) {
   float xs[2], ys[2], zs[2];
   ASSERT_EQ(line_count(path), 2);
   read_3dvector(path, "\t", labels, xs, ys, zs);
-  EXPECT_EQ(labels[1] + std::to_string(zs[1]), "b6.000000");
+  EXPECT_EQ(std::vector<std::string>(labels, labels + 2), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(std::vector<float>({xs[0], ys[0], zs[0], xs[1], ys[1], zs[1]}), (std::vector<float>{1, 2, 3, 4, 5, 6}));
 }
 
 // A file read block by block gives the lines, and their numbers, of the whole text: lines across block
