@@ -28,7 +28,9 @@ void pair_summary::add(std::uint32_t residue_first, std::string_view id_first, s
                        std::string_view id_second, float distance) {
   first_.emplace(residue_first, id_first);
   second_.emplace(residue_second, id_second);
-  residue_pairs_.insert((std::uint64_t{residue_first} << 32) | residue_second);
+  // A residue pair is unordered: a self list meets one pair in both atom orders, and counts it once.
+  const std::uint32_t low = std::min(residue_first, residue_second), high = std::max(residue_first, residue_second);
+  residue_pairs_.insert((std::uint64_t{low} << 32) | high);
   if (contacts_ == 0 || distance < closest_) closest_ = distance;
   ++contacts_;
 }

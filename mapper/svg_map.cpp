@@ -189,8 +189,14 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
               const std::function<void(std::string_view)>& write) {
   const auto& rows = map.rows();
   const auto& columns = map.columns();
+  // A residue pair is unordered: a square map draws each one twice, and counts it once.
+  const std::size_t pairs =
+      map.square() ? static_cast<std::size_t>(std::count_if(cells.begin(), cells.end(), [](const map_cell& c) {
+        return c.row <= c.column;
+      }))
+                   : cells.size();
   std::string subtitle = std::to_string(map.contacts()) + (map.contacts() == 1 ? " contact, " : " contacts, ") +
-                         std::to_string(cells.size()) + (cells.size() == 1 ? " residue pair" : " residue pairs");
+                         std::to_string(pairs) + (pairs == 1 ? " residue pair" : " residue pairs");
   if (style.cutoff > 0) subtitle += " within " + distance_text(style.cutoff) + " \xc3\x85";
   if (map.square()) subtitle += "; residues on both sides: each pair drawn twice, across the diagonal";
   const std::string row_title = xml_text(style.row_title.empty() ? "rows" : style.row_title);

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 #include <stdexcept>
+#include <unordered_map>
+#include <vector>
 
 #include <gemmi/assembly.hpp>
 
@@ -69,7 +71,7 @@ double merge_grid_cells(const gemmi::Assembly& assembly, const gemmi::Model& mod
 
 }  // namespace
 
-void build_assembly(gemmi::Structure& structure, const std::string& id) {
+std::size_t build_assembly(gemmi::Structure& structure, const std::string& id) {
   if (structure.find_assembly(id) == nullptr) {
     std::string declared;
     for (const gemmi::Assembly& assembly : structure.assemblies)
@@ -91,11 +93,51 @@ void build_assembly(gemmi::Structure& structure, const std::string& id) {
       fail("assembly " + quoted(id) + " of " + structure.name +
            " is too large to build here (a box of more than 33 million 4 A cells), or its matrices are wrong");
   }
+  // gemmi keeps once an atom whose copy of the same name lies within 0.2 A: counted as the atoms the copies
+  // would hold less those built.
+  const std::size_t copied = assembly_atoms(*structure.find_assembly(id), structure.models.front());
   try {
     gemmi::transform_to_assembly(structure, id, gemmi::HowToNameCopiedChain::AddNumber, nullptr);
   } catch (const std::runtime_error& e) {
     fail("assembly " + quoted(id) + " of " + structure.name + ": " + printable(e.what(), 120));
   }
+  std::size_t built = 0;
+  for (const gemmi::Chain& chain : structure.models.front().chains)
+    for (const gemmi::Residue& residue : chain.residues) built += residue.atoms.size();
+  return (copied > built ? copied - built : 0) + merge_copies_on_axes(structure);
+}
+
+std::size_t merge_copies_on_axes(gemmi::Structure& structure) {
+  constexpr double same_place = 0.8;  // as an atom on a special position meets its own crystal image
+  std::size_t merged = 0;
+  for (gemmi::Model& model : structure.models) {
+    // Earlier atoms by residue name and number and by element (not by atom name: a sulfate on a twofold axis
+    // maps O2 onto O3): where each is, and in which chain.
+    struct placed {
+      gemmi::Position at;
+      std::size_t chain;
+    };
+    std::unordered_map<std::string, std::vector<placed>> earlier;
+    std::string key;
+    for (std::size_t c = 0; c < model.chains.size(); ++c) {
+      for (gemmi::Residue& residue : model.chains[c].residues) {
+        const auto kept_end = std::remove_if(residue.atoms.begin(), residue.atoms.end(), [&](const gemmi::Atom& atom) {
+          key.assign(residue.name).append(1, '\t').append(std::to_string(*residue.seqid.num));
+          key.append(1, residue.seqid.icode).append(1, '\t').append(atom.element.name());
+          std::vector<placed>& same = earlier[key];
+          for (const placed& p : same)
+            if (p.chain != c && p.at.dist(atom.pos) < same_place) return ++merged, true;
+          same.push_back({atom.pos, c});
+          return false;
+        });
+        residue.atoms.erase(kept_end, residue.atoms.end());
+      }
+      auto& residues = model.chains[c].residues;
+      residues.erase(std::remove_if(residues.begin(), residues.end(), [](const gemmi::Residue& r) { return r.atoms.empty(); }),
+                     residues.end());
+    }
+  }
+  return merged;
 }
 
 namespace {
@@ -125,7 +167,15 @@ std::string assembly_table(const gemmi::Structure& structure) {
       for (char& c : details) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       count = count_of_state(details);
     }
-    table += printable(assembly.name, 40) + '\t' + std::to_string(count) + '\t' + printable(details, 200) + '\n';
+    // The atoms that building it keeps once (an ion on an axis); empty when it cannot be built.
+    std::string merged;
+    try {
+      gemmi::Structure built = structure;
+      merged = std::to_string(build_assembly(built, assembly.name));
+    } catch (const run_error&) {
+    }
+    table += printable(assembly.name, 40) + '\t' + std::to_string(count) + '\t' + printable(details, 200) + '\t' + merged +
+             '\n';
   }
   return table;
 }

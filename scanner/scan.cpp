@@ -83,7 +83,12 @@ void run_scan(const scan_options& options) {
   structure_status status;
   try {
     gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
-    if (!options.request.assembly.empty()) build_assembly(structure, options.request.assembly);
+    if (!options.request.assembly.empty()) {
+      const std::size_t merged = build_assembly(structure, options.request.assembly);
+      if (merged > 0)
+        status.message = "assembly " + options.request.assembly + ": " + std::to_string(merged) +
+                         (merged == 1 ? " atom" : " atoms") + " on a symmetry axis kept once (copies within 0.8 A)";
+    }
     gemmi::add_entity_types(structure, /*overwrite=*/false);
     if (!options.interfaces.empty())
       scan_interfaces(options, structure, status, written);

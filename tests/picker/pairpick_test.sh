@@ -114,8 +114,10 @@ fails "$pairpick" "$hand //A /dev/full" 'pairpick: cannot write /dev/full: No sp
 
 # Assemblies: the ones declared (a PDB file's word counted as its mmCIF file counts it), the chains of one
 # built (copies named by chain and copy number, no water), one entry's PDB and mmCIF giving one assembly.
-picks "--list-assemblies $structures/1A8O.pdb.gz" '1\t2\tdimeric\n'
-picks "--list-assemblies $structures/1LCD.cif.gz" '1\t3\ttrimeric\n'
+picks "--list-assemblies $structures/1A8O.pdb.gz" '1\t2\tdimeric\t0\n'
+picks "--list-assemblies $structures/1LCD.cif.gz" '1\t3\ttrimeric\t0\n'
+# A sulfate on the twofold axis of a hand-made dimer: its five atoms are kept once, in the first copy.
+picks "--list-assemblies $project/tests/scanner/data/ion_on_axis.pdb" '1\t2\tdimeric\t5\n'
 picks "--list-assemblies $structures/7CFN.cif.gz" ''
 picks "--list --assembly 1 $structures/1A8O.pdb.gz" 'A1\t70\t556\tpolymer\nA2\t70\t556\tpolymer\n'
 "$pairpick" --assembly 1 "$structures/1A8O.pdb.gz" '//*' pdb.xyz && "$pairpick" --assembly=1 "$structures/1A8O.cif.gz" '//*' cif.xyz

@@ -112,6 +112,26 @@ same '1A8O assembly 1: the pipeline on its copies' expected.pairtab interfaces/A
 fails "$pairscan" "--assembly 3 $examples/structures/1A8O.pdb.gz //A out.pairtab" \
   "pairscan: no assembly '3' in $examples/structures/1A8O.pdb.gz; it declares 1"
 
+# An ion on an axis of the assembly is in both copies of a file's chain: kept once, in the first copy, so the
+# interface has no ghost contact between the copies of one atom (all five sulfate atoms, the oxygens each onto
+# another of its name's neighbours, as a sulfate on a twofold lies), and the status says how many.
+rm -rf interfaces
+"$pairscan" --assembly 1 --interfaces interfaces --status status.tsv "$project/tests/scanner/data/ion_on_axis.pdb"
+expect 'ion on the axis: no contact closer than 0.8 A' '0\n' <(awk -F'\t' '$3 < 0.8' interfaces/A1_vs_A2/sorted.pairtab | wc -l)
+expect 'ion on the axis: one sulfate, in the first copy' 'A1_101\n' <(cut -f 1,2 interfaces/A1_vs_A2/sorted.pairtab | tr '\t' '\n' | grep -o '^[^:]*_101' | sort -u)
+expect 'ion on the axis: said in the status' 'assembly 1: 5 atoms on a symmetry axis kept once (copies within 0.8 A)\n' <(tail -n 1 status.tsv | cut -f 7)
+
+# A residue pair is unordered and counted once: the summary of a self run and its map's subtitle agree with the
+# distinct unordered residue pairs of its list, counted here apart.
+for structure in "$examples/1hpv.pdb" "$examples/structures/1LCD.cif.gz"; do
+  "$pairscan" --summary row.tsv --map self.svg "$structure" //A self.pairtab
+  awk -F'\t' '{ split($1, x, ":"); split($2, y, ":"); print (x[1] < y[1] ? x[1] "\t" y[1] : y[1] "\t" x[1]) }' self.pairtab | sort -u | wc -l >counted.txt
+  tail -n 1 row.tsv | cut -f 7 >summary_count.txt
+  same "$(basename "$structure"): summary residue pairs" counted.txt summary_count.txt
+  grep -o '[0-9]* residue pairs' self.svg | head -n 1 | cut -d ' ' -f 1 >map_count.txt
+  same "$(basename "$structure"): map subtitle residue pairs" counted.txt map_count.txt
+done
+
 # The workflow's job: chains "A" and "a" get folders apart where case is not told apart, each chain against
 # itself too (as a run of the chain), and the structure's status row.
 awk '/^(ATOM|HETATM)/ && substr($0, 22, 1) == "B" { $0 = substr($0, 1, 21) "a" substr($0, 23) } { print }' \
