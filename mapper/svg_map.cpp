@@ -90,6 +90,8 @@ std::string label_of(const map_residue& residue) { return xml_text(residue.id + 
 constexpr double font_size = 10;
 constexpr double char_width = 6.2;   // of the monospace font at font_size, a little generous
 constexpr double label_pitch = 11;   // the least distance between two labels
+constexpr double min_cell_side = 2;   // the least side a cell is drawn with
+constexpr double min_line_spacing = 6;  // the least distance from a gap line to the line before it
 constexpr double grid_extent = 900;  // the longer side of the grid, at most: the picture stays near 1,200 wide
 
 std::size_t longest_label(const std::vector<map_residue>& axis) {
@@ -300,7 +302,9 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
   svg += "<g id=\"cells\">\n";
   // The bulk of the picture. Each cell's text is made in one buffer, room for the longest, and appended once;
   // the texts of positions are made once per row and column.
-  const std::string side = number(cell);
+  // A cell is drawn at least 2 px square, so that a contact of a large map is never fainter than a dot; a
+  // neighbour may overlap it.
+  const std::string side = number(std::max(cell, min_cell_side));
   std::vector<std::string> x_of_columns(columns.size());
   for (std::size_t c = 0; c < columns.size(); ++c) x_of_columns[c] = number(left + static_cast<double>(c) * cell);
   const auto longest = [](const std::vector<std::string>& texts) {
@@ -377,8 +381,23 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
     svg += "</g>\n";
   };
   svg += "</g>\n";
-  separators("gaps", "stroke=\"#888888\" stroke-width=\"0.6\" stroke-dasharray=\"2,2\"", row_blocks.gaps,
-             column_blocks.gaps, false);
+  // A gap line only where it stands at least 6 px from the line before it (a chain's start or a gap drawn):
+  // a map of many short gaps would be a grey hatch.
+  const auto spaced = [&](const std::vector<std::size_t>& gaps, const std::vector<std::size_t>& chain_starts) {
+    std::vector<std::size_t> kept;
+    double last = -1e9;
+    std::size_t next_chain = 0;
+    for (const std::size_t g : gaps) {
+      while (next_chain < chain_starts.size() && chain_starts[next_chain] <= g)
+        last = static_cast<double>(chain_starts[next_chain++]) * cell;
+      const double at = static_cast<double>(g) * cell;
+      if (at - last >= min_line_spacing) kept.push_back(g), last = at;
+    }
+    return kept;
+  };
+  separators("gaps", "stroke=\"#888888\" stroke-width=\"0.6\" stroke-dasharray=\"2,2\"",
+             spaced(row_blocks.gaps, row_blocks.chain_starts), spaced(column_blocks.gaps, column_blocks.chain_starts),
+             false);
   separators("chains", "stroke=\"#222222\" stroke-width=\"1.4\"", row_blocks.chain_starts, column_blocks.chain_starts,
              true);
 

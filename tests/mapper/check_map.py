@@ -161,6 +161,21 @@ with tempfile.TemporaryDirectory() as work:
     check("chain blocks named", [t.text for t in root.find(f"{SVG}g[@id='chain-names']")],
           ["chain A", "chain B", "chain A", "chain B"])
 
+    # A self map of 1,062 residues with a gap in numbering after every third one, read at 1,200 pixels wide:
+    # gap lines at least 6 pixels apart (where every gap would be a grey hatch), and every cell at least 2 pixels
+    # square, so that no contact is fainter than a dot.
+    numbers = [r + r // 3 * 5 for r in range(1062)]
+    with open(contacts, "w") as f:
+        for k in range(len(numbers) - 7):
+            f.write(f"A{numbers[k]}:ALA:CA\tA{numbers[k + 7]}:GLY:N\t3.5\n")
+    root, _ = draw(contacts)
+    scale = 1200 / float(root.get("width"))
+    ys = [float(line.get("y1")) for line in root.find(f"{SVG}g[@id='gaps']") if line.get("y1") == line.get("y2")]
+    check("gap lines drawn", len(ys) > 10, True)
+    check("gap lines at least 6 pixels apart", min(b - a for a, b in zip(ys, ys[1:])) * scale >= 6 - 1e-9, True)
+    sides = [float(c.get("width")) for c in root.find(f"{SVG}g[@id='cells']")]
+    check("cells at least 2 pixels square", min(sides) * scale >= 2 - 1e-9, True)
+
     # No contacts: still a picture, that says so.
     empty = os.path.join(work, "empty.pairtab")
     open(empty, "w").close()
