@@ -177,6 +177,7 @@ while read -r arguments; do
   expect "README: $arguments" '0\nresult\n' <(cat status.txt; [ -s "$result" ] && echo result)
 done <readme_commands.txt
 same "README's self-contact map is the bundled one" "$project/examples/1hpv_A_self_map.svg" aa_map.svg
+same "README's large map is the bundled one" "$project/examples/7cfn_self_map.svg" 7cfn_map.svg
 # The figures for 1A8O in docs/pairscan.md: the dimer of assembly 1 is the crystal contact 6_665, atom pair for atom pair.
 expect 'README: 1A8O image contacts' '260\n' <(tail -n 1 lattice.tsv | cut -f 11)
 expect 'README: 1A8O assembly interface' '72\t22\t2.43675\n' <(tail -n 1 assembly/summary.tsv | cut -f 6-8)
