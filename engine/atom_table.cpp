@@ -34,6 +34,7 @@ atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
   // On the heap from the first atom on (beyond any short-string buffer): the views stay valid when the table moves.
   table.label_bytes.reserve(16 * n);
   table.atoms.reserve(n);
+  table.residue_at.reserve(n), table.chain_at.reserve(n), table.image.reserve(n);
   for (auto* v : {&table.residue, &table.chain}) v->reserve(n);
   table.seq_number.reserve(n);
   table.polymer.reserve(n);
@@ -60,6 +61,9 @@ atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
     table.label_bytes += atom.atom->name;
     ends[p] = table.label_bytes.size();
     table.atoms.push_back(atom.atom);
+    table.residue_at.push_back(atom.residue);
+    table.chain_at.push_back(atom.chain);
+    table.image.push_back(0);
     table.residue.push_back(residue_number);
     table.chain.push_back(chain_number_now);
     table.seq_number.push_back(*residue->seqid.num);
@@ -73,6 +77,7 @@ atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
 }
 
 void image_builder::begin_image(std::string code) {
+  table_.image_codes.push_back(code);
   code_ = "@" + std::move(code);
   residue_of_ = UINT32_MAX;
 }
@@ -91,6 +96,9 @@ void image_builder::add(std::size_t atom, float x, float y, float z, atom_tables
   table_.label_bytes.append(":").append(parts.atom.data(), parts.atom.size());
   ends_.push_back(table_.label_bytes.size());
   table_.atoms.push_back(source_.atoms[atom]);
+  table_.residue_at.push_back(source_.residue_at[atom]);
+  table_.chain_at.push_back(source_.chain_at[atom]);
+  table_.image.push_back(static_cast<std::uint32_t>(table_.image_codes.size() - 1));
   table_.source.push_back(static_cast<std::uint32_t>(atom));
   table_.residue.push_back(residue_number_);
   table_.chain.push_back(chain_number_);

@@ -22,6 +22,12 @@ struct atom_table {
   std::vector<char> polymer;              // in a polymer (gemmi's entity types: a modified residue counts)
   std::vector<float> x, y, z;             // the file's coordinates rounded once to float, as a list read back
   std::vector<std::uint32_t> source;      // a table of images: the imaged table's atom each one is
+  // Where each atom's residue and chain are in the structure (an image's: its atom's), and its image: an index
+  // into image_codes, 0 for an atom of the file or assembly itself.
+  std::vector<const gemmi::Residue*> residue_at;
+  std::vector<const gemmi::Chain*> chain_at;
+  std::vector<std::uint32_t> image;
+  std::vector<std::string> image_codes{""};
 
   std::size_t size() const { return atoms.size(); }
   // The labels and coordinates, as the search loads them.

@@ -153,6 +153,10 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       std::sort(contacts.begin(), contacts.end());
       side_pair result;
       if (request.map) result.map = std::make_unique<contact_map>();
+      if (request.tables) {
+        result.tables = std::make_unique<contact_tables>(false);
+        result.tables->order(model);
+      }
       for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance));
       std::vector<interface_contact>().swap(contacts);
       std::uint64_t image_contacts = 0;

@@ -23,6 +23,7 @@ struct scan_request {
   // The results to collect besides the grouped contacts.
   bool summary = false;  // each pair's summary row
   bool map = false;      // each pair's map cells
+  bool tables = false;   // each pair's rows of atom pairs, residue pairs and residues (contact_tables)
 
   // Refuses what no scan can do: a cut-off that is not a positive finite float (run_error, as the search says
   // it), and as usage_error a separation out of range, symmetry with an assembly, an empty selection.

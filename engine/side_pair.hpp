@@ -10,6 +10,7 @@
 
 #include "atom_table.hpp"
 #include "contact_map.hpp"
+#include "contact_tables.hpp"
 #include "covalent_links.hpp"
 #include "error.hpp"
 #include "grouping.hpp"
@@ -43,12 +44,13 @@ struct group_numbers {
   }
 };
 
-// One side pair's results: the sorted groups, the summary when one is asked for, the map.
+// One side pair's results: the sorted groups, the summary when one is asked for, the map, the tables.
 struct side_pair {
   contact_groups groups;
   bool summarise = true;
   pair_summary summary;
   std::unique_ptr<contact_map> map;
+  std::unique_ptr<contact_tables> tables;  // the tables people read, when asked
   std::int32_t n_fed = 0;
 
   // d is the distance as written: ties in the written text order by line, as they do after a text file. With
@@ -63,5 +65,6 @@ struct side_pair {
       groups.add(t_a.parts[a], t_b.parts[b], d);
     if (summarise) summary.add(t_a.residue[a], t_a.parts[a].id, t_b.residue[b], t_b.parts[b].id, d);
     if (map) map->add(contact_line{t_a.parts[a], t_b.parts[b], d, {}});
+    if (tables) tables->add(t_a, a, t_b, b, d);
   }
 };

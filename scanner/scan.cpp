@@ -53,9 +53,15 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   file_in_parts& sorted = outputs.file(options.output);
   file_in_parts* map = result.map ? &outputs.file(options.map) : nullptr;
   file_in_parts* summary = request.summary ? &outputs.file(options.summary) : nullptr;
+  file_in_parts* contacts = options.contacts.empty() ? nullptr : &outputs.file(options.contacts);
+  file_in_parts* residues = options.residues.empty() ? nullptr : &outputs.file(options.residues);
+  file_in_parts* residue_pairs = options.residue_pairs.empty() ? nullptr : &outputs.file(options.residue_pairs);
   write_sorted(sorted, result.groups);
   if (map) map->write(svg);
   if (summary) summary->write(row);
+  if (contacts) contacts->write(contacts_text(result.tables->contacts()));
+  if (residues) residues->write(residues_text(result.tables->residues()));
+  if (residue_pairs) residue_pairs->write(residue_pairs_text(result.tables->residue_pairs()));
 }
 
 // The name of path within folder ("status.tsv" of "DIR/status.tsv" in "DIR"), or "" when it is not directly in it.

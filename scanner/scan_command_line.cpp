@@ -32,9 +32,14 @@ const char* const scan_help =
     "  --map FILE.svg         draw the residue contact map (rows: the first selection)\n"
     "  --title TEXT           the map's title\n"
     "  --summary FILE.tsv     write the summary row: atoms, contacts, residue pairs, closest, residues\n"
+    "  --contacts FILE.tsv    one row per atom pair, the first selection's atom first\n"
+    "  --residues FILE.tsv    one row per residue in contact, of either side: the pocket of a ligand\n"
+    "  --residue-pairs FILE.tsv   one row per residue pair, the first selection's residue first\n"
     "  --interfaces DIR       every pair of polymer chains: DIR/FIRST_vs_SECOND/sorted.pairtab and a row of\n"
     "                         DIR/summary.tsv, from one search of the structure\n"
     "  --maps                 with --interfaces: each pair's map.svg too\n"
+    "  --write LIST           with --interfaces: each pair's tables too, of contacts, residues,\n"
+    "                         residue-pairs and maps (contacts.tsv, residues.tsv, residue-pairs.tsv, map.svg)\n"
     "  --pairs FILE           with --interfaces: instead of chain pairs, the pairs of named selections FILE\n"
     "                         lists, one per line: NAME<TAB>SELECTION<TAB>NAME2<TAB>SELECTION2\n"
     "  --self                 with --interfaces: each chain against itself too (DIR/A_vs_A), with the\n"
@@ -59,6 +64,27 @@ int read_count(const std::string& option, const std::string& text) {
   return static_cast<int>(value);
 }
 
+// --write contacts,residues,residue-pairs,maps: what each pair's folder holds besides its sorted list.
+void read_write_list(const std::string& text, scan_options& options) {
+  std::size_t begin = 0;
+  while (begin <= text.size()) {
+    std::size_t end = text.find(',', begin);
+    if (end == std::string::npos) end = text.size();
+    const std::string noun = text.substr(begin, end - begin);
+    if (noun == "contacts")
+      options.write_contacts = true;
+    else if (noun == "residues")
+      options.write_residues = true;
+    else if (noun == "residue-pairs")
+      options.write_residue_pairs = true;
+    else if (noun == "maps")
+      options.maps = true;
+    else
+      throw usage_error("--write takes a list of contacts, residues, residue-pairs and maps, not " + quoted(noun));
+    begin = end + 1;
+  }
+}
+
 }  // namespace
 
 scan_options parse_scan_command_line(const std::vector<std::string>& arguments) {
@@ -72,6 +98,14 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.map = option_value(all, i, "--map");
     } else if (all[i] == "--maps") {
       options.maps = true;
+    } else if (is_option(all[i], "--contacts")) {
+      options.contacts = option_value(all, i, "--contacts");
+    } else if (is_option(all[i], "--residues")) {
+      options.residues = option_value(all, i, "--residues");
+    } else if (is_option(all[i], "--residue-pairs")) {
+      options.residue_pairs = option_value(all, i, "--residue-pairs");
+    } else if (is_option(all[i], "--write")) {
+      read_write_list(option_value(all, i, "--write"), options);
     } else if (is_option(all[i], "--pairs")) {
       options.pairs = option_value(all, i, "--pairs");
     } else if (all[i] == "--self") {
@@ -127,12 +161,17 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");
+    if (!options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty())
+      throw usage_error("--interfaces writes each pair's tables with --write; --contacts, --residues and --residue-pairs do not apply");
     options.structure = operands[0];
     options.request.map = options.maps;
+    options.request.tables = options.write_contacts || options.write_residues || options.write_residue_pairs;
     options.request.check();
     return options;
   }
   if (options.maps) throw usage_error("--maps goes with --interfaces; one map is --map FILE.svg");
+  if (options.write_contacts || options.write_residues || options.write_residue_pairs)
+    throw usage_error("--write goes with --interfaces; one run's tables are --contacts, --residues, --residue-pairs");
   if (operands.size() != 3 && operands.size() != 4)
     throw usage_error("expected a structure, one or two selections and an output, found " + arguments_found(operands.size()));
   options.structure = operands.front();
@@ -141,6 +180,7 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   options.request.check();
   options.request.summary = !options.summary.empty();
   options.request.map = !options.map.empty();
+  options.request.tables = !options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty();
   // "//" starts a selection: a forgotten output would otherwise write the last selection's name, /B, at the root.
   if (options.output.compare(0, 2, "//") == 0)
     throw usage_error("the output " + quoted(options.output) + " looks like a selection; the output comes last");

@@ -1,0 +1,213 @@
+#include "contact_tables.hpp"
+
+#include <algorithm>
+#include <tuple>
+
+#include "number_text.hpp"
+
+const char* const contacts_header =
+    "chain1\tnumber1\ticode1\tresname1\tatom1\tchain2\tnumber2\ticode2\tresname2\tatom2\timage2\tdistance\n";
+const char* const residue_pairs_header =
+    "chain1\tnumber1\ticode1\tresname1\tchain2\tnumber2\ticode2\tresname2\timage2\tcontacts\tclosest\n";
+const char* const residues_header = "side\tchain\tnumber\ticode\tresname\tcontacts\tclosest\tclosest_partner\tpartners\n";
+
+void contact_tables::add(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float distance) {
+  found_.push_back({&t_a, &t_b, static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b), distance});
+}
+
+void contact_tables::order(const gemmi::Model& model) {
+  for (const gemmi::Chain& chain : model.chains) chain_rank_.try_emplace(chain.name, chain_rank_.size());
+}
+
+table_residue contact_tables::residue_of(const atom_table& t, std::uint32_t p) const {
+  return {t.chain_at[p], t.residue_at[p], t.image_codes[t.image[p]], t.parts[p].id};
+}
+
+bool contact_tables::residue_less(const table_residue& x, const table_residue& y) const {
+  const auto rank = [&](const table_residue& r) {
+    const auto found = chain_rank_.find(r.chain->name);
+    return found == chain_rank_.end() ? chain_rank_.size() : found->second;
+  };
+  const auto key = [&](const table_residue& r) {
+    return std::make_tuple(rank(r), r.chain->name, *r.residue->seqid.num, r.residue->seqid.icode, r.image.empty() ? 0 : 1,
+                           r.image);
+  };
+  return key(x) < key(y);
+}
+
+std::vector<contact_tables::found> contact_tables::sorted() const {
+  std::vector<found> rows = found_;
+  if (self_)
+    for (found& f : rows) {
+      // An image stays second: it is the partner, named by image2.
+      const table_residue ra = residue_of(*f.t_a, f.a), rb = residue_of(*f.t_b, f.b);
+      if (!rb.image.empty()) continue;
+      if (residue_less(rb, ra) || (ra.residue == rb.residue && f.b < f.a)) std::swap(f.t_a, f.t_b), std::swap(f.a, f.b);
+    }
+  // First residue, the partner's image (the file's own first), the partner residue, distance, atoms in file order.
+  std::stable_sort(rows.begin(), rows.end(), [&](const found& x, const found& y) {
+    const table_residue x1 = residue_of(*x.t_a, x.a), y1 = residue_of(*y.t_a, y.a);
+    if (x1.residue != y1.residue || x1.image != y1.image) return residue_less(x1, y1);
+    const table_residue x2 = residue_of(*x.t_b, x.b), y2 = residue_of(*y.t_b, y.b);
+    if (x2.image != y2.image) return x2.image.empty() || (!y2.image.empty() && x2.image < y2.image);
+    if (x2.residue != y2.residue) return residue_less(x2, y2);
+    if (x.distance != y.distance) return x.distance < y.distance;
+    return std::tie(x.a, x.b) < std::tie(y.a, y.b);
+  });
+  return rows;
+}
+
+std::vector<contact_row> contact_tables::contacts() const {
+  std::vector<contact_row> rows;
+  for (const found& f : sorted())
+    rows.push_back({residue_of(*f.t_a, f.a), residue_of(*f.t_b, f.b), f.t_a->atoms[f.a], f.t_b->atoms[f.b], f.distance});
+  return rows;
+}
+
+std::vector<residue_pair_row> contact_tables::residue_pairs() const {
+  std::vector<residue_pair_row> rows;
+  for (const contact_row& c : contacts()) {
+    if (!rows.empty() && rows.back().first.id == c.first.id && rows.back().second.id == c.second.id) {
+      ++rows.back().contacts;
+      continue;  // sorted by distance within the pair: the first is the closest
+    }
+    rows.push_back({c.first, c.second, 1, c.distance});
+  }
+  return rows;
+}
+
+std::vector<residue_row> contact_tables::residues() const {
+  // Each side's residues (an image's under the residue it is a copy of), in row order, each with its partners in
+  // the order of the residue pair rows.
+  std::vector<residue_row> rows;
+  std::vector<std::pair<std::size_t, table_residue>> partner_of;  // (row, partner) of every mention
+  const std::vector<residue_pair_row> pairs = residue_pairs();
+  struct mention {
+    int side;
+    table_residue residue;
+    std::string_view partner;
+    table_residue partner_residue;
+    std::uint64_t contacts;
+    float closest;
+    std::size_t pair;
+  };
+  std::vector<mention> mentions;
+  for (std::size_t p = 0; p < pairs.size(); ++p) {
+    const residue_pair_row& r = pairs[p];
+    table_residue own_second = r.second;
+    own_second.image = "";
+    mentions.push_back({1, r.first, r.second.id, r.second, r.contacts, r.closest, p});
+    if (self_ && r.second.image.empty())
+      mentions.push_back({1, r.second, r.first.id, r.first, r.contacts, r.closest, p});
+    else if (!self_)
+      mentions.push_back({2, own_second, r.first.id, r.first, r.contacts, r.closest, p});
+  }
+  std::stable_sort(mentions.begin(), mentions.end(), [&](const mention& x, const mention& y) {
+    if (x.side != y.side) return x.side < y.side;
+    if (x.residue.residue != y.residue.residue) return residue_less(x.residue, y.residue);
+    return x.pair < y.pair;
+  });
+  for (const mention& m : mentions) {
+    if (rows.empty() || rows.back().side != m.side || rows.back().residue.residue != m.residue.residue) {
+      rows.push_back({m.side, m.residue, 0, m.closest, m.partner, {}});
+      rows.back().residue.image = "";
+    }
+    residue_row& row = rows.back();
+    row.contacts += m.contacts;
+    if (m.closest < row.closest) row.closest = m.closest, row.closest_partner = m.partner;
+    partner_of.push_back({rows.size() - 1, m.partner_residue});
+  }
+  // Each row's partners in row order: the file's own first, then by image code, each by residue.
+  std::stable_sort(partner_of.begin(), partner_of.end(), [&](const auto& x, const auto& y) {
+    if (x.first != y.first) return x.first < y.first;
+    const table_residue &a = x.second, &b = y.second;
+    if (a.image != b.image) return a.image.empty() || (!b.image.empty() && a.image < b.image);
+    return residue_less(a, b);
+  });
+  for (const auto& [row, partner] : partner_of)
+    if (rows[row].partners.empty() || rows[row].partners.back() != partner.id) rows[row].partners.push_back(partner.id);
+  return rows;
+}
+
+std::string table_name(std::string_view name) {
+  std::string text;
+  for (const char c : name) {
+    if (c == '\t')
+      text += "\\t";
+    else if (c == '\n')
+      text += "\\n";
+    else if (c == '\\')
+      text += "\\\\";
+    else
+      text += c;
+  }
+  return text;
+}
+
+namespace {
+
+// chain, number, insertion code, residue name.
+void append_residue(std::string& out, const table_residue& r) {
+  out += table_name(r.chain->name);
+  out += '\t';
+  out += std::to_string(*r.residue->seqid.num);
+  out += '\t';
+  if (r.residue->seqid.icode != ' ' && r.residue->seqid.icode != '\0') out += r.residue->seqid.icode;
+  out += '\t';
+  out += table_name(r.residue->name);
+}
+
+void append_number(std::string& out, float value) {
+  char text[float_text_room];
+  out.append(text, write_float(text, value));
+}
+
+}  // namespace
+
+std::string contacts_text(const std::vector<contact_row>& rows) {
+  std::string out = contacts_header;
+  for (const contact_row& r : rows) {
+    append_residue(out, r.first);
+    (out += '\t') += table_name(r.atom1->name);
+    out += '\t';
+    append_residue(out, r.second);
+    (out += '\t') += table_name(r.atom2->name);
+    (out += '\t').append(r.second.image);
+    out += '\t';
+    append_number(out, r.distance);
+    out += '\n';
+  }
+  return out;
+}
+
+std::string residue_pairs_text(const std::vector<residue_pair_row>& rows) {
+  std::string out = residue_pairs_header;
+  for (const residue_pair_row& r : rows) {
+    append_residue(out, r.first);
+    out += '\t';
+    append_residue(out, r.second);
+    (out += '\t').append(r.second.image);
+    (out += '\t') += std::to_string(r.contacts);
+    out += '\t';
+    append_number(out, r.closest);
+    out += '\n';
+  }
+  return out;
+}
+
+std::string residues_text(const std::vector<residue_row>& rows) {
+  std::string out = residues_header;
+  for (const residue_row& r : rows) {
+    out += std::to_string(r.side);
+    out += '\t';
+    append_residue(out, r.residue);
+    (out += '\t') += std::to_string(r.contacts);
+    out += '\t';
+    append_number(out, r.closest);
+    (out += '\t') += table_name(r.closest_partner);
+    out += '\t';
+    for (std::size_t p = 0; p < r.partners.size(); ++p) (out += p == 0 ? "" : ",") += table_name(r.partners[p]);
+    out += '\n';
+  }
+  return out;
+}

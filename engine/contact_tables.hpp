@@ -1,0 +1,83 @@
+// The tables people read of one pair of sides: each atom pair, each residue pair and each residue in contact,
+// the first side's first, in one row order. The rows are the engine's; each face writes or returns them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <gemmi/model.hpp>
+
+#include "atom_table.hpp"
+
+// A residue as a table names it: where it is in the structure, and the crystal image it is seen in ("" for the
+// file's own), with the identifier the lists use ("A184@6_665").
+struct table_residue {
+  const gemmi::Chain* chain = nullptr;
+  const gemmi::Residue* residue = nullptr;
+  std::string_view image;
+  std::string_view id;
+};
+
+struct contact_row {
+  table_residue first, second;
+  const gemmi::Atom *atom1, *atom2;
+  float distance;
+};
+
+struct residue_pair_row {
+  table_residue first, second;
+  std::uint64_t contacts;
+  float closest;
+};
+
+struct residue_row {
+  int side;  // 1 or 2
+  table_residue residue;
+  std::uint64_t contacts;
+  float closest;
+  std::string_view closest_partner;
+  std::vector<std::string_view> partners;  // in row order
+};
+
+// The contacts of a pair as the search finds them; the rows once all are in. The atom tables must outlive it.
+class contact_tables {
+ public:
+  // self: one side against itself (each pair is oriented with its residue that comes first in row order first).
+  explicit contact_tables(bool self) : self_(self) {}
+  void add(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float distance);
+
+  // Chains are ranked by their first place in model; call once before the rows.
+  void order(const gemmi::Model& model);
+  std::vector<contact_row> contacts() const;
+  std::vector<residue_pair_row> residue_pairs() const;
+  std::vector<residue_row> residues() const;
+
+ private:
+  struct found {
+    const atom_table *t_a, *t_b;
+    std::uint32_t a, b;
+    float distance;
+  };
+  table_residue residue_of(const atom_table& t, std::uint32_t p) const;
+  // Row order of residues: chain in the file's order, author number, insertion code; then image ("" first).
+  bool residue_less(const table_residue& x, const table_residue& y) const;
+  std::vector<found> sorted() const;
+
+  bool self_;
+  std::vector<found> found_;
+  std::unordered_map<std::string, std::size_t> chain_rank_;
+};
+
+// The tables as text: a header of snake_case names, tab-separated rows, names as the file gives them with a tab,
+// a line break or a backslash escaped, distances as the lists write them.
+extern const char* const contacts_header;
+extern const char* const residue_pairs_header;
+extern const char* const residues_header;
+std::string contacts_text(const std::vector<contact_row>& rows);
+std::string residue_pairs_text(const std::vector<residue_pair_row>& rows);
+std::string residues_text(const std::vector<residue_row>& rows);
+// A name as the tables write it: tab, line break and backslash escaped.
+std::string table_name(std::string_view name);
