@@ -70,3 +70,18 @@ std::string strf(std::string number_text, int decimals, bool plus_sign) {
 std::string strf(float value, int decimals, bool plus_sign) {
   return strf(num2string(static_cast<double>(value)), decimals, plus_sign);
 }
+
+std::string table_name(std::string_view name) {
+  std::string text;
+  for (const char c : name) {
+    if (c == '\t')
+      text += "\\t";
+    else if (c == '\n')
+      text += "\\n";
+    else if (c == '\\')
+      text += "\\\\";
+    else
+      text += c;
+  }
+  return text;
+}

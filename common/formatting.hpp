@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // True when the text begins with a float, as stream extraction reads one: leading white space is skipped and
 // what follows the number is ignored ("3abc" is numeric); "", " ", "-", ".", "abc" and "1e50" (beyond float) are not.
@@ -37,3 +38,7 @@ std::string align(std::string text, unsigned int width, std::string mode);
 std::string strf(std::string number_text, int decimals, bool plus_sign);
 // The same for num2string of the value widened to double.
 std::string strf(float value, int decimals, bool plus_sign);
+
+// A name (chain, residue, atom) as the tables people read write it: the file's bytes, with a tab, a line break
+// and a backslash escaped as \t, \n and \\.
+std::string table_name(std::string_view name);

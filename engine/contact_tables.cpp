@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "formatting.hpp"
 #include "number_text.hpp"
 
 const char* const contacts_header =
@@ -127,21 +128,6 @@ std::vector<residue_row> contact_tables::residues() const {
   for (const auto& [row, partner] : partner_of)
     if (rows[row].partners.empty() || rows[row].partners.back() != partner.id) rows[row].partners.push_back(partner.id);
   return rows;
-}
-
-std::string table_name(std::string_view name) {
-  std::string text;
-  for (const char c : name) {
-    if (c == '\t')
-      text += "\\t";
-    else if (c == '\n')
-      text += "\\n";
-    else if (c == '\\')
-      text += "\\\\";
-    else
-      text += c;
-  }
-  return text;
 }
 
 namespace {

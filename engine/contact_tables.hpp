@@ -79,5 +79,3 @@ extern const char* const residues_header;
 std::string contacts_text(const std::vector<contact_row>& rows);
 std::string residue_pairs_text(const std::vector<residue_pair_row>& rows);
 std::string residues_text(const std::vector<residue_row>& rows);
-// A name as the tables write it: tab, line break and backslash escaped.
-std::string table_name(std::string_view name);

@@ -35,6 +35,9 @@ void pair_summary::add(std::uint32_t residue_first, std::string_view id_first, s
   ++contacts_;
 }
 
+std::string pair_summary::first_residues() const { return natural_list(first_); }
+std::string pair_summary::second_residues() const { return natural_list(second_); }
+
 std::string pair_summary::row(const std::string& structure, const std::string& first, const std::string& second,
                               std::size_t first_atoms, std::size_t second_atoms) const {
   std::string closest;

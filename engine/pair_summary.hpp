@@ -20,6 +20,11 @@ class pair_summary {
   std::string row(const std::string& structure, const std::string& first, const std::string& second,
                   std::size_t first_atoms, std::size_t second_atoms) const;
   std::uint64_t contacts() const { return contacts_; }
+  std::size_t residue_pairs() const { return residue_pairs_.size(); }
+  float closest() const { return closest_; }  // 0 without contacts
+  // Each side's residues in contact, in natural order, comma-separated.
+  std::string first_residues() const;
+  std::string second_residues() const;
 
  private:
   std::unordered_map<std::uint32_t, std::string_view> first_, second_;

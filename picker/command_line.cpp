@@ -26,7 +26,9 @@ const char* const pick_help =
     "  --list           write the chains instead: name, residues, atoms (after the choices above),\n"
     "                   polymer or other; tab-separated, one chain per line\n"
     "  --list-assemblies  write the assemblies the file declares instead: id, oligomeric count,\n"
-    "                   details; tab-separated, one assembly per line\n"
+    "                   details, atoms on a symmetry axis kept once; tab-separated, one assembly per line\n"
+    "  --list-ligands   write the ligands instead (residues of no polymer, not water), one per row under\n"
+    "                   a header: chain, number, icode, name, atoms\n"
     "  --max-input-size BYTES  refuse a structure larger than this once decompressed (default 4G; K, M, G\n"
     "                   are powers of 1024)\n"
     "  --help           show this help\n"
@@ -42,6 +44,8 @@ pick_options parse_pick_command_line(const std::vector<std::string>& arguments) 
       options.list_chains = true;
     } else if (all[i] == "--list-assemblies") {
       options.list_assemblies = true;
+    } else if (all[i] == "--list-ligands") {
+      options.list_ligands = true;
     } else if (is_option(all[i], "--assembly")) {
       options.assembly = option_value(all, i, "--assembly");
       if (options.assembly.empty()) throw usage_error("--assembly takes an assembly id, not ''");
@@ -62,12 +66,13 @@ pick_options parse_pick_command_line(const std::vector<std::string>& arguments) 
   options.show_version = line.show_version;
   const auto& operands = line.operands;
   if (options.show_help || options.show_version) return options;
-  if (options.list_chains && options.list_assemblies) throw usage_error("--list and --list-assemblies go apart");
+  if (int{options.list_chains} + options.list_assemblies + options.list_ligands > 1)
+    throw usage_error("--list, --list-assemblies and --list-ligands go apart");
   if (options.list_assemblies && !options.assembly.empty())
     throw usage_error("--list-assemblies lists them all; --assembly does not apply");
-  if (options.list_chains || options.list_assemblies) {
+  if (options.list_chains || options.list_assemblies || options.list_ligands) {
     if (operands.empty() || operands.size() > 2)
-      throw usage_error(std::string(options.list_chains ? "--list" : "--list-assemblies") +
+      throw usage_error(std::string(options.list_chains ? "--list" : options.list_ligands ? "--list-ligands" : "--list-assemblies") +
                         " takes a structure and an optional output");
     options.structure = operands[0];
     options.output = operands.size() == 2 ? operands[1] : "-";

@@ -16,6 +16,7 @@ struct pick_options {
   std::uint64_t max_input_size = std::uint64_t{4} << 30;  // refuse a larger structure (decompressed)
   bool list_chains = false;
   bool list_assemblies = false;
+  bool list_ligands = false;
   bool keep_waters = false;
   bool keep_hydrogens = false;
   altloc_choice altloc;

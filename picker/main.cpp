@@ -20,12 +20,13 @@ int main(int argc, char** argv) {
   return run_reporting_errors("pairpick", "", [&options] {
     const atom_defaults defaults{options.altloc, options.keep_waters, options.keep_hydrogens};
     // The selection is read before the file: a typo should not wait for a large structure.
-    const bool listing = options.list_chains || options.list_assemblies;
+    const bool listing = options.list_chains || options.list_assemblies || options.list_ligands;
     const gemmi::Selection selection = listing ? gemmi::Selection() : parse_selection(options.selection);
     gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
     if (!options.assembly.empty()) build_assembly(structure, options.assembly);
     const std::string text = options.list_assemblies ? assembly_table(structure)
                              : options.list_chains   ? write_chain_table(structure, defaults)
+                             : options.list_ligands  ? ligands_text(list_ligands(structure, defaults))
                                                      : write_points(structure, selection, options.selection, defaults);
     write_whole_file(options.output, text);
   });

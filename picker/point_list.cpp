@@ -8,6 +8,7 @@
 #include <gemmi/polyheur.hpp>
 
 #include "error.hpp"
+#include "formatting.hpp"
 
 namespace {
 
@@ -116,15 +117,10 @@ std::string write_points(const gemmi::Structure& structure, const gemmi::Selecti
   return out;
 }
 
-std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& defaults) {
+std::vector<chain_row> list_chains(gemmi::Structure& structure, const atom_defaults& defaults) {
   gemmi::add_entity_types(structure, /*overwrite=*/false);
   const gemmi::Selection everything{};
   const gemmi::Model& model = chosen_model(structure, everything);
-  struct chain_row {
-    std::string name;
-    std::size_t residues = 0, atoms = 0;
-    bool polymer = false;
-  };
   std::vector<chain_row> rows;
   std::unordered_map<std::string, std::size_t> row_of;
   const gemmi::Residue* counted = nullptr;
@@ -145,9 +141,38 @@ std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& 
     }
     ++row.atoms;
   });
+  return rows;
+}
+
+std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& defaults) {
   std::string out;
-  for (const chain_row& r : rows)
+  for (const chain_row& r : list_chains(structure, defaults))
     out += r.name + '\t' + std::to_string(r.residues) + '\t' + std::to_string(r.atoms) + '\t' +
            (r.polymer ? "polymer" : "other") + '\n';
+  return out;
+}
+
+std::vector<ligand_row> list_ligands(gemmi::Structure& structure, const atom_defaults& defaults) {
+  gemmi::add_entity_types(structure, /*overwrite=*/false);
+  const gemmi::Selection everything{};
+  const gemmi::Model& model = chosen_model(structure, everything);
+  std::vector<ligand_row> rows;
+  atom_picker picker(everything, defaults);
+  picker.for_each_atom(model, [&](const gemmi::Chain& chain, const gemmi::Residue& residue, const gemmi::Atom&) {
+    if (residue.entity_type == gemmi::EntityType::Polymer || residue.is_water()) return;
+    if (rows.empty() || rows.back().residue != &residue) rows.push_back({&chain, &residue, 0});
+    ++rows.back().atoms;
+  });
+  return rows;
+}
+
+std::string ligands_text(const std::vector<ligand_row>& rows) {
+  std::string out = "chain\tnumber\ticode\tname\tatoms\n";
+  for (const ligand_row& r : rows) {
+    const char icode = r.residue->seqid.icode;
+    out += table_name(r.chain->name) + '\t' + std::to_string(*r.residue->seqid.num) + '\t' +
+           (icode == ' ' || icode == '\0' ? std::string() : std::string(1, icode)) + '\t' + table_name(r.residue->name) +
+           '\t' + std::to_string(r.atoms) + '\n';
+  }
   return out;
 }

@@ -39,6 +39,28 @@ std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Sele
 std::string write_points(const gemmi::Structure& structure, const gemmi::Selection& selection,
                          const std::string& selection_text, const atom_defaults& defaults);
 
+// A chain name of the first model: its residues and atoms kept by the defaults, and whether it holds a polymer.
+struct chain_row {
+  std::string name;
+  std::size_t residues = 0, atoms = 0;
+  bool polymer = false;
+};
+std::vector<chain_row> list_chains(gemmi::Structure& structure, const atom_defaults& defaults);
+
 // One line per chain name of the first model, in file order: name, residues and atoms kept by the defaults,
 // "polymer" or "other".
 std::string write_chain_table(gemmi::Structure& structure, const atom_defaults& defaults);
+
+// A ligand: a residue of no polymer that is not water, with the atoms the defaults keep.
+struct ligand_row {
+  const gemmi::Chain* chain;
+  const gemmi::Residue* residue;
+  std::size_t atoms;
+};
+
+// The ligands of the first model, in file order (residues whose atoms the defaults all leave out are not listed).
+std::vector<ligand_row> list_ligands(gemmi::Structure& structure, const atom_defaults& defaults);
+
+// The header "chain number icode name atoms" and a row per ligand, tab-separated, names with a tab, a line break
+// or a backslash escaped.
+std::string ligands_text(const std::vector<ligand_row>& rows);

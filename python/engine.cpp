@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <functional>
+#include <limits>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,6 +23,9 @@
 #include "atom_picking.hpp"
 #include "atom_table.hpp"
 #include "cell_list.hpp"
+#include "contact_tables.hpp"
+#include "pair_scans.hpp"
+#include "point_list.hpp"
 #include "error.hpp"
 #include "selection_contacts.hpp"
 #include "structure_file.hpp"
@@ -96,18 +101,22 @@ atom_defaults defaults_of(const std::string& altloc, bool waters, bool hydrogens
 class string_column {
  public:
   explicit string_column(std::size_t n) : values_(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(n)}) {}
+  // text must outlive the column: it is the cache's key. A text made for the row alone goes to set_once.
   void set(std::size_t row, std::string_view text) {
     auto found = made_.find(text);
     if (found == made_.end()) found = made_.emplace(text, decoded(text)).first;
     // The array takes its own reference; the cache keeps one until it goes.
-    py::object item = found->second;
+    put(row, found->second);
+  }
+  void set_once(std::size_t row, std::string_view text) { put(row, decoded(text)); }
+  py::array take() { return std::move(values_); }
+
+ private:
+  void put(std::size_t row, py::object item) {
     PyObject** slot = static_cast<PyObject**>(values_.mutable_data()) + row;
     Py_XDECREF(*slot);
     *slot = item.release().ptr();
   }
-  py::array take() { return std::move(values_); }
-
- private:
   // Names are the file's bytes: any byte survives a round trip, as os.fsdecode gives it.
   static py::str decoded(std::string_view text) {
     PyObject* made = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
@@ -152,13 +161,14 @@ py::tuple read_points(const std::string& path, const std::string& selection, con
   return py::make_tuple(labels.take(), coordinates, residues.take());
 }
 
-py::dict contacts(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
-                  bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
-                  bool waters, bool hydrogens, bool symmetry, const std::string& assembly) {
+// The module's keyword arguments as the engine's request, checked.
+scan_request request_of(const std::string& selection, const py::object& selection2, float cutoff, bool same_residue,
+                        int min_separation, bool skip_links, bool allow_empty, const std::string& altloc, bool waters,
+                        bool hydrogens, bool symmetry, const std::string& assembly) {
   scan_request request;
   request.symmetry = symmetry;
   request.assembly = assembly;
-  request.selections.push_back(selection);
+  if (!selection.empty()) request.selections.push_back(selection);
   if (!selection2.is_none()) request.selections.push_back(selection2.cast<std::string>());
   request.cutoff = cutoff;
   request.atoms = defaults_of(altloc, waters, hydrogens);
@@ -167,6 +177,14 @@ py::dict contacts(const std::string& path, const std::string& selection, const p
   request.skip_links = skip_links;
   request.allow_empty = allow_empty;
   request.check();
+  return request;
+}
+
+py::dict contacts(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
+                  bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
+                  bool waters, bool hydrogens, bool symmetry, const std::string& assembly) {
+  const scan_request request = request_of(selection, selection2, cutoff, same_residue, min_separation, skip_links,
+                                          allow_empty, altloc, waters, hydrogens, symmetry, assembly);
   // The rows as write gives them: residue pair records in order, each record's kept contacts.
   struct row {
     const inter_residue* record;
@@ -210,6 +228,226 @@ py::dict contacts(const std::string& path, const std::string& selection, const p
   return result;
 }
 
+// A column of numbers, handed over as NumPy owns it.
+template <class T>
+struct number_column {
+  std::vector<T> values;
+  py::array_t<T> take() { return adopt(std::move(values)); }
+};
+
+// The residue columns of a table: chain, number, icode, resname (with the suffix given).
+struct residue_columns {
+  string_column chain, icode, name;
+  number_column<std::int64_t> number;
+  explicit residue_columns(std::size_t n) : chain(n), icode(n), name(n) { number.values.reserve(n); }
+  void set(std::size_t row, const table_residue& r) {
+    chain.set(row, r.chain->name);
+    number.values.push_back(*r.residue->seqid.num);
+    const char c = r.residue->seqid.icode;
+    icode.set(row, c == ' ' || c == '\0' ? std::string_view() : std::string_view(&r.residue->seqid.icode, 1));
+    name.set(row, r.residue->name);
+  }
+  void put(py::dict& into, const std::string& suffix, const char* name_key) {
+    into[("chain" + suffix).c_str()] = chain.take();
+    into[("number" + suffix).c_str()] = number.take();
+    into[("icode" + suffix).c_str()] = icode.take();
+    into[(name_key + suffix).c_str()] = name.take();
+  }
+};
+
+py::dict contact_columns_of(const std::vector<contact_row>& rows) {
+  const std::size_t n = rows.size();
+  residue_columns first(n), second(n);
+  string_column atom1(n), atom2(n), image2(n);
+  number_column<float> distance;
+  for (std::size_t r = 0; r < n; ++r) {
+    first.set(r, rows[r].first), second.set(r, rows[r].second);
+    atom1.set(r, rows[r].atom1->name), atom2.set(r, rows[r].atom2->name), image2.set(r, rows[r].second.image);
+    distance.values.push_back(rows[r].distance);
+  }
+  py::dict columns;
+  first.put(columns, "1", "resname");
+  columns["atom1"] = atom1.take();
+  second.put(columns, "2", "resname");
+  columns["atom2"] = atom2.take();
+  columns["image2"] = image2.take();
+  columns["distance"] = distance.take();
+  return columns;
+}
+
+py::dict residue_pair_columns_of(const std::vector<residue_pair_row>& rows) {
+  const std::size_t n = rows.size();
+  residue_columns first(n), second(n);
+  string_column image2(n);
+  number_column<std::int64_t> contacts;
+  number_column<float> closest;
+  for (std::size_t r = 0; r < n; ++r) {
+    first.set(r, rows[r].first), second.set(r, rows[r].second), image2.set(r, rows[r].second.image);
+    contacts.values.push_back(static_cast<std::int64_t>(rows[r].contacts));
+    closest.values.push_back(rows[r].closest);
+  }
+  py::dict columns;
+  first.put(columns, "1", "resname");
+  second.put(columns, "2", "resname");
+  columns["image2"] = image2.take();
+  columns["contacts"] = contacts.take();
+  columns["closest"] = closest.take();
+  return columns;
+}
+
+py::dict residue_columns_of(const std::vector<residue_row>& rows) {
+  const std::size_t n = rows.size();
+  residue_columns residue(n);
+  number_column<std::int64_t> side, contacts;
+  number_column<float> closest;
+  string_column partner(n), partners(n);
+  std::string list;
+  for (std::size_t r = 0; r < n; ++r) {
+    side.values.push_back(rows[r].side);
+    residue.set(r, rows[r].residue);
+    contacts.values.push_back(static_cast<std::int64_t>(rows[r].contacts));
+    closest.values.push_back(rows[r].closest);
+    partner.set(r, rows[r].closest_partner);
+    list.clear();
+    for (std::size_t p = 0; p < rows[r].partners.size(); ++p) (list += p == 0 ? "" : ",").append(rows[r].partners[p]);
+    partners.set_once(r, list);
+  }
+  py::dict columns;
+  columns["side"] = side.take();
+  residue.put(columns, "", "resname");
+  columns["contacts"] = contacts.take();
+  columns["closest"] = closest.take();
+  columns["closest_partner"] = partner.take();
+  columns["partners"] = partners.take();
+  return columns;
+}
+
+py::dict tables(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
+                bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
+                bool waters, bool hydrogens, bool symmetry, const std::string& assembly,
+                const std::vector<std::string>& write) {
+  scan_request request = request_of(selection, selection2, cutoff, same_residue, min_separation, skip_links, allow_empty,
+                                    altloc, waters, hydrogens, symmetry, assembly);
+  request.tables = true;
+  request.summary = false;
+  std::unique_ptr<selection_contacts> found;
+  gemmi::Structure structure;
+  std::vector<contact_row> contact_rows;
+  std::vector<residue_pair_row> pair_rows;
+  std::vector<residue_row> residue_rows;
+  const auto wants = [&](const char* noun) { return std::find(write.begin(), write.end(), noun) != write.end(); };
+  {
+    py::gil_scoped_release unlocked;
+    std::vector<gemmi::Selection> selections;
+    for (const std::string& text : request.selections) selections.push_back(parse_selection(text));
+    structure = read_typed(path, assembly);
+    found = find_selection_contacts(request, selections, structure);
+    const contact_tables& made = *found->result.tables;
+    if (wants("contacts")) contact_rows = made.contacts();
+    if (wants("residue-pairs")) pair_rows = made.residue_pairs();
+    if (wants("residues")) residue_rows = made.residues();
+  }
+  py::dict result;
+  if (wants("contacts")) result["contacts"] = contact_columns_of(contact_rows);
+  if (wants("residues")) result["residues"] = residue_columns_of(residue_rows);
+  if (wants("residue-pairs")) result["residue-pairs"] = residue_pair_columns_of(pair_rows);
+  return result;
+}
+
+py::dict chains(const std::string& path, const std::string& altloc, bool waters, bool hydrogens, const std::string& assembly) {
+  std::vector<chain_row> rows;
+  {
+    py::gil_scoped_release unlocked;
+    gemmi::Structure structure = read_typed(path, assembly);
+    rows = list_chains(structure, defaults_of(altloc, waters, hydrogens));
+  }
+  string_column name(rows.size()), kind(rows.size());
+  number_column<std::int64_t> residues, atoms;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    name.set(r, rows[r].name), kind.set(r, rows[r].polymer ? "polymer" : "other");
+    residues.values.push_back(static_cast<std::int64_t>(rows[r].residues));
+    atoms.values.push_back(static_cast<std::int64_t>(rows[r].atoms));
+  }
+  py::dict columns;
+  columns["chain"] = name.take();
+  columns["residues"] = residues.take();
+  columns["atoms"] = atoms.take();
+  columns["kind"] = kind.take();
+  return columns;
+}
+
+py::dict ligands(const std::string& path, const std::string& altloc, bool waters, bool hydrogens,
+                 const std::string& assembly) {
+  std::vector<ligand_row> rows;
+  gemmi::Structure structure;
+  {
+    py::gil_scoped_release unlocked;
+    structure = read_typed(path, assembly);
+    rows = list_ligands(structure, defaults_of(altloc, waters, hydrogens));
+  }
+  residue_columns residue(rows.size());
+  number_column<std::int64_t> atoms;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    residue.set(r, {rows[r].chain, rows[r].residue, {}, {}});
+    atoms.values.push_back(static_cast<std::int64_t>(rows[r].atoms));
+  }
+  py::dict columns;
+  residue.put(columns, "", "name");
+  columns["atoms"] = atoms.take();
+  return columns;
+}
+
+py::dict interfaces(const std::string& path, float cutoff, int min_separation, bool skip_links, const std::string& altloc,
+                    bool waters, bool hydrogens, bool symmetry, const std::string& assembly, bool self_pairs) {
+  const scan_request request = request_of("", py::none(), cutoff, false, min_separation, skip_links, false, altloc,
+                                          waters, hydrogens, symmetry, assembly);
+  struct row {
+    std::string first, second, first_residues, second_residues;
+    std::size_t first_atoms, second_atoms, residue_pairs;
+    std::uint64_t contacts, image_contacts;
+    float closest;
+  };
+  std::vector<row> rows;
+  std::string name;
+  {
+    py::gil_scoped_release unlocked;
+    gemmi::Structure structure = read_typed(path, assembly);
+    name = structure.name;
+    structure_status status;
+    for_each_chain_pair(request, self_pairs, structure, status, [&](found_pair& pair) {
+      const pair_summary& s = pair.result.summary;
+      rows.push_back({pair.first, pair.second, s.first_residues(), s.second_residues(), pair.first_atoms,
+                      pair.second_atoms, s.residue_pairs(), s.contacts(), pair.image_contacts, s.closest()});
+    });
+  }
+  const std::size_t n = rows.size();
+  string_column first(n), second(n), first_residues(n), second_residues(n);
+  number_column<std::int64_t> first_atoms, second_atoms, contacts, residue_pairs, image_contacts;
+  number_column<float> closest;
+  for (std::size_t r = 0; r < n; ++r) {
+    first.set(r, rows[r].first), second.set(r, rows[r].second);
+    first_residues.set(r, rows[r].first_residues), second_residues.set(r, rows[r].second_residues);
+    first_atoms.values.push_back(static_cast<std::int64_t>(rows[r].first_atoms));
+    second_atoms.values.push_back(static_cast<std::int64_t>(rows[r].second_atoms));
+    contacts.values.push_back(static_cast<std::int64_t>(rows[r].contacts));
+    residue_pairs.values.push_back(static_cast<std::int64_t>(rows[r].residue_pairs));
+    image_contacts.values.push_back(static_cast<std::int64_t>(rows[r].image_contacts));
+    closest.values.push_back(rows[r].contacts > 0 ? rows[r].closest : std::numeric_limits<float>::quiet_NaN());
+  }
+  py::dict columns;
+  columns["first"] = first.take();
+  columns["second"] = second.take();
+  columns["first_atoms"] = first_atoms.take();
+  columns["second_atoms"] = second_atoms.take();
+  columns["contacts"] = contacts.take();
+  columns["residue_pairs"] = residue_pairs.take();
+  columns["closest"] = closest.take();
+  columns["first_residues"] = first_residues.take();
+  columns["second_residues"] = second_residues.take();
+  if (symmetry) columns["image_contacts"] = image_contacts.take();
+  return columns;
+}
+
 // The Python exception of a failed system call.
 PyObject* os_error_class(int error_number) {
   switch (error_number) {
@@ -246,6 +484,17 @@ PYBIND11_MODULE(_engine, module) {
   module.def("search", &search, py::arg("a"), py::arg("b"), py::arg("cutoff"));
   module.def("read", &read_points, py::arg("path"), py::arg("selection"), py::arg("altloc"), py::arg("waters"),
              py::arg("hydrogens"), py::arg("assembly"));
+  module.def("tables", &tables, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
+             py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
+             py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"),
+             py::arg("write"));
+  module.def("chains", &chains, py::arg("path"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),
+             py::arg("assembly"));
+  module.def("ligands", &ligands, py::arg("path"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),
+             py::arg("assembly"));
+  module.def("interfaces", &interfaces, py::arg("path"), py::arg("cutoff"), py::arg("min_separation"),
+             py::arg("skip_links"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"),
+             py::arg("assembly"), py::arg("self_pairs"));
   module.def("contacts", &contacts, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
              py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
              py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"));

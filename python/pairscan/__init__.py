@@ -20,7 +20,11 @@ import numpy as np
 
 from . import _engine
 
-__all__ = ["Contacts", "Points", "search", "read", "contacts", "contacts_frame"]
+__all__ = ["Contacts", "Points", "search", "read", "contacts", "contacts_frame", "tables", "chains", "ligands",
+           "interfaces"]
+
+# The tables a call of tables() can return, by the nouns of pairscan's options.
+TABLES = ("contacts", "residues", "residue-pairs")
 
 PathLike = Union[str, "os.PathLike[str]"]
 
@@ -86,12 +90,7 @@ def contacts(path: PathLike, selection: str, selection2: Optional[str] = None, *
     selection itself with one), their residues named by operation and cell shift ("A25@2_655"); assembly="1"
     builds biological assembly 1 first. As pairscan's --symmetry and --assembly.
     """
-    if selection2 is not None and not isinstance(selection2, str):
-        raise TypeError(f"selection2 must be a selection such as '//B', not {selection2!r}; "
-                        f"the cut-off is given as cutoff={selection2!r}")
-    if isinstance(min_separation, bool) or not isinstance(min_separation, (int, np.integer)) \
-            or not 0 <= min_separation <= _MAX_SEPARATION:
-        raise ValueError(f"min_separation must be a whole number from 0 to {_MAX_SEPARATION}, not {min_separation!r}")
+    _check_call(selection2, min_separation)
     return _engine.contacts(_path(path), _selection(selection, "selection"),
                             None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
                             same_residue, int(min_separation), skip_links, allow_empty, _altloc(altloc), waters,
@@ -138,9 +137,76 @@ def _real_rows(points, name: str):
     return array
 
 
-def _assembly(name: Optional[str]) -> str:
+def tables(path: PathLike, selection: str, selection2: Optional[str] = None, *,
+           write=("contacts", "residues"), cutoff: float = 4.0, same_residue: bool = False, min_separation: int = 0,
+           skip_links: bool = False, allow_empty: bool = False, altloc: str = "first", waters: bool = False,
+           hydrogens: bool = False, symmetry: bool = False, assembly=None) -> dict:
+    """The tables pairscan writes with --contacts, --residues and --residue-pairs, as pandas DataFrames keyed by
+    those nouns (those named in write), with the same columns and rows: each atom pair with the first selection's
+    atom first; each residue in contact of either side (side 1 or 2: the pocket of a ligand); each residue pair.
+    The other arguments are those of contacts()."""
+    import pandas as pd
+
+    if isinstance(write, str):
+        write = (write,)
+    unknown = [noun for noun in write if noun not in TABLES]
+    if unknown:
+        raise ValueError(f"write takes some of {', '.join(TABLES)}, not {unknown[0]!r}")
+    _check_call(selection2, min_separation)
+    found = _engine.tables(_path(path), _selection(selection, "selection"),
+                           None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
+                           same_residue, int(min_separation), skip_links, allow_empty, _altloc(altloc), waters,
+                           hydrogens, bool(symmetry), _assembly(assembly), list(write))
+    return {noun: pd.DataFrame(columns) for noun, columns in found.items()}
+
+
+def chains(path: PathLike, *, altloc: str = "first", waters: bool = False, hydrogens: bool = False,
+           assembly=None):
+    """The chains as pairpick --list lists them, as a DataFrame: chain, residues, atoms (kept by the defaults),
+    kind (polymer or other)."""
+    import pandas as pd
+
+    return pd.DataFrame(_engine.chains(_path(path), _altloc(altloc), waters, hydrogens, _assembly(assembly)))
+
+
+def ligands(path: PathLike, *, altloc: str = "first", waters: bool = False, hydrogens: bool = False,
+            assembly=None):
+    """The ligands as pairpick --list-ligands lists them (residues of no polymer, not water), as a DataFrame:
+    chain, number, icode, name, atoms."""
+    import pandas as pd
+
+    return pd.DataFrame(_engine.ligands(_path(path), _altloc(altloc), waters, hydrogens, _assembly(assembly)))
+
+
+def interfaces(path: PathLike, *, cutoff: float = 4.0, min_separation: int = 0, skip_links: bool = False,
+               altloc: str = "first", waters: bool = False, hydrogens: bool = False, symmetry: bool = False,
+               assembly=None, self_pairs: bool = False):
+    """Every pair of polymer chains as pairscan --interfaces gives its summary rows, as a DataFrame (closest is
+    NaN for a pair without contacts; image_contacts with symmetry=True); self_pairs=True adds each chain against
+    itself, with min_separation."""
+    import pandas as pd
+
+    _check_call(None, min_separation)
+    columns = _engine.interfaces(_path(path), float(cutoff), int(min_separation), skip_links, _altloc(altloc), waters,
+                                 hydrogens, bool(symmetry), _assembly(assembly), bool(self_pairs))
+    return pd.DataFrame(columns)
+
+
+def _check_call(selection2, min_separation):
+    if selection2 is not None and not isinstance(selection2, str):
+        raise TypeError(f"selection2 must be a selection such as '//B', not {selection2!r}; "
+                        f"the cut-off is given as cutoff={selection2!r}")
+    if isinstance(min_separation, bool) or not isinstance(min_separation, (int, np.integer)) \
+            or not 0 <= min_separation <= _MAX_SEPARATION:
+        raise ValueError(f"min_separation must be a whole number from 0 to {_MAX_SEPARATION}, not {min_separation!r}")
+
+
+def _assembly(name) -> str:
+    # An id is text ("1", "PAU"); a whole number is taken as its text.
     if name is None:
         return ""
+    if isinstance(name, (int, np.integer)) and not isinstance(name, bool):
+        name = str(name)
     if not isinstance(name, str) or not name:
         raise ValueError(f"assembly takes an assembly id such as '1', not {name!r}")
     return name

@@ -270,3 +270,52 @@ def test_readme_session():
             exec(compile(block, "docs", "exec"), {})
     finally:
         os.chdir(here)
+
+
+
+def as_text(frame):
+    """A data frame as the programs' text fields: numbers as they write them, empty fields empty."""
+    frame = frame.copy()
+    for column in frame.columns:
+        if frame[column].dtype.kind == "f":
+            frame[column] = [float_text(v) if v == v else "" for v in frame[column]]
+        else:
+            frame[column] = frame[column].astype(str)
+    return frame.reset_index(drop=True)
+
+
+def test_tables_chains_ligands_and_interfaces_are_the_programs(tmp_path):
+    """Each data frame holds what the programs write, column for column and row for row (their files read back
+    as text)."""
+    import pandas as pd
+
+    def read(path, **options):
+        return pd.read_csv(path, sep="\t", keep_default_na=False, dtype=str, **options)
+
+    for first, second, options in [("//*/(478)", "//A", {}), ("//A", None, {"min_separation": 6}),
+                                   ("//A", None, {"symmetry": True, "min_separation": 6})]:
+        structure = A8O if options.get("symmetry") else HPV
+        flags = [f"--{k.replace('_', '-')}" + ("" if v is True else f"={v}") for k, v in options.items()]
+        files = {noun: tmp_path / f"{noun}.tsv" for noun in pairscan.TABLES}
+        subprocess.run([tool("pairscan"), *flags, "--contacts", files["contacts"], "--residues", files["residues"],
+                        "--residue-pairs", files["residue-pairs"], structure, first, *([second] if second else []),
+                        tmp_path / "x.pairtab"], check=True)
+        frames = pairscan.tables(structure, first, second, write=pairscan.TABLES, **options)
+        for noun in pairscan.TABLES:
+            pd.testing.assert_frame_equal(as_text(frames[noun]), read(files[noun]), obj=f"{noun} of {first} {second}")
+    # The residues table is the pocket: side 2 lists chain A's residues that touch the inhibitor.
+    pocket = pairscan.tables(HPV, "//*/(478)", "//A", write="residues")["residues"]
+    assert pocket[pocket.side == 2].number.tolist() == [23, 25, 27, 28, 29, 30, 32, 47, 48, 49, 50, 81, 84]
+
+    listed = subprocess.run([tool("pairpick"), "--list", HPV], check=True, capture_output=True, text=True).stdout
+    assert [list(map(str, row)) for row in pairscan.chains(HPV).itertuples(index=False)] == \
+        [line.split("\t") for line in listed.splitlines()]
+    with_ligands = os.path.join(EXAMPLES, "structures", "7CFN.cif.gz")
+    subprocess.run([tool("pairpick"), "--list-ligands", with_ligands, tmp_path / "ligands.tsv"], check=True)
+    ligands = pairscan.ligands(with_ligands)
+    assert len(ligands) > 0
+    pd.testing.assert_frame_equal(as_text(ligands), read(tmp_path / "ligands.tsv"))
+
+    subprocess.run([tool("pairscan"), "--assembly", "1", "--interfaces", tmp_path / "assembly", A8O], check=True)
+    summary = read(tmp_path / "assembly" / "summary.tsv").drop(columns=["structure"])
+    pd.testing.assert_frame_equal(as_text(pairscan.interfaces(A8O, assembly=1)), summary)
