@@ -116,6 +116,11 @@ fails "$pairpick" "$hand //A /dev/full" 'pairpick: cannot write /dev/full: No sp
 # built (copies named by chain and copy number, no water), one entry's PDB and mmCIF giving one assembly.
 picks "--list-assemblies $structures/1A8O.pdb.gz" '1\t2\tdimeric\t0\n'
 picks "--list-assemblies $structures/1LCD.cif.gz" '1\t3\ttrimeric\t0\n'
+# Ligands: residues of no polymer, not water (the hand-made file's water is left out, kept or not), each with the
+# atoms the defaults keep, under a header; a blank chain is an empty field.
+picks "--list-ligands $hand" 'chain\tnumber\ticode\tname\tatoms\n\t200\t\tLIG\t1\n'
+picks "--list-ligands --waters $hand" 'chain\tnumber\ticode\tname\tatoms\n\t200\t\tLIG\t1\n'
+picks "--list-ligands $structures/7CFN.cif.gz" 'chain\tnumber\ticode\tname\tatoms\nR\t401\t\tFX0\t32\nR\t402\t\tCLR\t28\nR\t403\t\tFX0\t32\nR\t404\t\tPLM\t18\n'
 # A sulfate on the twofold axis of a hand-made dimer: its five atoms are kept once, in the first copy.
 picks "--list-assemblies $project/tests/scanner/data/ion_on_axis.pdb" '1\t2\tdimeric\t5\n'
 picks "--list-assemblies $structures/7CFN.cif.gz" ''
