@@ -22,6 +22,11 @@ altloc_choice read_altloc(const std::string& value) {
   throw usage_error("--altloc takes one letter or 'all', not " + quoted(value));
 }
 
+bool read_numbering(const std::string& value) {
+  if (value == "author" || value == "label") return value == "label";
+  throw usage_error("--numbering takes 'author' or 'label', not " + quoted(value));
+}
+
 namespace {
 
 // The residue field of a selection ("10-50" of "//A/10-50"), or "" where it has none.

@@ -28,6 +28,9 @@ struct altloc_choice {
 // else ("--altloc takes one letter or 'all', not 'xy'").
 altloc_choice read_altloc(const std::string& value);
 
+// The value of --numbering: "author" (false) or "label" (true); throws usage_error for anything else.
+bool read_numbering(const std::string& value);
+
 struct atom_defaults {
   altloc_choice altloc;
   bool keep_waters = false;

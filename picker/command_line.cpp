@@ -29,6 +29,8 @@ const char* const pick_help =
     "                   details, atoms on a symmetry axis kept once; tab-separated, one assembly per line\n"
     "  --list-ligands   write the ligands instead (residues of no polymer, not water), one per row under\n"
     "                   a header: chain, number, icode, name, atoms\n"
+    "  --numbering label  number residues by mmCIF label_seq_id (the entity's sequence) instead of the\n"
+    "                   author numbers (--numbering author, the default)\n"
     "  --max-input-size BYTES  refuse a structure larger than this once decompressed (default 4G; K, M, G\n"
     "                   are powers of 1024)\n"
     "  --help           show this help\n"
@@ -55,6 +57,8 @@ pick_options parse_pick_command_line(const std::vector<std::string>& arguments) 
       options.keep_hydrogens = true;
     } else if (is_option(all[i], "--altloc")) {
       options.altloc = read_altloc(option_value(all, i, "--altloc"));
+    } else if (is_option(all[i], "--numbering")) {
+      options.label_numbers = read_numbering(option_value(all, i, "--numbering"));
     } else if (is_option(all[i], "--max-input-size")) {
       options.max_input_size = byte_count_option("--max-input-size", option_value(all, i, "--max-input-size"));
     } else {

@@ -17,6 +17,7 @@ struct pick_options {
   bool list_chains = false;
   bool list_assemblies = false;
   bool list_ligands = false;
+  bool label_numbers = false;  // --numbering label: mmCIF label_seq_id instead of author numbers
   bool keep_waters = false;
   bool keep_hydrogens = false;
   altloc_choice altloc;

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     const bool listing = options.list_chains || options.list_assemblies || options.list_ligands;
     const gemmi::Selection selection = listing ? gemmi::Selection() : parse_selection(options.selection);
     gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
+    if (options.label_numbers) use_label_numbers(structure);
     if (!options.assembly.empty()) build_assembly(structure, options.assembly);
     const std::string text = options.list_assemblies ? assembly_table(structure)
                              : options.list_chains   ? write_chain_table(structure, defaults)

@@ -306,3 +306,25 @@ gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size)
       read_through_zlib(fd, shown, static_cast<std::size_t>(std::min<std::uint64_t>(hint, max_size + 1)), max_size);
   return parse_structure(bytes, shown);
 }
+
+void use_label_numbers(gemmi::Structure& structure) {
+  bool any = false;
+  // The file's links name residues by author numbers: they follow the residues they name.
+  if (!structure.models.empty())
+    for (gemmi::Connection& connection : structure.connections)
+      for (gemmi::AtomAddress* partner : {&connection.partner1, &connection.partner2})
+        if (const gemmi::Chain* chain = structure.models.front().find_chain(partner->chain_name))
+          for (const gemmi::Residue& residue : chain->residues)
+            if (residue.seqid == partner->res_id.seqid && residue.name == partner->res_id.name) {
+              if (residue.label_seq.has_value()) partner->res_id.seqid = gemmi::SeqId(*residue.label_seq, ' ');
+              break;
+            }
+  for (gemmi::Model& model : structure.models)
+    for (gemmi::Chain& chain : model.chains)
+      for (gemmi::Residue& residue : chain.residues) {
+        if (!residue.label_seq.has_value()) continue;
+        residue.seqid = gemmi::SeqId(*residue.label_seq, ' ');
+        any = true;
+      }
+  if (!any) fail(structure.name + " has no label numbers (mmCIF label_seq_id); --numbering label needs them");
+}

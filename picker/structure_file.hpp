@@ -21,3 +21,8 @@ gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size 
 
 // The same for bytes already in memory, uncompressed; shown names them in messages.
 gemmi::Structure parse_structure(std::string_view bytes, const std::string& shown);
+
+// Numbers every residue that has one by its label number (mmCIF label_seq_id, the position in the entity's
+// sequence) instead of its author number, without insertion code; residues without one (ligands, waters) keep
+// theirs. Throws run_error for a structure without label numbers (a PDB file): "FILE has no label numbers".
+void use_label_numbers(gemmi::Structure& structure);

@@ -128,21 +128,22 @@ class string_column {
 };
 
 // A structure read and typed as the programs read it; the GIL must be released by the caller.
-gemmi::Structure read_typed(const std::string& path, const std::string& assembly) {
+gemmi::Structure read_typed(const std::string& path, const std::string& assembly, bool label_numbers = false) {
   gemmi::Structure structure = read_structure(path);
+  if (label_numbers) use_label_numbers(structure);
   if (!assembly.empty()) build_assembly(structure, assembly);
   gemmi::add_entity_types(structure, /*overwrite=*/false);
   return structure;
 }
 
 py::tuple read_points(const std::string& path, const std::string& selection, const std::string& altloc, bool waters,
-                      bool hydrogens, const std::string& assembly) {
+                      bool hydrogens, const std::string& assembly, bool label_numbers) {
   const atom_defaults defaults = defaults_of(altloc, waters, hydrogens);
   atom_table table;
   {
     py::gil_scoped_release unlocked;
     const gemmi::Selection parsed = parse_selection(selection);
-    const gemmi::Structure structure = read_typed(path, assembly);
+    const gemmi::Structure structure = read_typed(path, assembly, label_numbers);
     const gemmi::Model& model = chosen_model(structure, parsed);
     const std::vector<picked_atom> picked = pick_atoms(model, parsed, defaults, structure.name);
     if (picked.empty()) fail_no_atom(model, parsed, selection);
@@ -182,7 +183,7 @@ scan_request request_of(const std::string& selection, const py::object& selectio
 
 py::dict contacts(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
                   bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
-                  bool waters, bool hydrogens, bool symmetry, const std::string& assembly) {
+                  bool waters, bool hydrogens, bool symmetry, const std::string& assembly, bool label_numbers) {
   const scan_request request = request_of(selection, selection2, cutoff, same_residue, min_separation, skip_links,
                                           allow_empty, altloc, waters, hydrogens, symmetry, assembly);
   // The rows as write gives them: residue pair records in order, each record's kept contacts.
@@ -198,7 +199,7 @@ py::dict contacts(const std::string& path, const std::string& selection, const p
     py::gil_scoped_release unlocked;
     std::vector<gemmi::Selection> selections;
     for (const std::string& text : request.selections) selections.push_back(parse_selection(text));
-    structure = read_typed(path, assembly);
+    structure = read_typed(path, assembly, label_numbers);
     found = find_selection_contacts(request, selections, structure);
     found->result.groups.for_each_written(
         [&](const inter_residue& record, atom_pair atoms, float distance) { rows.push_back({&record, atoms, distance}); });
@@ -325,7 +326,7 @@ py::dict residue_columns_of(const std::vector<residue_row>& rows) {
 py::dict tables(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
                 bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
                 bool waters, bool hydrogens, bool symmetry, const std::string& assembly,
-                const std::vector<std::string>& write) {
+                const std::vector<std::string>& write, bool label_numbers) {
   scan_request request = request_of(selection, selection2, cutoff, same_residue, min_separation, skip_links, allow_empty,
                                     altloc, waters, hydrogens, symmetry, assembly);
   request.tables = true;
@@ -340,7 +341,7 @@ py::dict tables(const std::string& path, const std::string& selection, const py:
     py::gil_scoped_release unlocked;
     std::vector<gemmi::Selection> selections;
     for (const std::string& text : request.selections) selections.push_back(parse_selection(text));
-    structure = read_typed(path, assembly);
+    structure = read_typed(path, assembly, label_numbers);
     found = find_selection_contacts(request, selections, structure);
     const contact_tables& made = *found->result.tables;
     if (wants("contacts")) contact_rows = made.contacts();
@@ -354,11 +355,12 @@ py::dict tables(const std::string& path, const std::string& selection, const py:
   return result;
 }
 
-py::dict chains(const std::string& path, const std::string& altloc, bool waters, bool hydrogens, const std::string& assembly) {
+py::dict chains(const std::string& path, const std::string& altloc, bool waters, bool hydrogens, const std::string& assembly,
+                bool label_numbers) {
   std::vector<chain_row> rows;
   {
     py::gil_scoped_release unlocked;
-    gemmi::Structure structure = read_typed(path, assembly);
+    gemmi::Structure structure = read_typed(path, assembly, label_numbers);
     rows = list_chains(structure, defaults_of(altloc, waters, hydrogens));
   }
   string_column name(rows.size()), kind(rows.size());
@@ -377,12 +379,12 @@ py::dict chains(const std::string& path, const std::string& altloc, bool waters,
 }
 
 py::dict ligands(const std::string& path, const std::string& altloc, bool waters, bool hydrogens,
-                 const std::string& assembly) {
+                 const std::string& assembly, bool label_numbers) {
   std::vector<ligand_row> rows;
   gemmi::Structure structure;
   {
     py::gil_scoped_release unlocked;
-    structure = read_typed(path, assembly);
+    structure = read_typed(path, assembly, label_numbers);
     rows = list_ligands(structure, defaults_of(altloc, waters, hydrogens));
   }
   residue_columns residue(rows.size());
@@ -398,7 +400,8 @@ py::dict ligands(const std::string& path, const std::string& altloc, bool waters
 }
 
 py::dict interfaces(const std::string& path, float cutoff, int min_separation, bool skip_links, const std::string& altloc,
-                    bool waters, bool hydrogens, bool symmetry, const std::string& assembly, bool self_pairs) {
+                    bool waters, bool hydrogens, bool symmetry, const std::string& assembly, bool self_pairs,
+                    bool label_numbers) {
   const scan_request request = request_of("", py::none(), cutoff, false, min_separation, skip_links, false, altloc,
                                           waters, hydrogens, symmetry, assembly);
   struct row {
@@ -411,7 +414,7 @@ py::dict interfaces(const std::string& path, float cutoff, int min_separation, b
   std::string name;
   {
     py::gil_scoped_release unlocked;
-    gemmi::Structure structure = read_typed(path, assembly);
+    gemmi::Structure structure = read_typed(path, assembly, label_numbers);
     name = structure.name;
     structure_status status;
     for_each_chain_pair(request, self_pairs, structure, status, [&](found_pair& pair) {
@@ -483,19 +486,19 @@ PYBIND11_MODULE(_engine, module) {
   });
   module.def("search", &search, py::arg("a"), py::arg("b"), py::arg("cutoff"));
   module.def("read", &read_points, py::arg("path"), py::arg("selection"), py::arg("altloc"), py::arg("waters"),
-             py::arg("hydrogens"), py::arg("assembly"));
+             py::arg("hydrogens"), py::arg("assembly"), py::arg("label_numbers"));
   module.def("tables", &tables, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
              py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
              py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"),
-             py::arg("write"));
+             py::arg("write"), py::arg("label_numbers"));
   module.def("chains", &chains, py::arg("path"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),
-             py::arg("assembly"));
+             py::arg("assembly"), py::arg("label_numbers"));
   module.def("ligands", &ligands, py::arg("path"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),
-             py::arg("assembly"));
+             py::arg("assembly"), py::arg("label_numbers"));
   module.def("interfaces", &interfaces, py::arg("path"), py::arg("cutoff"), py::arg("min_separation"),
              py::arg("skip_links"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"),
-             py::arg("assembly"), py::arg("self_pairs"));
+             py::arg("assembly"), py::arg("self_pairs"), py::arg("label_numbers"));
   module.def("contacts", &contacts, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
              py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
-             py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"));
+             py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"), py::arg("label_numbers"));
 }

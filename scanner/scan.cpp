@@ -89,6 +89,7 @@ void run_scan(const scan_options& options) {
   structure_status status;
   try {
     gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
+    if (options.label_numbers) use_label_numbers(structure);
     if (!options.request.assembly.empty()) {
       const std::size_t merged = build_assembly(structure, options.request.assembly);
       if (merged > 0)

@@ -49,7 +49,7 @@ const char* const scan_help =
     "                         (done, one_chain, no_match, unreadable) and message\n"
     "  --record-failures      with --status: a structure that cannot be read is recorded there as\n"
     "                         unreadable (exit status 0, no pair) instead of failing the run\n"
-    "  --altloc X, --waters, --hydrogens, --max-input-size BYTES   as in pairpick\n"
+    "  --altloc X, --waters, --hydrogens, --numbering label, --max-input-size BYTES   as in pairpick\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 done, 1 wrong command line, 2 error (one line on standard error).\n";
@@ -129,6 +129,8 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.request.atoms.altloc = read_altloc(option_value(all, i, "--altloc"));
     } else if (all[i] == "--waters") {
       options.request.atoms.keep_waters = true;
+    } else if (is_option(all[i], "--numbering")) {
+      options.label_numbers = read_numbering(option_value(all, i, "--numbering"));
     } else if (is_option(all[i], "--max-input-size")) {
       options.max_input_size = byte_count_option("--max-input-size", option_value(all, i, "--max-input-size"));
     } else if (all[i] == "--hydrogens") {

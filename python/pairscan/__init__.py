@@ -59,7 +59,7 @@ def search(a: np.ndarray, b: Optional[np.ndarray] = None, *, cutoff: float) -> C
 
 
 def read(path: PathLike, selection: str, *, altloc: str = "first", waters: bool = False,
-         hydrogens: bool = False, assembly: Optional[str] = None) -> Points:
+         hydrogens: bool = False, assembly: Optional[str] = None, numbering: str = "author") -> Points:
     """The atoms of a PDB or mmCIF file (gzip too) that a gemmi selection matches, as pairpick writes them.
 
     As pairpick: the first model unless the selection names one; one conformer of each atom (altloc "first",
@@ -67,13 +67,14 @@ def read(path: PathLike, selection: str, *, altloc: str = "first", waters: bool 
     With assembly="1", biological assembly 1 is built first (copies of chain A named A1, A2, ...).
     """
     return Points(*_engine.read(_path(path), _selection(selection, "selection"), _altloc(altloc), waters, hydrogens,
-                                _assembly(assembly)))
+                                _assembly(assembly), _label_numbers(numbering)))
 
 
 def contacts(path: PathLike, selection: str, selection2: Optional[str] = None, *, cutoff: float = 4.0,
              same_residue: bool = False, min_separation: int = 0, skip_links: bool = False,
              allow_empty: bool = False, altloc: str = "first", waters: bool = False,
-             hydrogens: bool = False, symmetry: bool = False, assembly: Optional[str] = None) -> dict:
+             hydrogens: bool = False, symmetry: bool = False, assembly: Optional[str] = None,
+             numbering: str = "author") -> dict:
     """The contacts pairscan writes for the same arguments, in its order, as a dict of NumPy arrays.
 
     Keys: residue1, type1, atom1, residue2, type2, atom2 (object arrays of str) and distance (float32). Rows are
@@ -94,7 +95,7 @@ def contacts(path: PathLike, selection: str, selection2: Optional[str] = None, *
     return _engine.contacts(_path(path), _selection(selection, "selection"),
                             None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
                             same_residue, int(min_separation), skip_links, allow_empty, _altloc(altloc), waters,
-                            hydrogens, bool(symmetry), _assembly(assembly))
+                            hydrogens, bool(symmetry), _assembly(assembly), _label_numbers(numbering))
 
 
 def contacts_frame(path: PathLike, selection: str, selection2: Optional[str] = None, **options):
@@ -140,7 +141,7 @@ def _real_rows(points, name: str):
 def tables(path: PathLike, selection: str, selection2: Optional[str] = None, *,
            write=("contacts", "residues"), cutoff: float = 4.0, same_residue: bool = False, min_separation: int = 0,
            skip_links: bool = False, allow_empty: bool = False, altloc: str = "first", waters: bool = False,
-           hydrogens: bool = False, symmetry: bool = False, assembly=None) -> dict:
+           hydrogens: bool = False, symmetry: bool = False, assembly=None, numbering: str = "author") -> dict:
     """The tables pairscan writes with --contacts, --residues and --residue-pairs, as pandas DataFrames keyed by
     those nouns (those named in write), with the same columns and rows: each atom pair with the first selection's
     atom first; each residue in contact of either side (side 1 or 2: the pocket of a ligand); each residue pair.
@@ -156,31 +157,33 @@ def tables(path: PathLike, selection: str, selection2: Optional[str] = None, *,
     found = _engine.tables(_path(path), _selection(selection, "selection"),
                            None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
                            same_residue, int(min_separation), skip_links, allow_empty, _altloc(altloc), waters,
-                           hydrogens, bool(symmetry), _assembly(assembly), list(write))
+                           hydrogens, bool(symmetry), _assembly(assembly), list(write), _label_numbers(numbering))
     return {noun: pd.DataFrame(columns) for noun, columns in found.items()}
 
 
 def chains(path: PathLike, *, altloc: str = "first", waters: bool = False, hydrogens: bool = False,
-           assembly=None):
+           assembly=None, numbering: str = "author"):
     """The chains as pairpick --list lists them, as a DataFrame: chain, residues, atoms (kept by the defaults),
     kind (polymer or other)."""
     import pandas as pd
 
-    return pd.DataFrame(_engine.chains(_path(path), _altloc(altloc), waters, hydrogens, _assembly(assembly)))
+    return pd.DataFrame(_engine.chains(_path(path), _altloc(altloc), waters, hydrogens, _assembly(assembly),
+                                       _label_numbers(numbering)))
 
 
 def ligands(path: PathLike, *, altloc: str = "first", waters: bool = False, hydrogens: bool = False,
-            assembly=None):
+            assembly=None, numbering: str = "author"):
     """The ligands as pairpick --list-ligands lists them (residues of no polymer, not water), as a DataFrame:
     chain, number, icode, name, atoms."""
     import pandas as pd
 
-    return pd.DataFrame(_engine.ligands(_path(path), _altloc(altloc), waters, hydrogens, _assembly(assembly)))
+    return pd.DataFrame(_engine.ligands(_path(path), _altloc(altloc), waters, hydrogens, _assembly(assembly),
+                                        _label_numbers(numbering)))
 
 
 def interfaces(path: PathLike, *, cutoff: float = 4.0, min_separation: int = 0, skip_links: bool = False,
                altloc: str = "first", waters: bool = False, hydrogens: bool = False, symmetry: bool = False,
-               assembly=None, self_pairs: bool = False):
+               assembly=None, self_pairs: bool = False, numbering: str = "author"):
     """Every pair of polymer chains as pairscan --interfaces gives its summary rows, as a DataFrame (closest is
     NaN for a pair without contacts; image_contacts with symmetry=True); self_pairs=True adds each chain against
     itself, with min_separation."""
@@ -188,7 +191,8 @@ def interfaces(path: PathLike, *, cutoff: float = 4.0, min_separation: int = 0, 
 
     _check_call(None, min_separation)
     columns = _engine.interfaces(_path(path), float(cutoff), int(min_separation), skip_links, _altloc(altloc), waters,
-                                 hydrogens, bool(symmetry), _assembly(assembly), bool(self_pairs))
+                                 hydrogens, bool(symmetry), _assembly(assembly), bool(self_pairs),
+                                 _label_numbers(numbering))
     return pd.DataFrame(columns)
 
 
@@ -199,6 +203,13 @@ def _check_call(selection2, min_separation):
     if isinstance(min_separation, bool) or not isinstance(min_separation, (int, np.integer)) \
             or not 0 <= min_separation <= _MAX_SEPARATION:
         raise ValueError(f"min_separation must be a whole number from 0 to {_MAX_SEPARATION}, not {min_separation!r}")
+
+
+def _label_numbers(numbering: str) -> bool:
+    # As the programs' --numbering: author numbers (the default) or mmCIF's label_seq_id.
+    if numbering not in ("author", "label"):
+        raise ValueError(f"numbering takes 'author' or 'label', not {numbering!r}")
+    return numbering == "label"
 
 
 def _assembly(name) -> str:

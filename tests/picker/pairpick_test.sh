@@ -121,6 +121,12 @@ picks "--list-assemblies $structures/1LCD.cif.gz" '1\t3\ttrimeric\t0\n'
 picks "--list-ligands $hand" 'chain\tnumber\ticode\tname\tatoms\n\t200\t\tLIG\t1\n'
 picks "--list-ligands --waters $hand" 'chain\tnumber\ticode\tname\tatoms\n\t200\t\tLIG\t1\n'
 picks "--list-ligands $structures/7CFN.cif.gz" 'chain\tnumber\ticode\tname\tatoms\nR\t401\t\tFX0\t32\nR\t402\t\tCLR\t28\nR\t403\t\tFX0\t32\nR\t404\t\tPLM\t18\n'
+# Label numbering (mmCIF label_seq_id) where it differs from the author's: 7CFN's R33 is LEU by author, ALA by
+# label; a PDB file has none.
+picks "$structures/7CFN.cif.gz //R/33/CA" 'R33:LEU:CA\t88.463\t98.37\t109.31\n'
+picks "--numbering label $structures/7CFN.cif.gz //R/33/CA" 'R33:ALA:CA\t98.133\t99.067\t94.18\n'
+fails "$pairpick" "--numbering label $project/examples/1hpv.pdb //A kept.pairtab" \
+  "pairpick: $project/examples/1hpv.pdb has no label numbers (mmCIF label_seq_id); --numbering label needs them"
 # A sulfate on the twofold axis of a hand-made dimer: its five atoms are kept once, in the first copy.
 picks "--list-assemblies $project/tests/scanner/data/ion_on_axis.pdb" '1\t2\tdimeric\t5\n'
 picks "--list-assemblies $structures/7CFN.cif.gz" ''

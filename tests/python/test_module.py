@@ -316,6 +316,16 @@ def test_tables_chains_ligands_and_interfaces_are_the_programs(tmp_path):
     assert len(ligands) > 0
     pd.testing.assert_frame_equal(as_text(ligands), read(tmp_path / "ligands.tsv"))
 
+    # Label numbering, as the program gives it.
+    cfn = os.path.join(EXAMPLES, "structures", "7CFN.cif.gz")
+    subprocess.run([tool("pairscan"), "--numbering", "label", "--residues", tmp_path / "label.tsv", cfn, "//R/33",
+                    "//R", tmp_path / "x.pairtab"], check=True)
+    labelled = pairscan.tables(cfn, "//R/33", "//R", write="residues", numbering="label")["residues"]
+    assert labelled.resname[0] == "ALA"
+    pd.testing.assert_frame_equal(as_text(labelled), read(tmp_path / "label.tsv"))
+    with pytest.raises(ValueError, match="numbering takes"):
+        pairscan.chains(HPV, numbering="sequence")
+
     subprocess.run([tool("pairscan"), "--assembly", "1", "--interfaces", tmp_path / "assembly", A8O], check=True)
     summary = read(tmp_path / "assembly" / "summary.tsv").drop(columns=["structure"])
     pd.testing.assert_frame_equal(as_text(pairscan.interfaces(A8O, assembly=1)), summary)

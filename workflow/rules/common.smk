@@ -19,6 +19,9 @@ ASSEMBLY = str(config.get("assembly") or "")
 SELF_MAPS = bool(config.get("self_maps", False))
 MIN_SEPARATION = int(config.get("min_separation", 6))
 MAP_MIN_DISTANCE = float(config.get("map_min_distance", 2.5))
+NUMBERING = str(config.get("numbering") or "author")
+if NUMBERING not in ("author", "label"):
+    raise WorkflowError(f"numbering takes author or label, not {NUMBERING!r}")
 try:
     BATCH = int(config.get("batch", 1))
 except (TypeError, ValueError):
@@ -88,6 +91,8 @@ def scan_command(structure, folder, status=True):
         words.append("--symmetry")
     if ASSEMBLY:
         words += ["--assembly", shlex.quote(ASSEMBLY)]
+    if NUMBERING == "label":
+        words += ["--numbering", "label"]
     if status:
         words += ["--status", f"{folder}/status.tsv"] + ([] if STRICT else ["--record-failures"])
     words.append(shlex.quote(os.path.abspath(FILES[structure])))
