@@ -41,14 +41,20 @@ done
 expect 'every pair of 7CFN' '10\n' <(ls -d interfaces/*_vs_* | wc -l)
 # Two contacts at one distance: their order is the run's order of cells and neighbours, which --interfaces
 # must keep though it finds them in one search of every chain (B1 CA lies in the neighbour cell listed first).
-ties=$project/tests/scanner/data/equal_distances.pdb
-rm -rf interfaces && "$pairscan" --interfaces interfaces "$ties"
-pipeline "$ties" //A //B
-same 'equal distances: the pipeline order' expected.pairtab interfaces/A_vs_B/sorted.pairtab
+# In the second file the pair's box takes its lowest y from chain B and its lowest x from chain A: both partners
+# share a cell along y only in the pair's own box, where they then come by atom number.
+for ties in "$project"/tests/scanner/data/equal_distances*.pdb; do
+  name=$(basename "$ties")
+  rm -rf interfaces && "$pairscan" --interfaces interfaces "$ties"
+  pipeline "$ties" //A //B
+  same "$name: the pipeline order" expected.pairtab interfaces/A_vs_B/sorted.pairtab
+  "$pairscan" "$ties" //A //B got.pairtab
+  same "$name: the two-selection run" expected.pairtab got.pairtab
+done
 expect 'equal distances: neighbour cell before atom number' 'A1:GLY:CA\tB1:GLY:CA\t3\nA1:GLY:CA\tB1:GLY:N\t3\n' \
-  interfaces/A_vs_B/sorted.pairtab
-"$pairscan" "$ties" //A //B got.pairtab
-same 'equal distances: the two-selection run' expected.pairtab got.pairtab
+  <("$pairscan" "$project/tests/scanner/data/equal_distances.pdb" //A //B -)
+expect 'equal distances: one cell, by atom number' 'A1:GLY:CA\tB1:GLY:N\t1.5\nA1:GLY:CA\tB1:GLY:CA\t1.5\n' \
+  <("$pairscan" "$project/tests/scanner/data/equal_distances_y.pdb" //A //B -)
 # A ligand against its own chain: the chain's other atoms, never the ligand itself.
 pipeline "$examples/structures/1A8O.cif.gz" '//A/(MSE)' //A without
 "$pairscan" "$examples/structures/1A8O.cif.gz" '//A/(MSE)' //A got.pairtab
