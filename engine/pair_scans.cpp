@@ -16,9 +16,9 @@
 
 std::string structure_status::table(const std::string& structure) const {
   const auto count = [&](std::size_t n) { return counted ? std::to_string(n) : std::string(); };
-  return "structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\n" + structure + '\t' + count(chains) + '\t' +
-         count(polymer_chains) + '\t' + count(atoms) + '\t' + std::to_string(pairs) + '\t' + status + '\t' +
-         printable(message, 300) + '\n';
+  return "structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\tligands\n" + structure + '\t' + count(chains) +
+         '\t' + count(polymer_chains) + '\t' + count(atoms) + '\t' + std::to_string(pairs) + '\t' + status + '\t' +
+         printable(message, 300) + '\t' + count(ligands) + '\n';
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "error.hpp"
 #include "interfaces.hpp"
 #include "output_set.hpp"
+#include "point_list.hpp"
 #include "pair_summary.hpp"
 #include "scan_output.hpp"
 #include "selection_contacts.hpp"
@@ -97,8 +98,10 @@ void run_scan(const scan_options& options) {
                          (merged == 1 ? " atom" : " atoms") + " on a symmetry axis kept once (copies within 0.8 A)";
     }
     gemmi::add_entity_types(structure, /*overwrite=*/false);
-    if (!options.interfaces.empty())
+    if (!options.interfaces.empty()) {
       scan_interfaces(options, structure, status, written);
+      if (!options.status.empty()) status.ligands = list_ligands(structure, options.request.atoms).size();
+    }
     else
       scan_selections(options, selections, structure, status, outputs);
   } catch (const run_error& e) {

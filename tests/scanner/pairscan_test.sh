@@ -148,14 +148,14 @@ expect 'lower-case chain folders' 'A_vs_A\nA_vs__a\n_a_vs__a\nsummary.tsv\n' <(l
 expect 'rows with the chains named' 'A\ta\nA\tA\na\ta\n' <(tail -n +2 interfaces/summary.tsv | cut -f 2,3)
 "$pairscan" --min-separation 3 cases.pdb //a got.pairtab
 same 'a chain against itself: the self run' got.pairtab interfaces/_a_vs__a/sorted.pairtab
-expect 'status of a structure' 'structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\ncases.pdb\t3\t2\t1551\t3\tdone\t\n' status.tsv
+expect 'status of a structure' 'structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\tligands\ncases.pdb\t3\t2\t1551\t3\tdone\t\t1\n' status.tsv
 rm -rf interfaces
 "$pairscan" --interfaces interfaces --status status.tsv "$examples/structures/1A8O.pdb.gz"
-expect 'one chain' '1A8O.pdb\t1\t1\t556\t0\tone_chain\tone polymer chain: no pair\n' <(tail -n 1 status.tsv)
+expect 'one chain' '1A8O.pdb\t1\t1\t556\t0\tone_chain\tone polymer chain: no pair\t0\n' <(tail -n 1 status.tsv)
 rm -rf interfaces
 printf 'hello\n' >junk.pdb
 run "$pairscan" "--interfaces interfaces --status status.tsv --record-failures junk.pdb"
-expect 'unreadable, recorded' '0\njunk.pdb\t\t\t\t0\tunreadable\tjunk.pdb: neither a PDB nor an mmCIF file\n1\n' \
+expect 'unreadable, recorded' '0\njunk.pdb\t\t\t\t0\tunreadable\tjunk.pdb: neither a PDB nor an mmCIF file\t\n1\n' \
   <(cat status.txt; tail -n 1 status.tsv; wc -l <interfaces/summary.tsv)
 fails "$pairscan" "--interfaces interfaces --status status.tsv junk.pdb" 'pairscan: junk.pdb: neither a PDB nor an mmCIF file'
 # Named pairs: one folder each, by name; a selection that matches nothing gives a row without atoms.

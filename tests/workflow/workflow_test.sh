@@ -30,7 +30,7 @@ row() {
     "$(sort -t$'\t' -k3,3g ab.pairtab | head -n 1 | cut -f3)" "$(residues 1)" "$(residues 2)"
 }
 header='structure\tfirst\tsecond\tfirst_atoms\tsecond_atoms\tcontacts\tresidue_pairs\tclosest\tfirst_residues\tsecond_residues'
-status_header='structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage'
+status_header='structure\tchains\tpolymer_chains\tatoms\tpairs\tstatus\tmessage\tligands'
 
 flow --cores 2 -q >log.txt 2>&1
 expect 'first run: status' '0\n' <(echo $?)
@@ -38,8 +38,8 @@ expect 'first run: status' '0\n' <(echo $?)
   row 1hpv.pdb A B //A //B; row cases.pdb A a //A //a; } >expected.tsv
 same 'summary against the programs' expected.tsv results/summary.tsv
 expect 'structures table' "$status_header
-1A8O.pdb\t1\t1\t556\t0\tone_chain\tone polymer chain: no pair\n1LCD.cif\t3\t3\t845\t3\tdone\t
-1hpv.pdb\t3\t2\t1551\t1\tdone\t\ncases.pdb\t3\t2\t1551\t1\tdone\t\n" results/structures.tsv
+1A8O.pdb\t1\t1\t556\t0\tone_chain\tone polymer chain: no pair\t0\n1LCD.cif\t3\t3\t845\t3\tdone\t\t1
+1hpv.pdb\t3\t2\t1551\t1\tdone\t\t1\ncases.pdb\t3\t2\t1551\t1\tdone\t\t1\n" results/structures.tsv
 expect 'every pair has its map and list; chains A and a apart' \
   'results/1LCD.cif/B_vs_A\nresults/1LCD.cif/B_vs_C\nresults/1LCD.cif/C_vs_A\nresults/1hpv.pdb/A_vs_B\nresults/cases.pdb/A_vs__a\n' \
   <(for d in results/*/*_vs_*; do [ -s "$d/map.svg" ] && [ -s "$d/sorted.pairtab" ] && echo "$d"; done | LC_ALL=C sort)
@@ -59,7 +59,7 @@ expect 'a new cut-off reruns every structure' 'all 1\nscan 4\ntables 1\ntotal 6\
 printf 'hello\n' >structures/broken.pdb
 flow --cores 2 -q >log.txt 2>&1
 expect 'broken structure: status' '0\n' <(echo $?)
-expect 'broken structure: its row' "broken.pdb\t\t\t\t0\tunreadable\t$work/structures/broken.pdb: neither a PDB nor an mmCIF file\n" \
+expect 'broken structure: its row' "broken.pdb\t\t\t\t0\tunreadable\t$work/structures/broken.pdb: neither a PDB nor an mmCIF file\t\n" \
   <(grep '^broken' results/structures.tsv)
 expect 'broken structure: warning' "warning: 1 of 5 structures could not be read and 0 had a selection that matched no atom; see $work/results/structures.tsv\n" \
   <(grep -o 'warning: .*' log.txt | sort -u)

@@ -12,7 +12,7 @@ from structures import folder_name, structure_files
 
 HEADER = ["structure", "first", "second", "first_atoms", "second_atoms", "contacts", "residue_pairs", "closest",
           "first_residues", "second_residues"]
-STATUS_HEADER = ["structure", "chains", "polymer_chains", "atoms", "pairs", "status", "message"]
+STATUS_HEADER = ["structure", "chains", "polymer_chains", "atoms", "pairs", "status", "message", "ligands"]
 TEMPLATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "report.html")
 
 
