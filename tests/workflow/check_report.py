@@ -6,6 +6,7 @@ import html.parser
 import os
 import subprocess
 import sys
+import urllib.parse
 
 
 def rendered(url):
@@ -43,6 +44,26 @@ class Tables(html.parser.HTMLParser):
             self.cell += data
 
 
+def links_and_template():
+    """Names that a browser would take for a scheme, a fragment, a query or an escape give links to the files
+    themselves, and a value holding a template key stays text."""
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "workflow", "scripts"))
+    import summary_table
+    problems = []
+    for structure, first, second, expected in [
+            ("javascript:alert(4);x.cif", "A", "B", "./javascript%3Aalert%284%29%3Bx.cif/A_vs_B/map.svg"),
+            ("x.pdb", ".", "B", "./x.pdb/%252E_vs_B/map.svg"),
+            ("x.pdb", "#", "?", "./x.pdb/%2523_vs_%253F/map.svg"),
+            ("caf\udce9.pdb", "A", "B", "./caf%E9.pdb/A_vs_B/map.svg")]:
+        got = summary_table.map_link(structure, ["s", first, second], False)
+        if got != expected:
+            problems.append(f"link of {structure} {first} {second}: {got}, not {expected}")
+    page = summary_table.fill("{{a}} {{b}}", {"a": "{{b}}", "b": "B"})
+    if page != "{{b}} B":
+        problems.append(f"the template is filled more than once: {page}")
+    return problems
+
+
 def main():
     report = os.path.abspath(sys.argv[1])
     results = os.path.dirname(report)
@@ -50,7 +71,7 @@ def main():
         summary = [line.rstrip("\n").split("\t") for line in f]
     with open(os.path.join(results, "structures.tsv")) as f:
         structures = [line.rstrip("\n").split("\t") for line in f]
-    problems = []
+    problems = links_and_template()
     page = Tables()
     page.feed(rendered("file://" + report))
     if page.tables.get("structures") != structures:
@@ -59,7 +80,7 @@ def main():
     if [row[:-1] for row in shown] != summary:
         problems.append("the pairs table is not summary.tsv")
     for link in page.links.get("summary", []):
-        if not os.path.isfile(os.path.join(results, link)):
+        if not link.startswith("./") or not os.path.isfile(os.path.join(results, urllib.parse.unquote(link))):
             problems.append(f"no map behind {link}")
     # Sorted by contacts, most first, as a second click on the column's name gives.
     page = Tables()
@@ -74,7 +95,7 @@ def main():
     if names != sorted(names, key=str.lower, reverse=True) and names != sorted(names, reverse=True):
         problems.append(f"not sorted by name: {names}")
     # A map opens in the browser as a picture.
-    first_map = os.path.join(results, page.links["summary"][0])
+    first_map = os.path.join(results, urllib.parse.unquote(page.links["summary"][0]))
     if "<svg" not in rendered("file://" + first_map):
         problems.append(f"{first_map} does not open as SVG")
     for p in problems:

@@ -6,7 +6,9 @@ that could not be read or whose named selection matched nothing.
     summary_table.py STRUCTURES_DIR RESULTS_DIR chains|named"""
 import html
 import os
+import re
 import sys
+import urllib.parse
 
 from structures import folder_name, structure_files
 
@@ -27,7 +29,10 @@ def map_link(structure, row, named):
     """The pair's map, relative to the report: named pairs keep their names, chains are named as pairscan names
     their folders."""
     first, second = (row[1], row[2]) if named else (folder_name(row[1]), folder_name(row[2]))
-    return f"{structure}/{first}_vs_{second}/map.svg"
+    # Each part percent-encoded (a browser decodes %2E, #, ? and %), and the path starting with "./", so that no
+    # name ("javascript:...") is taken for a scheme.
+    parts = [structure, f"{first}_vs_{second}", "map.svg"]
+    return "./" + "/".join(urllib.parse.quote(part, safe="", errors="surrogateescape") for part in parts)
 
 
 def html_table(table_id, header, rows, links=None):
@@ -47,6 +52,12 @@ def html_table(table_id, header, rows, links=None):
             "\n</tbody></table>")
 
 
+def fill(template, values):
+    """The template's {{key}}s replaced in one pass: a value that itself holds "{{summary}}" (a folder's name)
+    stays text."""
+    return re.sub(r"\{\{(\w+)\}\}", lambda m: values.get(m.group(1), m.group(0)), template)
+
+
 def write_report(path, structures_folder, summary_header, summary, status_rows, named):
     counts = {}
     for row in status_rows:
@@ -60,8 +71,7 @@ def write_report(path, structures_folder, summary_header, summary, status_rows, 
         "summary": html_table("summary", summary_header, [r for _, r in summary],
                               [map_link(s, r, named) for s, r in summary]),
     }
-    for key, value in values.items():
-        page = page.replace("{{" + key + "}}", value)
+    page = fill(page, values)
     with open(path, "w") as out:
         out.write(page)
 
