@@ -16,8 +16,16 @@ void contact_tables::add(const atom_table& t_a, std::size_t a, const atom_table&
   found_.push_back({&t_a, &t_b, static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b), distance});
 }
 
-void contact_tables::order(const gemmi::Model& model) {
-  for (const gemmi::Chain& chain : model.chains) chain_rank_.try_emplace(chain.name, chain_rank_.size());
+chain_order::chain_order(const gemmi::Model& model) {
+  // Chains of one name share the rank of the first.
+  std::unordered_map<std::string_view, std::size_t> by_name;
+  for (const gemmi::Chain& chain : model.chains)
+    rank_.emplace(&chain, by_name.try_emplace(chain.name, by_name.size()).first->second);
+}
+
+std::size_t chain_order::rank(const gemmi::Chain* chain) const {
+  const auto found = rank_.find(chain);
+  return found == rank_.end() ? rank_.size() : found->second;
 }
 
 table_residue contact_tables::residue_of(const atom_table& t, std::uint32_t p) const {
@@ -25,13 +33,12 @@ table_residue contact_tables::residue_of(const atom_table& t, std::uint32_t p) c
 }
 
 bool contact_tables::residue_less(const table_residue& x, const table_residue& y) const {
-  const auto rank = [&](const table_residue& r) {
-    const auto found = chain_rank_.find(r.chain->name);
-    return found == chain_rank_.end() ? chain_rank_.size() : found->second;
-  };
-  const auto key = [&](const table_residue& r) {
-    return std::make_tuple(rank(r), r.chain->name, *r.residue->seqid.num, r.residue->seqid.icode, r.image.empty() ? 0 : 1,
-                           r.image);
+  const std::size_t rank_x = order_->rank(x.chain), rank_y = order_->rank(y.chain);
+  if (rank_x != rank_y) return rank_x < rank_y;
+  // One rank is one name, but for chains of no model, told apart by name.
+  if (x.chain != y.chain && x.chain->name != y.chain->name) return x.chain->name < y.chain->name;
+  const auto key = [](const table_residue& r) {
+    return std::make_tuple(*r.residue->seqid.num, r.residue->seqid.icode, !r.image.empty(), r.image);
   };
   return key(x) < key(y);
 }
@@ -65,9 +72,9 @@ std::vector<contact_row> contact_tables::contacts() const {
   return rows;
 }
 
-std::vector<residue_pair_row> contact_tables::residue_pairs() const {
+std::vector<residue_pair_row> contact_tables::residue_pairs(const std::vector<contact_row>& contacts) {
   std::vector<residue_pair_row> rows;
-  for (const contact_row& c : contacts()) {
+  for (const contact_row& c : contacts) {
     if (!rows.empty() && rows.back().first.id == c.first.id && rows.back().second.id == c.second.id) {
       ++rows.back().contacts;
       continue;  // sorted by distance within the pair: the first is the closest
@@ -77,12 +84,11 @@ std::vector<residue_pair_row> contact_tables::residue_pairs() const {
   return rows;
 }
 
-std::vector<residue_row> contact_tables::residues() const {
+std::vector<residue_row> contact_tables::residues(const std::vector<residue_pair_row>& pairs) const {
   // Each side's residues (an image's under the residue it is a copy of), in row order, each with its partners in
   // the order of the residue pair rows.
   std::vector<residue_row> rows;
   std::vector<std::pair<std::size_t, table_residue>> partner_of;  // (row, partner) of every mention
-  const std::vector<residue_pair_row> pairs = residue_pairs();
   struct mention {
     int side;
     table_residue residue;

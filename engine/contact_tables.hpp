@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,18 +43,29 @@ struct residue_row {
   std::vector<std::string_view> partners;  // in row order
 };
 
+// The rank of each chain of a model in row order: the first place of its name in the model. Made once per
+// structure and shared by the tables of all its pairs.
+class chain_order {
+ public:
+  explicit chain_order(const gemmi::Model& model);
+  // A chain of another model comes after every chain of this one.
+  std::size_t rank(const gemmi::Chain* chain) const;
+
+ private:
+  std::unordered_map<const gemmi::Chain*, std::size_t> rank_;
+};
+
 // The contacts of a pair as the search finds them; the rows once all are in. The atom tables must outlive it.
 class contact_tables {
  public:
   // self: one side against itself (each pair is oriented with its residue that comes first in row order first).
-  explicit contact_tables(bool self) : self_(self) {}
+  contact_tables(bool self, std::shared_ptr<const chain_order> order) : self_(self), order_(std::move(order)) {}
   void add(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float distance);
 
-  // Chains are ranked by their first place in model; call once before the rows.
-  void order(const gemmi::Model& model);
+  // The rows, each table from the one before it, so that the contacts are sorted once.
   std::vector<contact_row> contacts() const;
-  std::vector<residue_pair_row> residue_pairs() const;
-  std::vector<residue_row> residues() const;
+  static std::vector<residue_pair_row> residue_pairs(const std::vector<contact_row>& contacts);
+  std::vector<residue_row> residues(const std::vector<residue_pair_row>& pairs) const;
 
  private:
   struct found {
@@ -67,8 +79,8 @@ class contact_tables {
   std::vector<found> sorted() const;
 
   bool self_;
+  std::shared_ptr<const chain_order> order_;
   std::vector<found> found_;
-  std::unordered_map<std::string, std::size_t> chain_rank_;
 };
 
 // The tables as text: a header of snake_case names, tab-separated rows, names as the file gives them with a tab,

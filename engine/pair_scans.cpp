@@ -147,16 +147,14 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
   }
 
   // Every contact is found before the first pair is handed over; each pair is grouped as it goes.
+  const std::shared_ptr<const chain_order> ranks = request.tables ? std::make_shared<const chain_order>(model) : nullptr;
   for (std::size_t r1 = 0; r1 < n_sides; ++r1) {
     for (std::size_t r2 = r1 + 1; r2 < n_sides; ++r2) {
       std::vector<interface_contact>& contacts = found[r1 * n_sides + r2];
       std::sort(contacts.begin(), contacts.end());
       side_pair result;
       if (request.map) result.map = std::make_unique<contact_map>();
-      if (request.tables) {
-        result.tables = std::make_unique<contact_tables>(false);
-        result.tables->order(model);
-      }
+      if (request.tables) result.tables = std::make_unique<contact_tables>(false, ranks);
       for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance));
       std::vector<interface_contact>().swap(contacts);
       std::uint64_t image_contacts = 0;

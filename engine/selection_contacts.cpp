@@ -51,10 +51,7 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
   side_pair& result = found->result;
   result.summarise = request.summary;
   if (request.map) result.map = std::make_unique<contact_map>();
-  if (request.tables) {
-    result.tables = std::make_unique<contact_tables>(self);
-    result.tables->order(model);
-  }
+  if (request.tables) result.tables = std::make_unique<contact_tables>(self, std::make_shared<const chain_order>(model));
   if (first.size() > 0 && other.size() > 0) {
     const group_numbers first_numbers(result.groups, first);
     std::unique_ptr<group_numbers> second_numbers;

@@ -343,10 +343,11 @@ py::dict tables(const std::string& path, const std::string& selection, const py:
     for (const std::string& text : request.selections) selections.push_back(parse_selection(text));
     structure = read_typed(path, assembly, label_numbers);
     found = find_selection_contacts(request, selections, structure);
+    // Each table from the one before it: the contacts are sorted once.
     const contact_tables& made = *found->result.tables;
-    if (wants("contacts")) contact_rows = made.contacts();
-    if (wants("residue-pairs")) pair_rows = made.residue_pairs();
-    if (wants("residues")) residue_rows = made.residues();
+    contact_rows = made.contacts();
+    if (wants("residue-pairs") || wants("residues")) pair_rows = contact_tables::residue_pairs(contact_rows);
+    if (wants("residues")) residue_rows = made.residues(pair_rows);
   }
   py::dict result;
   if (wants("contacts")) result["contacts"] = contact_columns_of(contact_rows);

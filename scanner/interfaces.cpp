@@ -82,11 +82,11 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       write_whole_file(folder + "/map.svg", draw(*pair.result.map, style));
     }
     if (pair.result.tables) {
-      const contact_tables& tables = *pair.result.tables;
-      if (options.write_contacts) write_whole_file(folder + "/contacts.tsv", contacts_text(tables.contacts()));
-      if (options.write_residues) write_whole_file(folder + "/residues.tsv", residues_text(tables.residues()));
-      if (options.write_residue_pairs)
-        write_whole_file(folder + "/residue-pairs.tsv", residue_pairs_text(tables.residue_pairs()));
+      const table_texts texts = tables_text(*pair.result.tables, options.write_contacts, options.write_residues,
+                                            options.write_residue_pairs);
+      if (options.write_contacts) write_whole_file(folder + "/contacts.tsv", texts.contacts);
+      if (options.write_residues) write_whole_file(folder + "/residues.tsv", texts.residues);
+      if (options.write_residue_pairs) write_whole_file(folder + "/residue-pairs.tsv", texts.residue_pairs);
     }
     table += summary_row(options.request.symmetry, pair.result.summary, name, first, second, pair.first_atoms,
                          pair.second_atoms, pair.image_contacts);

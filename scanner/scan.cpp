@@ -60,9 +60,12 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   write_sorted(sorted, result.groups);
   if (map) map->write(svg);
   if (summary) summary->write(row);
-  if (contacts) contacts->write(contacts_text(result.tables->contacts()));
-  if (residues) residues->write(residues_text(result.tables->residues()));
-  if (residue_pairs) residue_pairs->write(residue_pairs_text(result.tables->residue_pairs()));
+  if (result.tables) {
+    const table_texts texts = tables_text(*result.tables, contacts, residues, residue_pairs);
+    if (contacts) contacts->write(texts.contacts);
+    if (residues) residues->write(texts.residues);
+    if (residue_pairs) residue_pairs->write(texts.residue_pairs);
+  }
 }
 
 // The name of path within folder ("status.tsv" of "DIR/status.tsv" in "DIR"), or "" when it is not directly in it.
@@ -101,9 +104,9 @@ void run_scan(const scan_options& options) {
     if (!options.interfaces.empty()) {
       scan_interfaces(options, structure, status, written);
       if (!options.status.empty()) status.ligands = list_ligands(structure, options.request.atoms).size();
-    }
-    else
+    } else {
       scan_selections(options, selections, structure, status, outputs);
+    }
   } catch (const run_error& e) {
     // A structure that cannot be read (or searched) is a row of its own when asked; a failure to write is not,
     // and names the folder as the user gave it, not the fresh one beside it.

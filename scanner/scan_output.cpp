@@ -38,6 +38,17 @@ void write_sorted(file_in_parts& file, contact_groups& groups) {
   out.close();
 }
 
+table_texts tables_text(const contact_tables& tables, bool contacts, bool residues, bool residue_pairs) {
+  table_texts texts;
+  const std::vector<contact_row> contact_rows = tables.contacts();
+  if (contacts) texts.contacts = contacts_text(contact_rows);
+  if (!residues && !residue_pairs) return texts;
+  const std::vector<residue_pair_row> pair_rows = contact_tables::residue_pairs(contact_rows);
+  if (residues) texts.residues = residues_text(tables.residues(pair_rows));
+  if (residue_pairs) texts.residue_pairs = residue_pairs_text(pair_rows);
+  return texts;
+}
+
 void make_folder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) fail_system("cannot create " + file_name(path), errno);
 }

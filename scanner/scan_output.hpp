@@ -6,6 +6,7 @@
 #include <string>
 
 #include "contact_map.hpp"
+#include "contact_tables.hpp"
 #include "grouping.hpp"
 #include "pair_summary.hpp"
 #include "svg_map.hpp"
@@ -27,6 +28,13 @@ std::string draw(contact_map& map, const map_style& style);
 
 // The whole list is known before the first line: written in blocks, not one system call per line.
 void write_sorted(file_in_parts& file, contact_groups& groups);
+
+// The text of the tables asked for ("" for the others), each made from the one before it: the contacts are
+// sorted once.
+struct table_texts {
+  std::string contacts, residues, residue_pairs;
+};
+table_texts tables_text(const contact_tables& tables, bool contacts, bool residues, bool residue_pairs);
 
 // Creates a folder unless it is there; throws run_error.
 void make_folder(const std::string& path);

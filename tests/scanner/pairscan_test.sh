@@ -127,6 +127,12 @@ expect 'ion on the axis: no contact closer than 0.8 A' '0\n' <(awk -F'\t' '$3 < 
 expect 'ion on the axis: one sulfate, in the first copy' 'A1_101\n' <(cut -f 1,2 interfaces/A1_vs_A2/sorted.pairtab | tr '\t' '\n' | grep -o '^[^:]*_101' | sort -u)
 expect 'ion on the axis: said in the status' 'assembly 1: 5 atoms on a symmetry axis kept once (copies within 0.8 A)\n' <(tail -n 1 status.tsv | cut -f 7)
 
+# Each pair's tables with --interfaces are those of the run of its two chains.
+rm -rf interfaces
+"$pairscan" --interfaces interfaces --write contacts,residues,residue-pairs "$examples/1hpv.pdb"
+"$pairscan" --contacts contacts.tsv --residues residues.tsv --residue-pairs residue-pairs.tsv "$examples/1hpv.pdb" //A //B got.pairtab
+for noun in contacts residues residue-pairs; do same "--write $noun: the run of the pair" $noun.tsv interfaces/A_vs_B/$noun.tsv; done
+
 # A residue pair is unordered and counted once: the summary of a self run and its map's subtitle agree with the
 # distinct unordered residue pairs of its list, counted here apart.
 for structure in "$examples/1hpv.pdb" "$examples/structures/1LCD.cif.gz"; do
