@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "atom_picking.hpp"
+#include "structure_file.hpp"
 
 
 struct pick_options {
@@ -13,7 +14,7 @@ struct pick_options {
   std::string selection;  // selection text; "" with list_chains
   std::string output;     // path, "-" for standard output
   std::string assembly;   // biological assembly to build first, or ""
-  std::uint64_t max_input_size = std::uint64_t{4} << 30;  // refuse a larger structure (decompressed)
+  std::uint64_t max_input_size = default_max_input_size;  // refuse a larger structure (decompressed)
   bool list_chains = false;
   bool list_assemblies = false;
   bool list_ligands = false;

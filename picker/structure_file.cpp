@@ -12,6 +12,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
 
 #include <gemmi/mmcif.hpp>
 #include <gemmi/pdb.hpp>
@@ -309,16 +310,22 @@ gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size)
 
 void use_label_numbers(gemmi::Structure& structure) {
   bool any = false;
-  // The file's links name residues by author numbers: they follow the residues they name.
-  if (!structure.models.empty())
+  // The file's links name residues by author numbers: they follow the residues they name, found through one
+  // index of the first model's residues (not a scan of a chain per link).
+  if (!structure.models.empty() && !structure.connections.empty()) {
+    std::unordered_map<std::string, int> label_of;
+    const auto key = [](const std::string& chain, const gemmi::SeqId& seqid, const std::string& name) {
+      return chain + '\t' + seqid.str() + '\t' + name;
+    };
+    for (const gemmi::Chain& chain : structure.models.front().chains)
+      for (const gemmi::Residue& residue : chain.residues)
+        if (residue.label_seq.has_value()) label_of.emplace(key(chain.name, residue.seqid, residue.name), *residue.label_seq);
     for (gemmi::Connection& connection : structure.connections)
-      for (gemmi::AtomAddress* partner : {&connection.partner1, &connection.partner2})
-        if (const gemmi::Chain* chain = structure.models.front().find_chain(partner->chain_name))
-          for (const gemmi::Residue& residue : chain->residues)
-            if (residue.seqid == partner->res_id.seqid && residue.name == partner->res_id.name) {
-              if (residue.label_seq.has_value()) partner->res_id.seqid = gemmi::SeqId(*residue.label_seq, ' ');
-              break;
-            }
+      for (gemmi::AtomAddress* partner : {&connection.partner1, &connection.partner2}) {
+        const auto found = label_of.find(key(partner->chain_name, partner->res_id.seqid, partner->res_id.name));
+        if (found != label_of.end()) partner->res_id.seqid = gemmi::SeqId(found->second, ' ');
+      }
+  }
   for (gemmi::Model& model : structure.models)
     for (gemmi::Chain& chain : model.chains)
       for (gemmi::Residue& residue : chain.residues) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "request.hpp"
+#include "structure_file.hpp"
 
 // The command line: the engine's request, and where each result goes.
 struct scan_options {
@@ -21,7 +22,7 @@ struct scan_options {
   bool self_pairs = false;             // interfaces: each chain against itself too
   std::string status;                  // the structure's status row, or ""
   bool record_failures = false;        // with status: a structure that cannot be read is recorded, not fatal
-  std::uint64_t max_input_size = std::uint64_t{4} << 30;  // refuse a larger structure (decompressed)
+  std::uint64_t max_input_size = default_max_input_size;  // refuse a larger structure (decompressed)
   bool label_numbers = false;          // --numbering label: mmCIF label_seq_id instead of author numbers
   float map_min_distance = -1, map_max_distance = 0;  // the maps' colour scale; the list's own by default
   bool show_help = false;
