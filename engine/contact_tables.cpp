@@ -5,6 +5,7 @@
 
 #include "formatting.hpp"
 #include "number_text.hpp"
+#include "point_list.hpp"
 
 const char* const contacts_header =
     "chain1\tnumber1\ticode1\tresname1\tatom1\tchain2\tnumber2\ticode2\tresname2\tatom2\timage2\tdistance\n";
@@ -138,16 +139,7 @@ std::vector<residue_row> contact_tables::residues(const std::vector<residue_pair
 
 namespace {
 
-// chain, number, insertion code, residue name.
-void append_residue(std::string& out, const table_residue& r) {
-  out += table_name(r.chain->name);
-  out += '\t';
-  out += std::to_string(*r.residue->seqid.num);
-  out += '\t';
-  if (r.residue->seqid.icode != ' ' && r.residue->seqid.icode != '\0') out += r.residue->seqid.icode;
-  out += '\t';
-  out += table_name(r.residue->name);
-}
+void append_residue(std::string& out, const table_residue& r) { append_residue_fields(out, *r.chain, *r.residue); }
 
 void append_number(std::string& out, float value) {
   char text[float_text_room];

@@ -46,8 +46,15 @@ std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId
   std::string id = chain_name;
   if (!id.empty() && (id.back() == '-' || (id.back() >= '0' && id.back() <= '9'))) id += '_';
   id += std::to_string(*seqid.num);
-  if (seqid.icode != ' ' && seqid.icode != '\0') id += seqid.icode;
+  id += icode_text(seqid);
   return id;
+}
+
+void append_residue_fields(std::string& out, const gemmi::Chain& chain, const gemmi::Residue& residue) {
+  out += table_name(chain.name);
+  (out += '\t') += std::to_string(*residue.seqid.num);
+  (out += '\t') += icode_text(residue.seqid);
+  (out += '\t') += table_name(residue.name);
 }
 
 std::vector<picked_atom> pick_atoms(const gemmi::Model& model, const gemmi::Selection& selection,
@@ -169,10 +176,9 @@ std::vector<ligand_row> list_ligands(gemmi::Structure& structure, const atom_def
 std::string ligands_text(const std::vector<ligand_row>& rows) {
   std::string out = "chain\tnumber\ticode\tname\tatoms\n";
   for (const ligand_row& r : rows) {
-    const char icode = r.residue->seqid.icode;
-    out += table_name(r.chain->name) + '\t' + std::to_string(*r.residue->seqid.num) + '\t' +
-           (icode == ' ' || icode == '\0' ? std::string() : std::string(1, icode)) + '\t' + table_name(r.residue->name) +
-           '\t' + std::to_string(r.atoms) + '\n';
+    append_residue_fields(out, *r.chain, *r.residue);
+    (out += '\t') += std::to_string(r.atoms);
+    out += '\n';
   }
   return out;
 }

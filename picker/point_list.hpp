@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gemmi/model.hpp>
@@ -12,6 +13,14 @@
 // "A100B", "B-3"; a blank chain gives "200"). A chain name that ends in a digit or "-" would run into the
 // number, so it is joined to it with "_" ("1_23", "12_3"); the rule looks at the chain name alone.
 std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId& seqid);
+
+// The insertion code as text, "" where there is none; a view of seqid's own byte.
+inline std::string_view icode_text(const gemmi::SeqId& seqid) {
+  return seqid.icode == ' ' || seqid.icode == '\0' ? std::string_view() : std::string_view(&seqid.icode, 1);
+}
+
+// A residue's fields in the tables people read: "chain<TAB>number<TAB>icode<TAB>name", names escaped.
+void append_residue_fields(std::string& out, const gemmi::Chain& chain, const gemmi::Residue& residue);
 
 // One atom picked from a model: where it sits, as views into the structure.
 struct picked_atom {

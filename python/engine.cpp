@@ -244,8 +244,7 @@ struct residue_columns {
   void set(std::size_t row, const table_residue& r) {
     chain.set(row, r.chain->name);
     number.values.push_back(*r.residue->seqid.num);
-    const char c = r.residue->seqid.icode;
-    icode.set(row, c == ' ' || c == '\0' ? std::string_view() : std::string_view(&r.residue->seqid.icode, 1));
+    icode.set(row, icode_text(r.residue->seqid));
     name.set(row, r.residue->name);
   }
   void put(py::dict& into, const std::string& suffix, const char* name_key) {
