@@ -34,6 +34,15 @@ std::string folder_of(const std::string& path) {
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
+// Where the link at (lstat gave info) points, a relative target taken from the link's own folder.
+std::string link_target(const std::string& at, const struct stat& info, const std::string& shown) {
+  std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+  const ssize_t n = ::readlink(at.c_str(), &link[0], link.size());
+  if (n < 0) fail_creating(shown, errno);
+  link.resize(static_cast<std::size_t>(n));
+  return link[0] == '/' ? link : folder_of(at) + link;
+}
+
 }  // namespace
 
 output_path resolve_output(const std::string& path) {
@@ -57,11 +66,7 @@ output_path resolve_output(const std::string& path) {
       return out;
     }
     if (S_ISLNK(info.st_mode)) {
-      std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
-      const ssize_t n = ::readlink(at.c_str(), &link[0], link.size());
-      if (n < 0) fail_creating(out.shown, errno);
-      link.resize(static_cast<std::size_t>(n));
-      at = link[0] == '/' ? link : folder_of(at) + link;
+      at = link_target(at, info, out.shown);
       continue;
     }
     if (S_ISDIR(info.st_mode)) fail_creating(out.shown, EISDIR);
@@ -86,12 +91,7 @@ std::string resolve_folder(const std::string& path) {
       if (!S_ISDIR(info.st_mode)) fail_creating(path, ENOTDIR);
       return at;
     }
-    std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
-    const ssize_t n = ::readlink(at.c_str(), &link[0], link.size());
-    if (n < 0) fail_creating(path, errno);
-    link.resize(static_cast<std::size_t>(n));
-    while (at.size() > 1 && at.back() == '/') at.pop_back();
-    at = link[0] == '/' ? link : folder_of(at) + link;
+    at = link_target(at, info, path);
   }
   fail_creating(path, ELOOP);
 }

@@ -74,17 +74,14 @@ std::string output_set::folder(const std::string& path) {
   staged_folder f;
   f.shown = path;
   f.target = resolve_folder(path);
-  std::string target = f.target;
-  while (target.size() > 1 && target.back() == '/') target.pop_back();
-  const std::size_t slash = target.rfind('/');
-  const std::string parent = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string name = parent + "." + base + ".XXXXXX";
-  if (::mkdtemp(&name[0]) == nullptr) fail_system("cannot create " + file_name(path), errno);
-  f.target = target;
-  f.fresh = name;
+  while (f.target.size() > 1 && f.target.back() == '/') f.target.pop_back();
+  // Beside the target, on its file system, so that it can be renamed into place.
+  const std::size_t slash = f.target.rfind('/');
+  const std::string parent = slash == std::string::npos ? "" : f.target.substr(0, slash + 1);
+  f.fresh = parent + "." + f.target.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
+  if (::mkdtemp(&f.fresh[0]) == nullptr) fail_system("cannot create " + file_name(path), errno);
   folders_.push_back(f);
-  return name;
+  return f.fresh;
 }
 
 void output_set::commit() {
