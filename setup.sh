@@ -12,7 +12,8 @@ packages=(
   python3-biopython                       # an independent structure reader to check pairpick against
   libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests
   help2man                                # man pages made from the programs' --help
-  snakemake                               # the workflow
+  snakemake python3-jsonschema            # the workflow, and its configuration checked against a schema
+  slurm-wlm munge                         # a one-node Slurm cluster that the workflow test submits to
   chromium                                # its report, opened in a real browser by the tests
   clang libclang-rt-dev                   # fuzzing (libFuzzer)
   time                                    # the benchmark driver's peak memory

@@ -17,7 +17,7 @@ struct structure_status {
   bool counted = false;  // chains, polymer_chains and atoms are known (not for a file that cannot be read)
   std::size_t chains = 0, polymer_chains = 0, atoms = 0, pairs = 0;
   std::size_t ligands = 0;  // filled by a caller that writes the row (a pass over the atoms of its own)
-  std::string status = "done";  // done, one_chain, no_match, unreadable
+  std::string status = "done";  // done, one_chain, no_match, no_assembly, unreadable
   std::string message;
   bool writing = false;  // the caller has begun to write: a failure now is not the structure's
   // The header and this structure's row (ligands last: the column came later).

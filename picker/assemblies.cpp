@@ -71,14 +71,19 @@ double merge_grid_cells(const gemmi::Assembly& assembly, const gemmi::Model& mod
 
 }  // namespace
 
+std::string missing_assembly(const gemmi::Structure& structure, const std::string& id) {
+  std::string declared;
+  for (const gemmi::Assembly& assembly : structure.assemblies)
+    if (assembly.name == id) return "";
+  for (const gemmi::Assembly& assembly : structure.assemblies)
+    declared += (declared.empty() ? "" : ", ") + printable(assembly.name, 40);
+  return "no assembly " + quoted(id) + " in " + structure.name +
+         (declared.empty() ? "; it declares none" : "; it declares " + declared);
+}
+
 std::size_t build_assembly(gemmi::Structure& structure, const std::string& id) {
-  if (structure.find_assembly(id) == nullptr) {
-    std::string declared;
-    for (const gemmi::Assembly& assembly : structure.assemblies)
-      declared += (declared.empty() ? "" : ", ") + printable(assembly.name, 40);
-    fail("no assembly " + quoted(id) + " in " + structure.name +
-         (declared.empty() ? "; it declares none" : "; it declares " + declared));
-  }
+  const std::string missing = missing_assembly(structure, id);
+  if (!missing.empty()) fail(missing);
   // gemmi's builder cannot take a model that ends up empty (its search box would have no size).
   for (const gemmi::Model& model : structure.models)
     if (assembly_atoms(*structure.find_assembly(id), model) == 0)

@@ -14,6 +14,9 @@
 // file does not declare, naming those it does.
 std::size_t build_assembly(gemmi::Structure& structure, const std::string& id);
 
+// Why build_assembly cannot build id ("no assembly '1' in X; it declares none"), or "" when the file declares it.
+std::string missing_assembly(const gemmi::Structure& structure, const std::string& id);
+
 // The merging of build_assembly on chains already built; returns the atoms left out.
 std::size_t merge_copies_on_axes(gemmi::Structure& structure);
 

@@ -13,15 +13,23 @@
 
 namespace {
 
-// A name of a named pair is its folder's name too: letters, digits, ".", "_" and "-", not "_vs_", "." or "..".
+bool starts_with(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
+bool ends_with(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A name of a named pair is its folder's name too: letters, digits, ".", "_" and "-", not "." or "..", and
+// neither holding "_vs_" nor starting with "vs_" nor ending with "_vs", so that "FIRST_vs_SECOND" splits one
+// way only ("X" with "vs_Y" and "X_vs" with "Y" would share a folder).
 void check_pair_name(const std::string& name, const std::string& file, std::size_t line) {
   const bool plain = !name.empty() && name != "." && name != ".." && name.find("_vs_") == std::string::npos &&
+                     !starts_with(name, "vs_") && !ends_with(name, "_vs") &&
                      std::all_of(name.begin(), name.end(), [](char c) {
                        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-';
                      });
   if (!plain)
     fail(file_name(file) + ":" + std::to_string(line) + ": the name " + quoted(name) +
-         " names a folder: letters, digits, '.', '_' and '-' only, without '_vs_'");
+         " names a folder: letters, digits, '.', '_' and '-' only, without '_vs_' (nor 'vs_' first, '_vs' last)");
 }
 
 // The pairs file: NAME<TAB>SELECTION<TAB>NAME<TAB>SELECTION a line, names that can be folders.
@@ -37,6 +45,14 @@ std::vector<named_pair> read_named_pairs(const std::string& path) {
     pairs.push_back({{std::string(fields[0]), std::string(fields[2])}, {std::string(fields[1]), std::string(fields[3])}});
     for (const std::string& name : pairs.back().names) check_pair_name(name, file.name, number);
   });
+  // A pair given twice would write its folder twice.
+  std::unordered_map<std::string, std::size_t> lines;
+  for (std::size_t k = 0; k < pairs.size(); ++k) {
+    const std::size_t first = lines.try_emplace(pairs[k].names[0] + "_vs_" + pairs[k].names[1], k).first->second;
+    if (first != k)
+      fail(file_name(file.name) + ": the pair " + quoted(pairs[k].names[0]) + " and " + quoted(pairs[k].names[1]) +
+           " is given twice");
+  }
   // Folders are named by the names as they are: two that differ in case alone would be one folder where case
   // is not told apart.
   std::unordered_map<std::string, std::string> by_lower_case;
@@ -59,14 +75,23 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
   const bool named = !options.pairs.empty();
   const std::vector<named_pair> pairs = named ? read_named_pairs(options.pairs) : std::vector<named_pair>();
   const std::string name = structure_name(options.structure);
-  std::string table = summary_header_for(options.request.symmetry);
-  // Each pair's folder: the sorted list, and the map when one is drawn; a row of the summary.
+  std::string table = summary_header_for(options.request.symmetry, true);
+  // Each pair in contact has a folder: the sorted list, and the map when one is drawn. Every pair has a row of
+  // the summary, which names its folder (none for a pair without contacts, so that the files grow with the
+  // contacts, not with the square of the chains).
   const pair_visit write_pair = [&](found_pair& pair) {
     status.writing = true;
     const std::string& first = pair.first;
     const std::string& second = pair.second;
-    const std::string folder =
-        written + "/" + (named ? first + "_vs_" + second : folder_name(first) + "_vs_" + folder_name(second));
+    const std::string entry = pair.result.summary.contacts() == 0 ? std::string()
+                              : named ? pair_folder_name(first, second)
+                                      : pair_folder_name(folder_name(first), folder_name(second));
+    std::string row = summary_row(options.request.symmetry, pair.result.summary, name, first, second,
+                                  pair.first_atoms, pair.second_atoms, pair.image_contacts);
+    row.back() = '\t';
+    table += row + entry + '\n';
+    if (entry.empty()) return;
+    const std::string folder = written + "/" + entry;
     make_folder(folder);
     file_in_parts sorted(folder + "/sorted.pairtab");
     write_sorted(sorted, pair.result.groups);
@@ -88,8 +113,6 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       if (options.write_residues) write_whole_file(folder + "/residues.tsv", texts.residues);
       if (options.write_residue_pairs) write_whole_file(folder + "/residue-pairs.tsv", texts.residue_pairs);
     }
-    table += summary_row(options.request.symmetry, pair.result.summary, name, first, second, pair.first_atoms,
-                         pair.second_atoms, pair.image_contacts);
   };
   if (named)
     for_each_named_pair(options.request, pairs, structure, status, write_pair);

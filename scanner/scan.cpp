@@ -46,7 +46,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     svg = draw(*result.map, style);
   }
   if (request.summary)
-    row = summary_header_for(request.symmetry) + summary_row(request.symmetry, result.summary, name, first_name,
+    row = summary_header_for(request.symmetry, false) + summary_row(request.symmetry, result.summary, name, first_name,
                                                              second_name, first.size(), other.size(), found->image_contacts);
   status.writing = true;
   // Every file is created before any is written, so that one that cannot be made stops the run before a
@@ -91,38 +91,49 @@ void run_scan(const scan_options& options) {
   const std::string status_in_folder = entry_of(options.interfaces, options.status);
   file_in_parts* status_file = options.status.empty() || !status_in_folder.empty() ? nullptr : &outputs.file(options.status);
   structure_status status;
+  // A structure that cannot be scanned is a row of its own when asked, with empty results.
+  const auto record = [&](const char* what, const std::string& message) {
+    status = structure_status();
+    status.status = what;
+    status.message = message;
+    if (!options.interfaces.empty())
+      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry, true));
+    else
+      outputs.file(options.output);
+  };
   try {
     gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
     if (options.label_numbers) use_label_numbers(structure);
-    if (!options.request.assembly.empty()) {
-      const std::size_t merged = build_assembly(structure, options.request.assembly);
-      if (merged > 0)
-        status.message = "assembly " + options.request.assembly + ": " + std::to_string(merged) +
-                         (merged == 1 ? " atom" : " atoms") + " on a symmetry axis kept once (copies within 0.8 A)";
-    }
-    gemmi::add_entity_types(structure, /*overwrite=*/false);
-    if (!options.interfaces.empty()) {
-      scan_interfaces(options, structure, status, written);
-      if (!options.status.empty()) status.ligands = list_ligands(structure, options.request.atoms).size();
+    const std::string& assembly = options.request.assembly;
+    const std::string missing = assembly.empty() ? "" : missing_assembly(structure, assembly);
+    if (!missing.empty() && options.record_failures) {
+      // Not a fault of the file: many entries declare no assembly.
+      record("no_assembly", missing);
     } else {
-      scan_selections(options, selections, structure, status, outputs);
+      if (!assembly.empty()) {
+        const std::size_t merged = build_assembly(structure, assembly);
+        if (merged > 0)
+          status.message = "assembly " + assembly + ": " + std::to_string(merged) +
+                           (merged == 1 ? " atom" : " atoms") + " on a symmetry axis kept once (copies within 0.8 A)";
+      }
+      gemmi::add_entity_types(structure, /*overwrite=*/false);
+      if (!options.interfaces.empty()) {
+        scan_interfaces(options, structure, status, written);
+        if (!options.status.empty()) status.ligands = list_ligands(structure, options.request.atoms).size();
+      } else {
+        scan_selections(options, selections, structure, status, outputs);
+      }
     }
   } catch (const run_error& e) {
-    // A structure that cannot be read (or searched) is a row of its own when asked; a failure to write is not,
-    // and names the folder as the user gave it, not the fresh one beside it.
+    // A failure to write is not the structure's, and names the folder as the user gave it, not the fresh one
+    // beside it.
     if (!options.record_failures || status.writing) {
       std::string message = e.what();
       const std::size_t at = written.empty() ? std::string::npos : message.find(written);
       if (at == std::string::npos) throw;
       throw run_error(message.replace(at, written.size(), options.interfaces), e.system_error());
     }
-    status = structure_status();
-    status.status = "unreadable";
-    status.message = e.what();
-    if (!options.interfaces.empty())
-      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry));
-    else
-      outputs.file(options.output);
+    record("unreadable", e.what());
   }
   const std::string row = status.table(structure_name(options.structure));
   if (status_file) status_file->write(row);

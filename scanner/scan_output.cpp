@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <openssl/evp.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -16,10 +18,12 @@ std::string structure_name(const std::string& path) {
   return name;
 }
 
-std::string summary_header_for(bool symmetry) {
-  // The extra column comes last, so that a reader of the usual columns reads these rows too.
-  if (!symmetry) return summary_header;
-  return std::string(summary_header, std::strlen(summary_header) - 1) + "\timage_contacts\n";
+std::string summary_header_for(bool symmetry, bool folder) {
+  // Extra columns come last, so that a reader of the usual columns reads these rows too.
+  std::string header(summary_header, std::strlen(summary_header) - 1);
+  if (symmetry) header += "\timage_contacts";
+  if (folder) header += "\tfolder";
+  return header + '\n';
 }
 
 std::string summary_row(bool symmetry, const pair_summary& summary, const std::string& structure,
@@ -51,6 +55,22 @@ table_texts tables_text(const contact_tables& tables, bool contacts, bool residu
 
 void make_folder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) fail_system("cannot create " + file_name(path), errno);
+}
+
+std::string pair_folder_name(const std::string& first, const std::string& second) {
+  std::string name = first + "_vs_" + second;
+  // Past 100 bytes a name is cut and told apart by a hash of the whole: a chain of 130 letters still has a
+  // folder on every file system (255 bytes a name), and the same pair the same folder on every machine.
+  if (name.size() <= 100) return name;
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(name.data(), name.size(), digest, &size, EVP_sha256(), nullptr) != 1 || size < 8)
+    fail("cannot compute the SHA-256 of a folder name");
+  static const char hex[] = "0123456789abcdef";
+  name.resize(80);
+  name += '_';
+  for (int k = 0; k < 8; ++k) name += hex[digest[k] >> 4], name += hex[digest[k] & 15];
+  return name;
 }
 
 std::string folder_name(const std::string& side) {

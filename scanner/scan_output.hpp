@@ -15,8 +15,9 @@
 // The structure's name in tables and titles: the file name without its folder and ".gz".
 std::string structure_name(const std::string& path);
 
-// The summary's header, with the image_contacts column last when symmetry is asked.
-std::string summary_header_for(bool symmetry);
+// The summary's header, with the image_contacts column when symmetry is asked, then the folder column (the
+// pair's folder, with --interfaces).
+std::string summary_header_for(bool symmetry, bool folder);
 
 // One pair's summary row, with its image contacts last when symmetry is asked.
 std::string summary_row(bool symmetry, const pair_summary& summary, const std::string& structure,
@@ -43,3 +44,7 @@ void make_folder(const std::string& path);
 // kept, a lower-case letter after "_" ("a" gives "_a", so chains "A" and "a" stay apart where case is not told
 // apart), any other byte as "%XX", and an empty name as "%". "_vs_" never occurs within one.
 std::string folder_name(const std::string& side);
+
+// The folder of a pair of sides' folder names: "FIRST_vs_SECOND", or, past 100 bytes, its first 80 bytes, "_" and
+// the first 16 hex digits of the SHA-256 of the whole name.
+std::string pair_folder_name(const std::string& first, const std::string& second);

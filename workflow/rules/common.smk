@@ -1,33 +1,50 @@
-# The workflow's settings, its structures and their batches, and the pairscan command of each structure: what
-# the rules of the Snakefile draw on.
+# The workflow's settings (checked against its schema before anything else), its structures and their batches,
+# and the pairscan command of each structure: what the rules of the Snakefile draw on.
+import json
 import os
 import shlex
 import sys
 
+import jsonschema
+import yaml
+from snakemake.utils import validate
+
 sys.path.insert(0, os.path.join(workflow.basedir, "scripts"))
-from structures import folder_name, structure_files  # noqa: E402
+from structures import batch_of, pair_folders, shown, structure_files  # noqa: E402
 
 PROJECT = os.path.dirname(workflow.basedir)
+SCHEMA = os.path.join(workflow.basedir, "schemas", "config.schema.yaml")
+
+
+def check_config():
+    """The settings against the schema, with defaults filled in; one line naming the key for the first fault."""
+    if "batch" in config:
+        raise WorkflowError(f"config: batch={config['batch']!r} is replaced by batches=K (each structure in batch "
+                            "crc32(file name) mod K, so that a new structure reruns its own batch only)")
+    with open(SCHEMA) as schema_file:
+        schema = yaml.safe_load(schema_file)
+    error = jsonschema.exceptions.best_match(jsonschema.Draft7Validator(schema).iter_errors(config))
+    if error is not None:
+        key = ".".join(str(part) for part in error.absolute_path)
+        raise WorkflowError(f"config: {key + ': ' if key else ''}{error.message}")
+    validate(config, SCHEMA)  # Snakemake's own check, which fills in the defaults
+
+
+check_config()
 RESULTS = config["results"]
 STRUCTURES = config["structures"]
 CUTOFF = config["cutoff"]
 SELECTIONS = config.get("selections") or {}
 NAMED_PAIRS = [tuple(p) for p in config.get("pairs") or []]
-STRICT = bool(config.get("strict", False))
-SYMMETRY = bool(config.get("symmetry", False))
-ASSEMBLY = str(config.get("assembly") or "")
-SELF_MAPS = bool(config.get("self_maps", False))
-MIN_SEPARATION = int(config.get("min_separation", 6))
-MAP_MIN_DISTANCE = float(config.get("map_min_distance", 2.5))
-NUMBERING = str(config.get("numbering") or "author")
-if NUMBERING not in ("author", "label"):
-    raise WorkflowError(f"numbering takes author or label, not {NUMBERING!r}")
-try:
-    BATCH = int(config.get("batch", 1))
-except (TypeError, ValueError):
-    BATCH = 0
-if BATCH < 1:
-    raise WorkflowError(f"batch must be a whole number from 1, not {config.get('batch')!r}")
+STRICT = config["strict"]
+SYMMETRY = config["symmetry"]
+ASSEMBLY = str(config["assembly"])
+SELF_MAPS = config["self_maps"]
+MIN_SEPARATION = config["min_separation"]
+MAP_MIN_DISTANCE = config["map_min_distance"]
+NUMBERING = config["numbering"]
+WRITE = list(config["write"])
+BATCH_COUNT = config["batches"]
 
 
 def program(name, folder):
@@ -51,10 +68,18 @@ try:
     FILES = structure_files(STRUCTURES)
 except ValueError as error:
     raise WorkflowError(str(error))
-for name in SELECTIONS:
-    if not name or "_vs_" in name or name in (".", "..") or not all(c.isalnum() or c in "._-" for c in name):
+
+
+def check_pair_name(name):
+    # A name is its pair folder's name too, and "FIRST_vs_SECOND" must split one way only.
+    if (not name or "_vs_" in name or name.startswith("vs_") or name.endswith("_vs") or name in (".", "..")
+            or not all(c.isascii() and (c.isalnum() or c in "._-") for c in name)):
         raise WorkflowError(f"selection name {name!r} names folders: letters, digits, '.', '_' and '-' only, "
-                            "without '_vs_'")
+                            "without '_vs_' (nor 'vs_' first, '_vs' last)")
+
+
+for name in SELECTIONS:
+    check_pair_name(name)
 lowered = {}
 for name in SELECTIONS:
     if name.lower() in lowered:
@@ -65,21 +90,36 @@ for pair in NAMED_PAIRS:
     missing = [name for name in pair if name not in SELECTIONS]
     if len(pair) != 2 or missing:
         raise WorkflowError(f"pair {list(pair)} must name two of the selections {sorted(SELECTIONS)}")
+if len(set(NAMED_PAIRS)) != len(NAMED_PAIRS):
+    twice = next(p for k, p in enumerate(NAMED_PAIRS) if p in NAMED_PAIRS[:k])
+    raise WorkflowError(f"pair {list(twice)} is given twice; its folder would be written twice")
 
-# Structures in order of name, BATCH to a job; with one, each structure is a job of its own.
+# Structures in order of name. With batches, each structure is in batch crc32(name) mod K (empty batches have
+# no job); without, each structure is a job of its own.
 NAMES = list(FILES)
-BATCHES = {f"batch{k // BATCH + 1:06d}": NAMES[k:k + BATCH] for k in range(0, len(NAMES), BATCH)}
-if BATCH == 1:
-    SCANNED = [f"{RESULTS}/{s}/{name}" for s in NAMES for name in ("summary.tsv", "status.tsv")]
+BATCHES = {}
+if BATCH_COUNT:
+    for s in NAMES:
+        BATCHES.setdefault(f"batch{batch_of(s, BATCH_COUNT):06d}", []).append(s)
+    BATCH_OF = {s: b for b, members in BATCHES.items() for s in members}
+    SCANNED = [f"{RESULTS}/batches/{b}.done" for b in sorted(BATCHES)]
 else:
-    SCANNED = [f"{RESULTS}/batches/{b}.done" for b in BATCHES]
+    SCANNED = [f"{RESULTS}/{s}/{name}" for s in NAMES for name in ("summary.tsv", "status.tsv")]
 
+
+def structure_input(structure):
+    """The structure's file as the job's input; none for a file that cannot be read (a dangling link), which
+    the job records as unreadable rather than the run stopping before any job."""
+    path = FILES[structure]
+    return [path] if os.path.isfile(path) and os.access(path, os.R_OK) else []
 
 
 def scan_command(structure, folder, status=True):
     """The pairscan command of one structure into folder (shell text as it stands): its pair folders with maps
     on one colour scale, its summary rows, its status row."""
     words = [shlex.quote(PAIRSCAN), "--interfaces", folder, "--maps", "--cutoff", shlex.quote(str(CUTOFF))]
+    if WRITE:
+        words += ["--write", shlex.quote(",".join(WRITE + ["maps"]))]
     if MAP_MIN_DISTANCE < float(CUTOFF):
         words += ["--min-distance", shlex.quote(str(MAP_MIN_DISTANCE)), "--max-distance", shlex.quote(str(CUTOFF))]
     if NAMED_PAIRS:
@@ -113,21 +153,25 @@ def structure_job(structure):
     return f"printf '%s' {shlex.quote(remake)} > {folder}/scan.sh && {scan_command(structure, folder)}"
 
 
-def known_pair_files(wildcards):
-    """The pair files of every structure whose summary is there and newer than the structure: a target list of
-    its own, so that a deleted pair file is made again (rule pair) while the rest of the structure stays."""
+def scanned_by(structure):
+    """The file that says a structure's scan is done: its summary, or its batch's mark."""
+    return f"{RESULTS}/batches/{BATCH_OF[structure]}.done" if BATCH_COUNT else f"{RESULTS}/{structure}/summary.tsv"
+
+
+def missing_pair_files(wildcards):
+    """The files of the pair folders that are missing from structures otherwise up to date (their summary newer
+    than the structure file), so that a deleted pair is made again alone (rule pair). Only missing ones are
+    targets: the job graph grows with the structures, not with their pairs."""
     files = []
     for structure, path in FILES.items():
         summary = f"{RESULTS}/{structure}/summary.tsv"
-        if not os.path.exists(summary) or os.path.getmtime(summary) < os.path.getmtime(path):
+        try:
+            if os.path.getmtime(summary) < os.path.getmtime(path):
+                continue
+        except OSError:
             continue
-        with open(summary) as rows:
-            next(rows, None)
-            for row in rows:
-                fields = row.rstrip("\n").split("\t")
-                if len(fields) < 3:
-                    continue
-                # Named pairs keep their names; chains are named as pairscan names their folders.
-                first, second = (fields[1], fields[2]) if NAMED_PAIRS else (folder_name(fields[1]), folder_name(fields[2]))
-                files += [f"{RESULTS}/{structure}/{first}_vs_{second}/{name}" for name in ("sorted.pairtab", "map.svg")]
+        for folder in pair_folders(summary):
+            for name in ("sorted.pairtab", "map.svg"):
+                if not os.path.exists(f"{RESULTS}/{structure}/{folder}/{name}"):
+                    files.append(f"{RESULTS}/{structure}/{folder}/{name}")
     return files

@@ -1,38 +1,40 @@
 #!/usr/bin/env python3
-"""The workflow's tables and report, from the rows each structure's scan wrote beside its pair folders:
-results/summary.tsv (every pair), results/structures.tsv (every structure, with its status) and
-results/report.html (both, sortable, each pair's map a link away). Warns, counting them, of the structures
-that could not be read or whose named selection matched nothing.
-    summary_table.py STRUCTURES_DIR RESULTS_DIR chains|named"""
+"""The workflow's tables, report and record, from the rows each structure's scan wrote beside its pair folders:
+results/summary.tsv (every pair), results/structures.tsv (every structure, with its status),
+results/report.html (both, sortable, each pair in contact a link away from its map) and results/provenance.tsv
+(the tool's version, the settings, and each input's size and SHA-256). Removes the results of structures no
+longer in the folder. Warns, counting them, of the structures that could not be read or whose named selection
+matched nothing.
+    summary_table.py STRUCTURES_DIR RESULTS_DIR PAIRSCAN CONFIG_JSON"""
+import hashlib
 import html
+import json
 import os
 import re
+import shutil
+import subprocess
 import sys
 import urllib.parse
 
-from structures import folder_name, structure_files
+from structures import ENCODING, STRUCTURE_FILE, read_table, structure_files
 
 HEADER = ["structure", "first", "second", "first_atoms", "second_atoms", "contacts", "residue_pairs", "closest",
-          "first_residues", "second_residues"]
+          "first_residues", "second_residues", "folder"]
 STATUS_HEADER = ["structure", "chains", "polymer_chains", "atoms", "pairs", "status", "message", "ligands"]
+PROVENANCE_HEADER = ["record", "name", "value", "size", "sha256"]
 TEMPLATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "report.html")
 
 
-def rows_of(path):
-    """The header and rows of a table one scan wrote."""
-    with open(path) as table:
-        lines = table.read().splitlines()
-    return lines[0].split("\t"), [line.split("\t") for line in lines[1:]]
-
-
-def map_link(structure, row, named):
-    """The pair's map, relative to the report: named pairs keep their names, chains are named as pairscan names
-    their folders."""
-    first, second = (row[1], row[2]) if named else (folder_name(row[1]), folder_name(row[2]))
-    # Each part percent-encoded (a browser decodes %2E, #, ? and %), and the path starting with "./", so that no
-    # name ("javascript:...") is taken for a scheme.
-    parts = [structure, f"{first}_vs_{second}", "map.svg"]
+def map_link(structure, folder):
+    """The pair's map, relative to the report. Each part percent-encoded (a browser decodes %2E, #, ? and %),
+    and the path starting with "./", so that no name ("javascript:...") is taken for a scheme."""
+    parts = [structure, folder, "map.svg"]
     return "./" + "/".join(urllib.parse.quote(part, safe="", errors="surrogateescape") for part in parts)
+
+
+def text(value):
+    """A field as the page shows it: bytes that are not UTF-8 (a chain named by byte 0xE9) as \\xe9."""
+    return value.encode("utf-8", "surrogateescape").decode("utf-8", "backslashreplace")
 
 
 def html_table(table_id, header, rows, links=None):
@@ -41,10 +43,10 @@ def html_table(table_id, header, rows, links=None):
     wraps = [name.endswith("_residues") or name == "message" for name in header]
     body = []
     for k, row in enumerate(rows):
-        cells = "".join(f'<td class="list">{html.escape(v)}</td>' if w else f"<td>{html.escape(v)}</td>"
+        cells = "".join(f'<td class="list">{html.escape(text(v))}</td>' if w else f"<td>{html.escape(text(v))}</td>"
                         for v, w in zip(row, wraps))
         if links is not None:
-            cells += f'<td><a href="{html.escape(links[k])}">map</a></td>'
+            cells += f'<td><a href="{html.escape(links[k])}">map</a></td>' if links[k] else "<td></td>"
         body.append(f"<tr>{cells}</tr>")
     if links is not None:
         head += "<th>map</th>"
@@ -58,43 +60,107 @@ def fill(template, values):
     return re.sub(r"\{\{(\w+)\}\}", lambda m: values.get(m.group(1), m.group(0)), template)
 
 
-def write_report(path, structures_folder, summary_header, summary, status_rows, named):
+def write_report(path, structures_folder, summary_header, summary, status_rows):
     counts = {}
     for row in status_rows:
         counts[row[5]] = counts.get(row[5], 0) + 1
     with open(TEMPLATE) as template:
         page = template.read()
+    folder = summary_header.index("folder") if "folder" in summary_header else None
+    links = [map_link(s, r[folder]) if folder is not None and len(r) > folder and r[folder] else ""
+             for s, r in summary]
     values = {
-        "title": html.escape(f"Contacts of {os.path.basename(os.path.normpath(structures_folder))}"),
+        "title": html.escape(text(f"Contacts of {os.path.basename(os.path.normpath(structures_folder))}")),
         "counts": html.escape(", ".join(f"{n} {status}" for status, n in sorted(counts.items())) or "no structure"),
         "structures": html_table("structures", STATUS_HEADER, status_rows),
-        "summary": html_table("summary", summary_header, [r for _, r in summary],
-                              [map_link(s, r, named) for s, r in summary]),
+        "summary": html_table("summary", summary_header, [r for _, r in summary], links),
     }
-    page = fill(page, values)
-    with open(path, "w") as out:
-        out.write(page)
+    write_text(path, fill(page, values))
 
 
-def main(structures_folder, results, mode):
-    names = list(structure_files(structures_folder))
-    summary, status_rows, header, named = [], [], None, mode == "named"
+def write_text(path, content):
+    with open(path, "w", **ENCODING) as out:
+        out.write(content)
+
+
+def table_text(header, rows):
+    return "\t".join(header) + "\n" + "".join("\t".join(row) + "\n" for row in rows)
+
+
+def file_digests(files, previous):
+    """Size and SHA-256 of each structure file, taken from the previous record where the file is unchanged (same
+    size, last modified before that record was written): a rerun does not read the whole archive again."""
+    known, written = {}, None
+    if os.path.exists(previous):
+        written = os.stat(previous).st_mtime_ns
+        header, rows = read_table(previous)
+        if header == PROVENANCE_HEADER:
+            known = {(row[1], row[2]): (row[3], row[4]) for row in rows if row[0] == "structure"}
+    digests = {}
+    for name, path in files.items():
+        try:
+            status = os.stat(path)
+        except OSError:
+            digests[name] = ("", "")  # unreadable: recorded as such in structures.tsv
+            continue
+        old = known.get((name, path))
+        if old and written is not None and status.st_mtime_ns < written and old[0] == str(status.st_size):
+            digests[name] = old
+            continue
+        digest = hashlib.sha256()
+        try:
+            with open(path, "rb") as data:
+                for block in iter(lambda: data.read(1 << 20), b""):
+                    digest.update(block)
+        except OSError:
+            digests[name] = ("", "")
+            continue
+        digests[name] = (str(status.st_size), digest.hexdigest())
+    return digests
+
+
+def remove_stale(results, names):
+    """Removes the folders of structures no longer in the structures folder: only folders this workflow made
+    (a scan's status.tsv and scan.sh in them, named as a structure)."""
+    for entry in os.listdir(results):
+        folder = os.path.join(results, entry)
+        if (entry not in names and STRUCTURE_FILE.match(entry) and os.path.isdir(folder) and
+                not os.path.islink(folder) and os.path.isfile(os.path.join(folder, "status.tsv")) and
+                os.path.isfile(os.path.join(folder, "scan.sh"))):
+            shutil.rmtree(folder)
+
+
+def main(structures_folder, results, pairscan, config_json):
+    files = structure_files(structures_folder)
+    names = list(files)
+    summary, status_rows, header = [], [], None
     for name in names:
-        own_header, rows = rows_of(os.path.join(results, name, "summary.tsv"))
+        own_header, rows = read_table(os.path.join(results, name, "summary.tsv"))
         header = header or own_header
         summary += [(name, row) for row in rows]
-        status_rows += rows_of(os.path.join(results, name, "status.tsv"))[1]
+        status_rows += read_table(os.path.join(results, name, "status.tsv"))[1]
     header = header or HEADER
-    with open(os.path.join(results, "summary.tsv"), "w") as out:
-        out.write("\t".join(header) + "\n" + "".join("\t".join(row) + "\n" for _, row in summary))
-    with open(os.path.join(results, "structures.tsv"), "w") as out:
-        out.write("\t".join(STATUS_HEADER) + "\n" + "".join("\t".join(row) + "\n" for row in status_rows))
-    write_report(os.path.join(results, "report.html"), structures_folder, header, summary, status_rows, named)
+    remove_stale(results, set(names))
+    write_text(os.path.join(results, "summary.tsv"), table_text(header, [row for _, row in summary]))
+    write_text(os.path.join(results, "structures.tsv"), table_text(STATUS_HEADER, status_rows))
+    write_report(os.path.join(results, "report.html"), structures_folder, header, summary, status_rows)
+
+    provenance = os.path.join(results, "provenance.tsv")
+    version = subprocess.run([pairscan, "--version"], capture_output=True, text=True, check=True).stdout.strip()
+    config = json.loads(config_json)
+    rows = [["tool", "pairscan", version.splitlines()[0] if version else "", "", ""]]
+    rows += [["config", key, json.dumps(config[key], sort_keys=True, ensure_ascii=False), "", ""] for key in sorted(config)]
+    digests = file_digests(files, provenance)
+    rows += [["structure", name, files[name], *digests[name]] for name in names]
+    write_text(provenance, table_text(PROVENANCE_HEADER, rows))
+
     unreadable = sum(row[5] == "unreadable" for row in status_rows)
     no_match = sum(row[5] == "no_match" for row in status_rows)
-    if unreadable or no_match:
-        print(f"warning: {unreadable} of {len(names)} structures could not be read and {no_match} had a selection "
-              f"that matched no atom; see {os.path.join(results, 'structures.tsv')}", file=sys.stderr)
+    no_assembly = sum(row[5] == "no_assembly" for row in status_rows)
+    if unreadable or no_match or no_assembly:
+        print(f"warning: {unreadable} of {len(names)} structures could not be read, {no_match} had a selection "
+              f"that matched no atom and {no_assembly} declare no such assembly; see "
+              f"{os.path.join(results, 'structures.tsv')}", file=sys.stderr)
 
 
 if __name__ == "__main__":
