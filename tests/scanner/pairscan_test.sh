@@ -38,7 +38,11 @@ for structure in "$examples/1hpv.pdb" "$examples"/structures/*.gz; do
     same "$name $first against itself" expected.pairtab got.pairtab
   done
 done
-expect 'every pair of 7CFN' '10\n' <(ls -d interfaces/*_vs_* | wc -l)
+# A folder for each pair in contact, named in its row; none for the others.
+expect 'every pair of 7CFN: rows, and folders of pairs in contact' '10\n6\n' \
+  <(tail -n +2 interfaces/summary.tsv | wc -l; ls -d interfaces/*_vs_* | wc -l)
+expect 'every pair of 7CFN: the folder column' '' \
+  <(tail -n +2 interfaces/summary.tsv | awk -F'\t' '($6 > 0) != ($11 != "") || ($11 != "" && $11 != $2 "_vs_" $3)')
 # Two contacts at one distance: their order is the run's order of cells and neighbours, which --interfaces
 # must keep though it finds them in one search of every chain (B1 CA lies in the neighbour cell listed first).
 # In the second file the pair's box takes its lowest y from chain B and its lowest x from chain A: both partners
@@ -175,9 +179,29 @@ expect 'named pairs: no match' "no_match\tselection '//*/(NAG)' (nag) matches no
 printf 'Lig\t//A\tlig\t//B\n' >pairs.tsv
 fails "$pairscan" "--interfaces interfaces --pairs pairs.tsv $examples/1hpv.pdb" \
   "pairscan: pairs.tsv: names 'Lig' and 'lig' differ in case alone; their folders would be one where case is not told apart"
-printf 'a/b\t//A\tc\t//B\n' >pairs.tsv
-fails "$pairscan" "--interfaces interfaces --pairs pairs.tsv $examples/1hpv.pdb" \
-  "pairscan: pairs.tsv:1: the name 'a/b' names a folder: letters, digits, '.', '_' and '-' only, without '_vs_'"
+# Names whose pairs would share a folder, or a pair given twice, are refused.
+while IFS='|' read -r pairs message; do
+  printf "$pairs" >pairs.tsv
+  fails "$pairscan" "--interfaces interfaces --pairs pairs.tsv $examples/1hpv.pdb" "pairscan: pairs.tsv$message"
+done <<'CASES'
+a/b\t//A\tc\t//B\n|:1: the name 'a/b' names a folder: letters, digits, '.', '_' and '-' only, without '_vs_' (nor 'vs_' first, '_vs' last)
+X\t//A\tvs_Y\t//B\n|:1: the name 'vs_Y' names a folder: letters, digits, '.', '_' and '-' only, without '_vs_' (nor 'vs_' first, '_vs' last)
+X_vs\t//A\tY\t//B\n|:1: the name 'X_vs' names a folder: letters, digits, '.', '_' and '-' only, without '_vs_' (nor 'vs_' first, '_vs' last)
+a_vs_b\t//A\tc\t//B\n|:1: the name 'a_vs_b' names a folder: letters, digits, '.', '_' and '-' only, without '_vs_' (nor 'vs_' first, '_vs' last)
+X\t//A\tY\t//B\nY\t//B\tX\t//A\nX\t//A\tY\t//B\n|: the pair 'X' and 'Y' is given twice
+CASES
+# A pair folder's name past 100 bytes: its first 80 bytes, "_", and 16 hex digits of the SHA-256 of the whole.
+long=$(printf 'L%.0s' $(seq 1 130))
+printf "short\t//A\t$long\t//B\n" >pairs.tsv
+rm -rf interfaces
+"$pairscan" --interfaces interfaces --pairs pairs.tsv "$examples/1hpv.pdb"
+whole="short_vs_$long"
+folder="${whole:0:80}_$(printf '%s' "$whole" | sha256sum | cut -c 1-16)"
+expect 'a long pair name: its folder' "$folder\n$folder\n" <(ls interfaces | grep _vs_; tail -n 1 interfaces/summary.tsv | cut -f 11)
+# An entry without the assembly asked for is recorded as such, not as unreadable.
+"$pairscan" --interfaces interfaces --assembly 1 --status status.tsv --record-failures "$examples/1hpv.pdb"
+expect 'no assembly: status' "no_assembly\tno assembly '1' in $examples/1hpv.pdb; it declares none\n" <(tail -n 1 status.tsv | cut -f 6,7)
+fails "$pairscan" "--interfaces interfaces --assembly 1 $examples/1hpv.pdb" "pairscan: no assembly '1' in $examples/1hpv.pdb; it declares none"
 
 # The pairscan commands of the README and the docs run, and each gives a non-empty result.
 cat "$project/README.md" "$project"/docs/*.md | grep '^    ./build/scanner/pairscan' \

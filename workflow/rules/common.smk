@@ -23,10 +23,18 @@ def check_config():
                             "crc32(file name) mod K, so that a new structure reruns its own batch only)")
     with open(SCHEMA) as schema_file:
         schema = yaml.safe_load(schema_file)
+    # --config passes "strict=true" as the text 'true': a key that takes no text takes it as YAML.
+    for key, value in config.items():
+        types = schema["properties"].get(key, {}).get("type", "string")
+        if isinstance(value, str) and "string" not in (types if isinstance(types, list) else [types]):
+            try:
+                config[key] = yaml.safe_load(value)
+            except yaml.YAMLError:
+                pass
     error = jsonschema.exceptions.best_match(jsonschema.Draft7Validator(schema).iter_errors(config))
     if error is not None:
         key = ".".join(str(part) for part in error.absolute_path)
-        raise WorkflowError(f"config: {key + ': ' if key else ''}{error.message}")
+        raise WorkflowError(f"config: {f'{key}: ' if key else ''}{error.message}")
     validate(config, SCHEMA)  # Snakemake's own check, which fills in the defaults
 
 

@@ -10,8 +10,13 @@ ENCODING = {"encoding": "utf-8", "errors": "surrogateescape"}
 
 
 def shown(name):
-    """A file name as one printable line: bytes that are not UTF-8 and control characters escaped."""
-    return repr(os.fsencode(name).decode("utf-8", "backslashreplace"))
+    """A file name quoted as one printable line: a byte that is not UTF-8 as \\xe9, a control character as
+    Python writes it (\\t, \\n, \\x1b)."""
+    def char(c):
+        if 0xDC80 <= ord(c) <= 0xDCFF:
+            return f"\\x{ord(c) - 0xDC00:02x}"
+        return c if c.isprintable() else repr(c)[1:-1]
+    return "'" + "".join(char(c) for c in name) + "'"
 
 
 def structure_files(folder):
