@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   cmake g++ make                          # the build
   gemmi-dev tao-pegtl-dev zlib1g-dev      # pairpick reads structures with gemmi
+  libssl-dev                              # SHA-256 of pair folder names too long for a file system
   gemmi libbenchmark-dev                  # the benchmark: gemmi contact beside pairscan, stage timings
   pybind11-dev python3-dev python3-numpy  # the Python module
   python3-pytest python3-pandas           # its tests and data frames

@@ -76,9 +76,7 @@ std::string output_set::folder(const std::string& path) {
   f.target = resolve_folder(path);
   while (f.target.size() > 1 && f.target.back() == '/') f.target.pop_back();
   // Beside the target, on its file system, so that it can be renamed into place.
-  const std::size_t slash = f.target.rfind('/');
-  const std::string parent = slash == std::string::npos ? "" : f.target.substr(0, slash + 1);
-  f.fresh = parent + "." + f.target.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
+  f.fresh = aside_template(f.target);
   if (::mkdtemp(&f.fresh[0]) == nullptr) fail_system("cannot create " + file_name(path), errno);
   folders_.push_back(f);
   return f.fresh;

@@ -12,6 +12,14 @@
 
 #include "error.hpp"
 
+std::string aside_template(const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  // Cut, so that a target named with the file system's longest name still has a name aside (255 bytes).
+  return folder + "." + base.substr(0, 200) + ".XXXXXX";
+}
+
 file_in_parts::file_in_parts(const std::string& path) : out_(resolve_output(path)) {
   if (out_.kind != output_path::regular) {
     fd_ = open_for_lines(out_);
@@ -19,11 +27,8 @@ file_in_parts::file_in_parts(const std::string& path) : out_(resolve_output(path
   }
   // The temporary file sits beside the final target, so the rename stays within one folder and replaces the
   // file a link points to, not the link.
-  const std::size_t slash = out_.target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : out_.target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? out_.target : out_.target.substr(slash + 1);
   std::vector<char> name;
-  for (const char c : folder + "." + base + ".XXXXXX") name.push_back(c);
+  for (const char c : aside_template(out_.target)) name.push_back(c);
   name.push_back('\0');
   fd_ = ::mkstemp(name.data());
   if (fd_ < 0) fail_system("cannot create " + file_name(out_.shown), errno);

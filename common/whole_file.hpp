@@ -6,6 +6,10 @@
 
 #include "output_path.hpp"
 
+// The mkstemp/mkdtemp template of a name beside target, hidden and on its file system: "DIR/.NAME.XXXXXX", the
+// name cut to 200 bytes.
+std::string aside_template(const std::string& target);
+
 // A file written in parts and put in place whole. A regular file (or a new one) is written to a temporary file
 // in the folder of the final target and renamed over that target by finish, so readers see the old file or the
 // new one, never a part, and a link stays a link; a held descriptor or a device is written in place. Throws

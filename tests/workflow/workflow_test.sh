@@ -126,12 +126,12 @@ expect 'names apart by case alone' "1\nselection names 'Lig' and 'lig' differ in
 mkdir names && cd names
 hpv=$project/examples/1hpv.pdb
 rename_b() { awk -v to="$1" '/^(ATOM|HETATM)/ && substr($0, 22, 1) == "B" { $0 = substr($0, 1, 21) to substr($0, 23) } { print }' "$hpv"; }
-mkdir chain_e9 file_e9 tab newline twins dangling vs_twins repeated long_chain no_assembly
+mkdir chain_e9 file_e9 tab newline twins dangling vs_twins repeated long_chain long_file no_assembly
 rename_b $'\xe9' >chain_e9/e9.pdb
 cp "$hpv" $'file_e9/caf\xe9.pdb'; cp "$hpv" $'tab/a\tb.pdb'; cp "$hpv" $'newline/a\nb.pdb'
 cp "$hpv" twins/X.pdb; cp "$hpv" twins/x.pdb
 cp "$hpv" dangling/1hpv.pdb; ln -s nowhere.pdb dangling/broken.pdb
-cp "$hpv" vs_twins/1hpv.pdb; cp "$hpv" repeated/1hpv.pdb; cp "$hpv" no_assembly/1hpv.pdb
+cp "$hpv" "long_file/$(printf 'n%.0s' $(seq 1 240)).pdb"; cp "$hpv" vs_twins/1hpv.pdb; cp "$hpv" repeated/1hpv.pdb; cp "$hpv" no_assembly/1hpv.pdb
 long=$(printf 'L%.0s' $(seq 1 130))
 /usr/bin/python3 -c "import gemmi, sys
 s = gemmi.read_structure(sys.argv[1]); s[0]['C'].name = sys.argv[2]; s.make_mmcif_document().write_file(sys.argv[3])" \
@@ -158,6 +158,7 @@ dangling@@0@cut -f 1,6,7 \$out/structures.tsv@structure\tstatus\tmessage\n1hpv.p
 vs_twins@'selections={X: "//A", vs_Y: "//B", X_vs: "//A", Y: "//B"}' 'pairs=[[X, vs_Y], [X_vs, Y]]'@1@grep -o 'selection name .*' names/\$case.log | head -n 1@selection name 'vs_Y' names folders: letters, digits, '.', '_' and '-' only, without '_vs_' (nor 'vs_' first, '_vs' last)
 repeated@'selections={a: "//A", b: "//B"}' 'pairs=[[a, b], [a, b]]'@1@grep -o 'pair .* twice.*' names/\$case.log | head -n 1@pair ['a', 'b'] is given twice; its folder would be written twice
 long_chain@@0@tail -n +2 \$out/summary.tsv | cut -f 11; find \$out/long.cif -mindepth 1 -type d -printf '%f\\n' | LC_ALL=C sort@$bc\nB_vs_A\n$ca\nB_vs_A\n$bc\n$ca
+long_file@@0@cut -f 5,6 \$out/structures.tsv | tail -n 1@1\tdone
 no_assembly@assembly=1@0@cut -f 6,7 \$out/structures.tsv | tail -n 1@no_assembly\tno assembly '1' in $work/names/no_assembly/1hpv.pdb; it declares none
 CASES
 
