@@ -214,6 +214,12 @@ rm structures/gone.pdb
 flow results="$work/stale" --cores 2 -q >log.txt 2>&1
 expect 'a removed structure: its folder and rows go' '0\n0\n0\n1\n' \
   <(echo $?; ls -d stale/gone.pdb 2>/dev/null | wc -l; grep -c '^gone' stale/summary.tsv; ls -d stale/1hpv.pdb/A_vs_B | wc -l)
+# A new cut-off and a deleted pair at once: the pair is made after its structure's scan, at the new cut-off.
+rm -r stale/1hpv.pdb/A_vs_B
+expect 'a new cut-off and a deleted pair: jobs' 'all 1\npair 1\nscan 1\ntables 1\ntotal 4\n' <(jobs results="$work/stale" cutoff=5)
+flow results="$work/stale" cutoff=5 --cores 2 -q >log.txt 2>&1
+"$build/scanner/pairscan" --cutoff 5 structures/1hpv.pdb //A //B expected.pairtab
+same 'a new cut-off and a deleted pair: the pair at the new cut-off' expected.pairtab stale/1hpv.pdb/A_vs_B/sorted.pairtab
 
 # Names a browser would take for a scheme, a dot folder or a fragment: their links open their maps.
 mkdir links
