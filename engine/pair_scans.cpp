@@ -106,6 +106,14 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
     m[0] = std::min(m[0], all.x[p]), m[1] = std::min(m[1], all.y[p]), m[2] = std::min(m[2], all.z[p]);
   }
 
+  // One surface for every chain, all pairs from it.
+  std::unique_ptr<side_areas> areas;
+  if (request.areas) {
+    areas = std::make_unique<side_areas>(request.area);
+    for (std::size_t p = 0; p < all.size(); ++p) areas->add(all, p, side_of(p));
+    areas->compute();
+  }
+
   std::unique_ptr<covalent_links> links;
   if (request.skip_links) links = std::make_unique<covalent_links>(structure, model);
   const pair_rules rules{false, request.min_separation, links.get()};
@@ -163,6 +171,7 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
         image_contacts = image_found[r1 * n_sides + r2].size();
       }
       found_pair pair{side_names[r1], side_names[r2], side_atoms[r1], side_atoms[r2], image_contacts, false, result};
+      pair.areas = areas.get(), pair.first_side = static_cast<std::uint32_t>(r1), pair.second_side = static_cast<std::uint32_t>(r2);
       visit(pair);
       ++status.pairs;
     }
@@ -180,6 +189,7 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       if (own->result.map) own->result.map->set_square();
       found_pair pair{side_names[r], side_names[r], own->first.size(), own->first.size(), own->image_contacts, true,
                       own->result};
+      pair.areas = own->areas.get(), pair.second_side = 0;
       visit(pair);
       ++status.pairs;
     }
@@ -218,6 +228,7 @@ void for_each_named_pair(const scan_request& request, const std::vector<named_pa
     selection_contacts& pair = *found[p];
     found_pair one{pairs[p].names[0], pairs[p].names[1], pair.first.size(), pair.second.size(), pair.image_contacts, false,
                    pair.result};
+    one.areas = pair.areas.get();
     visit(one);
     ++status.pairs;
   }

@@ -10,6 +10,7 @@
 #include <gemmi/model.hpp>
 
 #include "request.hpp"
+#include "side_areas.hpp"
 #include "side_pair.hpp"
 
 // What a scan records of a structure: its counts, and how it went.
@@ -32,6 +33,9 @@ struct found_pair {
   std::uint64_t image_contacts;
   bool self;  // a chain against itself: its map is drawn square
   side_pair& result;
+  // When the request asks for areas: the structure's, with this pair's two sides in it.
+  const side_areas* areas = nullptr;
+  std::uint32_t first_side = 0, second_side = 1;
 };
 
 using pair_visit = std::function<void(found_pair&)>;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "atom_picking.hpp"
+#include "surface_area.hpp"
 
 struct scan_request {
   // One selection (its self-contacts) or two (the first against the second without the first's atoms); none
@@ -24,6 +25,8 @@ struct scan_request {
   bool summary = false;  // each pair's summary row
   bool map = false;      // each pair's map cells
   bool tables = false;   // each pair's rows of atom pairs, residue pairs and residues (contact_tables)
+  bool areas = false;    // each side's surface alone and buried by the other (side_areas)
+  area_rules area;
 
   // Refuses what no scan can do: a cut-off that is not a positive finite float (run_error, as the search says
   // it), and as usage_error a separation out of range, symmetry with an assembly, an empty selection.

@@ -83,6 +83,13 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
       });
     }
   }
+  if (request.areas) {
+    found->areas = std::make_unique<side_areas>(request.area);
+    for (std::size_t i = 0; i < first.size(); ++i) found->areas->add(first, i, 0);
+    if (!self)
+      for (std::size_t i = 0; i < found->second.size(); ++i) found->areas->add(found->second, i, 1);
+    found->areas->compute();
+  }
   return found;
 }
 

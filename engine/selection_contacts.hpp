@@ -10,6 +10,7 @@
 #include <gemmi/select.hpp>
 
 #include "atom_table.hpp"
+#include "side_areas.hpp"
 #include "request.hpp"
 #include "side_pair.hpp"
 
@@ -22,6 +23,7 @@ struct selection_contacts {
   std::uint64_t image_contacts = 0;
   std::size_t matched[2] = {0, 0};  // the atoms each selection matched (before the second loses the first's)
   side_pair result;
+  std::unique_ptr<side_areas> areas;  // when asked: side 0 the first selection, side 1 the second
   const atom_table& other() const { return self ? first : second; }
 };
 

@@ -75,7 +75,7 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
   const bool named = !options.pairs.empty();
   const std::vector<named_pair> pairs = named ? read_named_pairs(options.pairs) : std::vector<named_pair>();
   const std::string name = structure_name(options.structure);
-  std::string table = summary_header_for(options.request.symmetry, true);
+  std::string table = summary_header_for(options.request.symmetry, true, options.request.areas);
   // Each pair in contact has a folder: the sorted list, and the map when one is drawn. Every pair has a row of
   // the summary, which names its folder (none for a pair without contacts, so that the files grow with the
   // contacts, not with the square of the chains).
@@ -89,7 +89,9 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
     std::string row = summary_row(options.request.symmetry, pair.result.summary, name, first, second,
                                   pair.first_atoms, pair.second_atoms, pair.image_contacts);
     row.back() = '\t';
-    table += row + entry + '\n';
+    table += row + entry;
+    if (pair.areas) table += area_fields(*pair.areas, pair.first_side, pair.second_side);
+    table += '\n';
     if (entry.empty()) return;
     const std::string folder = written + "/" + entry;
     make_folder(folder);
@@ -113,6 +115,8 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       if (options.write_residues) write_whole_file(folder + "/residues.tsv", texts.residues);
       if (options.write_residue_pairs) write_whole_file(folder + "/residue-pairs.tsv", texts.residue_pairs);
     }
+    if (options.write_areas && pair.areas)
+      write_whole_file(folder + "/areas.tsv", areas_text(pair.areas->rows(pair.first_side, pair.second_side)));
   };
   if (named)
     for_each_named_pair(options.request, pairs, structure, status, write_pair);

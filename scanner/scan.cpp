@@ -45,9 +45,12 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     if (self) result.map->set_square();
     svg = draw(*result.map, style);
   }
-  if (request.summary)
-    row = summary_header_for(request.symmetry, false) + summary_row(request.symmetry, result.summary, name, first_name,
-                                                             second_name, first.size(), other.size(), found->image_contacts);
+  if (request.summary) {
+    row = summary_header_for(request.symmetry, false, request.areas) +
+          summary_row(request.symmetry, result.summary, name, first_name, second_name, first.size(), other.size(),
+                      found->image_contacts);
+    if (request.areas) row.insert(row.size() - 1, area_fields(*found->areas, 0, self ? 0 : 1));
+  }
   status.writing = true;
   // Every file is created before any is written, so that one that cannot be made stops the run before a
   // device has been written to.
@@ -57,6 +60,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   file_in_parts* contacts = options.contacts.empty() ? nullptr : &outputs.file(options.contacts);
   file_in_parts* residues = options.residues.empty() ? nullptr : &outputs.file(options.residues);
   file_in_parts* residue_pairs = options.residue_pairs.empty() ? nullptr : &outputs.file(options.residue_pairs);
+  file_in_parts* areas = options.areas.empty() ? nullptr : &outputs.file(options.areas);
   write_sorted(sorted, result.groups);
   if (map) map->write(svg);
   if (summary) summary->write(row);
@@ -66,6 +70,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     if (residues) residues->write(texts.residues);
     if (residue_pairs) residue_pairs->write(texts.residue_pairs);
   }
+  if (areas) areas->write(areas_text(found->areas->rows(0, self ? 0 : 1)));
 }
 
 // The name of path within folder ("status.tsv" of "DIR/status.tsv" in "DIR"), or "" when it is not directly in it.
@@ -97,7 +102,7 @@ void run_scan(const scan_options& options) {
     status.status = what;
     status.message = message;
     if (!options.interfaces.empty())
-      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry, true));
+      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry, true, options.request.areas));
     else
       outputs.file(options.output);
   };

@@ -35,12 +35,19 @@ const char* const scan_help =
     "  --contacts FILE.tsv    one row per atom pair, the first selection's atom first\n"
     "  --residues FILE.tsv    one row per residue in contact, of either side: the pocket of a ligand\n"
     "  --residue-pairs FILE.tsv   one row per residue pair, the first selection's residue first\n"
+    "  --areas FILE.tsv       each residue's solvent-accessible area with its side alone and the part the\n"
+    "                         other side buries (Shrake-Rupley, probe 1.4 A, FreeSASA's radii); the\n"
+    "                         summary gains buried_area and interface_area\n"
+    "  --area-atoms standard|all   atoms with an area: standard (no HETATM, waters or hydrogens, as\n"
+    "                         FreeSASA counts them; the default) or all (ligands and glycans too)\n"
+    "  --area-points N        points a sphere (default 960)\n"
     "  --interfaces DIR       every pair of polymer chains: a row of DIR/summary.tsv, and for a pair in\n"
     "                         contact DIR/FIRST_vs_SECOND/sorted.pairtab (the row's folder column), from one\n"
     "                         search of the structure\n"
     "  --maps                 with --interfaces: each pair's map.svg too\n"
     "  --write LIST           with --interfaces: each pair's tables too, of contacts, residues,\n"
-    "                         residue-pairs and maps (contacts.tsv, residues.tsv, residue-pairs.tsv, map.svg)\n"
+    "                         residue-pairs, areas and maps (contacts.tsv, residues.tsv, residue-pairs.tsv,\n"
+    "                         areas.tsv, map.svg); areas add buried_area and interface_area to the summary\n"
     "  --pairs FILE           with --interfaces: instead of chain pairs, the pairs of named selections FILE\n"
     "                         lists, one per line: NAME<TAB>SELECTION<TAB>NAME2<TAB>SELECTION2\n"
     "  --self                 with --interfaces: each chain against itself too (DIR/A_vs_A), with the\n"
@@ -66,7 +73,7 @@ int read_count(const std::string& option, const std::string& text) {
   return static_cast<int>(value);
 }
 
-// --write contacts,residues,residue-pairs,maps: what each pair's folder holds besides its sorted list.
+// --write contacts,residues,residue-pairs,areas,maps: what each pair's folder holds besides its sorted list.
 void read_write_list(const std::string& text, scan_options& options) {
   std::size_t begin = 0;
   while (begin <= text.size()) {
@@ -79,10 +86,12 @@ void read_write_list(const std::string& text, scan_options& options) {
       options.write_residues = true;
     else if (noun == "residue-pairs")
       options.write_residue_pairs = true;
+    else if (noun == "areas")
+      options.write_areas = true;
     else if (noun == "maps")
       options.maps = true;
     else
-      throw usage_error("--write takes a list of contacts, residues, residue-pairs and maps, not " + quoted(noun));
+      throw usage_error("--write takes a list of contacts, residues, residue-pairs, areas and maps, not " + quoted(noun));
     begin = end + 1;
   }
 }
@@ -106,6 +115,20 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.residues = option_value(all, i, "--residues");
     } else if (is_option(all[i], "--residue-pairs")) {
       options.residue_pairs = option_value(all, i, "--residue-pairs");
+    } else if (is_option(all[i], "--areas")) {
+      options.areas = option_value(all, i, "--areas");
+    } else if (is_option(all[i], "--area-atoms")) {
+      const std::string which = option_value(all, i, "--area-atoms");
+      if (which != "standard" && which != "all")
+        throw usage_error("--area-atoms takes standard or all, not " + quoted(which));
+      options.request.area.all_atoms = which == "all";
+    } else if (is_option(all[i], "--area-points")) {
+      const std::string text = option_value(all, i, "--area-points");
+      char* end = nullptr;
+      const long value = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end != '\0' || value < 1 || value > 100000)
+        throw usage_error("--area-points takes a whole number from 1 to 100000, not " + quoted(text));
+      options.request.area.points = static_cast<int>(value);
     } else if (is_option(all[i], "--write")) {
       read_write_list(option_value(all, i, "--write"), options);
     } else if (is_option(all[i], "--pairs")) {
@@ -165,22 +188,25 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");
-    if (!options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty())
-      throw usage_error("--interfaces writes each pair's tables with --write; --contacts, --residues and --residue-pairs do not apply");
+    if (!options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty() || !options.areas.empty())
+      throw usage_error("--interfaces writes each pair's tables with --write; --contacts, --residues, --residue-pairs and "
+                        "--areas do not apply");
     options.structure = operands[0];
     options.request.map = options.maps;
     options.request.tables = options.write_contacts || options.write_residues || options.write_residue_pairs;
+    options.request.areas = options.write_areas;
     options.request.check();
     return options;
   }
   if (options.maps) throw usage_error("--maps goes with --interfaces; one map is --map FILE.svg");
-  if (options.write_contacts || options.write_residues || options.write_residue_pairs)
-    throw usage_error("--write goes with --interfaces; one run's tables are --contacts, --residues, --residue-pairs");
+  if (options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_areas)
+    throw usage_error("--write goes with --interfaces; one run's tables are --contacts, --residues, --residue-pairs, --areas");
   if (operands.size() != 3 && operands.size() != 4)
     throw usage_error("expected a structure, one or two selections and an output, found " + arguments_found(operands.size()));
   options.structure = operands.front();
   options.request.selections.assign(operands.begin() + 1, operands.end() - 1);
   options.output = operands.back();
+  options.request.areas = !options.areas.empty();
   options.request.check();
   options.request.summary = !options.summary.empty();
   options.request.map = !options.map.empty();

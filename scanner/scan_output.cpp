@@ -9,6 +9,7 @@
 
 #include "error.hpp"
 #include "line_writer.hpp"
+#include "number_text.hpp"
 #include "pair_summary.hpp"
 #include "svg_map.hpp"
 
@@ -18,12 +19,25 @@ std::string structure_name(const std::string& path) {
   return name;
 }
 
-std::string summary_header_for(bool symmetry, bool folder) {
+std::string summary_header_for(bool symmetry, bool folder, bool areas) {
   // Extra columns come last, so that a reader of the usual columns reads these rows too.
   std::string header(summary_header, std::strlen(summary_header) - 1);
   if (symmetry) header += "\timage_contacts";
   if (folder) header += "\tfolder";
+  if (areas) header += "\tburied_area\tinterface_area";
   return header + '\n';
+}
+
+std::string area_fields(const side_areas& areas, std::uint32_t first, std::uint32_t second) {
+  // A side against itself buries nothing of another: not applicable.
+  if (first == second) return "\t\t";
+  const double buried = areas.buried(first, second) + areas.buried(second, first);
+  char text[float_text_room];
+  std::string fields = "\t";
+  fields.append(text, write_float(text, static_cast<float>(buried)));
+  fields += '\t';
+  fields.append(text, write_float(text, static_cast<float>(buried / 2)));
+  return fields;
 }
 
 std::string summary_row(bool symmetry, const pair_summary& summary, const std::string& structure,

@@ -9,6 +9,7 @@
 #include "contact_tables.hpp"
 #include "grouping.hpp"
 #include "pair_summary.hpp"
+#include "side_areas.hpp"
 #include "svg_map.hpp"
 #include "whole_file.hpp"
 
@@ -16,8 +17,12 @@
 std::string structure_name(const std::string& path);
 
 // The summary's header, with the image_contacts column when symmetry is asked, then the folder column (the
-// pair's folder, with --interfaces).
-std::string summary_header_for(bool symmetry, bool folder);
+// pair's folder, with --interfaces), then buried_area and interface_area when areas are asked.
+std::string summary_header_for(bool symmetry, bool folder, bool areas);
+
+// A pair's area fields of the summary: "\tBURIED\tINTERFACE" (both sides' area the other buries, and half of
+// it), empty fields for a side against itself.
+std::string area_fields(const side_areas& areas, std::uint32_t first, std::uint32_t second);
 
 // One pair's summary row, with its image contacts last when symmetry is asked.
 std::string summary_row(bool symmetry, const pair_summary& summary, const std::string& structure,
