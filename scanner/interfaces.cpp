@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "error.hpp"
+#include "interface_kinds.hpp"
 #include "pair_scans.hpp"
 #include "scan_output.hpp"
 #include "split.hpp"
@@ -71,11 +72,12 @@ std::vector<named_pair> read_named_pairs(const std::string& path) {
 }  // namespace
 
 void scan_interfaces(const scan_options& options, gemmi::Structure& structure, structure_status& status,
-                     const std::string& written) {
+                     const std::string& written, const std::vector<std::string>& source_chains) {
   const bool named = !options.pairs.empty();
   const std::vector<named_pair> pairs = named ? read_named_pairs(options.pairs) : std::vector<named_pair>();
   const std::string name = structure_name(options.structure);
-  std::string table = summary_header_for(options.request.symmetry, true, options.request.areas);
+  std::string table = summary_header_for(options.request.symmetry, true, options.write_kinds, options.write_areas);
+  interface_kinds kinds(source_chains);
   // Each pair in contact has a folder: the sorted list, and the map when one is drawn. Every pair has a row of
   // the summary, which names its folder (none for a pair without contacts, so that the files grow with the
   // contacts, not with the square of the chains).
@@ -90,7 +92,16 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
                                   pair.first_atoms, pair.second_atoms, pair.image_contacts);
     row.back() = '\t';
     table += row + entry;
-    if (pair.areas) table += area_fields(*pair.areas, pair.first_side, pair.second_side);
+    if (options.write_kinds) {
+      // A kind for each pair of two sides in contact.
+      table += '\t';
+      if (!entry.empty() && !pair.self) {
+        const double buried = pair.areas->buried(pair.first_side, pair.second_side) +
+                              pair.areas->buried(pair.second_side, pair.first_side);
+        table += std::to_string(kinds.add(first, second, contact_tables::residue_pairs(pair.result.tables->contacts()), buried));
+      }
+    }
+    if (options.write_areas) table += area_fields(*pair.areas, pair.first_side, pair.second_side);
     table += '\n';
     if (entry.empty()) return;
     const std::string folder = written + "/" + entry;
@@ -108,7 +119,7 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
       write_whole_file(folder + "/map.svg", draw(*pair.result.map, style));
     }
-    if (pair.result.tables) {
+    if (pair.result.tables && (options.write_contacts || options.write_residues || options.write_residue_pairs)) {
       const table_texts texts = tables_text(*pair.result.tables, options.write_contacts, options.write_residues,
                                             options.write_residue_pairs);
       if (options.write_contacts) write_whole_file(folder + "/contacts.tsv", texts.contacts);
@@ -124,4 +135,5 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
     for_each_chain_pair(options.request, options.self_pairs, structure, status, write_pair);
   status.writing = true;
   write_whole_file(written + "/summary.tsv", table);
+  if (options.write_kinds) write_whole_file(written + "/kinds.tsv", kinds.table());
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <gemmi/model.hpp>
 
@@ -11,6 +12,7 @@
 
 // Every pair of polymer chains (with --self each chain against itself too), or the pairs of named selections
 // that options.pairs lists, written in the folder given (which takes the interfaces folder's place at the end);
-// status gets the structure's counts.
+// status gets the structure's counts. source_chains: the chain names before an assembly was built, whose
+// copies are one chain to the kinds of interface.
 void scan_interfaces(const scan_options& options, gemmi::Structure& structure, structure_status& status,
-                     const std::string& written);
+                     const std::string& written, const std::vector<std::string>& source_chains);

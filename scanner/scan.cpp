@@ -46,7 +46,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     svg = draw(*result.map, style);
   }
   if (request.summary) {
-    row = summary_header_for(request.symmetry, false, request.areas) +
+    row = summary_header_for(request.symmetry, false, false, request.areas) +
           summary_row(request.symmetry, result.summary, name, first_name, second_name, first.size(), other.size(),
                       found->image_contacts);
     if (request.areas) row.insert(row.size() - 1, area_fields(*found->areas, 0, self ? 0 : 1));
@@ -102,7 +102,7 @@ void run_scan(const scan_options& options) {
     status.status = what;
     status.message = message;
     if (!options.interfaces.empty())
-      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry, true, options.request.areas));
+      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry, true, options.write_kinds, options.write_areas));
     else
       outputs.file(options.output);
   };
@@ -110,6 +110,9 @@ void run_scan(const scan_options& options) {
     gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
     if (options.label_numbers) use_label_numbers(structure);
     const std::string& assembly = options.request.assembly;
+    std::vector<std::string> source_chains;
+    for (const gemmi::Chain& chain : structure.models.empty() ? std::vector<gemmi::Chain>() : structure.models.front().chains)
+      source_chains.push_back(chain.name);
     const std::string missing = assembly.empty() ? "" : missing_assembly(structure, assembly);
     if (!missing.empty() && options.record_failures) {
       // Not a fault of the file: many entries declare no assembly.
@@ -123,7 +126,7 @@ void run_scan(const scan_options& options) {
       }
       gemmi::add_entity_types(structure, /*overwrite=*/false);
       if (!options.interfaces.empty()) {
-        scan_interfaces(options, structure, status, written);
+        scan_interfaces(options, structure, status, written, source_chains);
         if (!options.status.empty()) status.ligands = list_ligands(structure, options.request.atoms).size();
       } else {
         scan_selections(options, selections, structure, status, outputs);

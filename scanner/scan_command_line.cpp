@@ -47,7 +47,8 @@ const char* const scan_help =
     "  --maps                 with --interfaces: each pair's map.svg too\n"
     "  --write LIST           with --interfaces: each pair's tables too, of contacts, residues,\n"
     "                         residue-pairs, areas and maps (contacts.tsv, residues.tsv, residue-pairs.tsv,\n"
-    "                         areas.tsv, map.svg); areas add buried_area and interface_area to the summary\n"
+    "                         areas.tsv, map.svg); areas add buried_area and interface_area to the summary;\n"
+    "                         kinds groups alike pairs (DIR/kinds.tsv, the summary's kind column)\n"
     "  --pairs FILE           with --interfaces: instead of chain pairs, the pairs of named selections FILE\n"
     "                         lists, one per line: NAME<TAB>SELECTION<TAB>NAME2<TAB>SELECTION2\n"
     "  --self                 with --interfaces: each chain against itself too (DIR/A_vs_A), with the\n"
@@ -88,10 +89,12 @@ void read_write_list(const std::string& text, scan_options& options) {
       options.write_residue_pairs = true;
     else if (noun == "areas")
       options.write_areas = true;
+    else if (noun == "kinds")
+      options.write_kinds = true;
     else if (noun == "maps")
       options.maps = true;
     else
-      throw usage_error("--write takes a list of contacts, residues, residue-pairs, areas and maps, not " + quoted(noun));
+      throw usage_error("--write takes a list of contacts, residues, residue-pairs, areas, kinds and maps, not " + quoted(noun));
     begin = end + 1;
   }
 }
@@ -193,13 +196,14 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
                         "--areas do not apply");
     options.structure = operands[0];
     options.request.map = options.maps;
-    options.request.tables = options.write_contacts || options.write_residues || options.write_residue_pairs;
-    options.request.areas = options.write_areas;
+    // Kinds compare each pair's residue pairs and buried area.
+    options.request.tables = options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_kinds;
+    options.request.areas = options.write_areas || options.write_kinds;
     options.request.check();
     return options;
   }
   if (options.maps) throw usage_error("--maps goes with --interfaces; one map is --map FILE.svg");
-  if (options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_areas)
+  if (options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_areas || options.write_kinds)
     throw usage_error("--write goes with --interfaces; one run's tables are --contacts, --residues, --residue-pairs, --areas");
   if (operands.size() != 3 && operands.size() != 4)
     throw usage_error("expected a structure, one or two selections and an output, found " + arguments_found(operands.size()));

@@ -17,7 +17,8 @@ struct scan_options {
   std::string map, summary, title;     // optional outputs; title "" : made from the structure and sides
   std::string contacts, residues, residue_pairs, areas;  // the tables people read, or ""
   bool maps = false;                   // interfaces: each pair's map.svg
-  bool write_contacts = false, write_residues = false, write_residue_pairs = false, write_areas = false;  // interfaces: each pair's tables
+  bool write_contacts = false, write_residues = false, write_residue_pairs = false, write_areas = false,
+       write_kinds = false;  // interfaces: each pair's tables
   std::string pairs;                   // interfaces: named pairs of selections, one per line, instead of chains
   bool self_pairs = false;             // interfaces: each chain against itself too
   std::string status;                  // the structure's status row, or ""

@@ -19,11 +19,12 @@ std::string structure_name(const std::string& path) {
   return name;
 }
 
-std::string summary_header_for(bool symmetry, bool folder, bool areas) {
+std::string summary_header_for(bool symmetry, bool folder, bool kinds, bool areas) {
   // Extra columns come last, so that a reader of the usual columns reads these rows too.
   std::string header(summary_header, std::strlen(summary_header) - 1);
   if (symmetry) header += "\timage_contacts";
   if (folder) header += "\tfolder";
+  if (kinds) header += "\tkind";
   if (areas) header += "\tburied_area\tinterface_area";
   return header + '\n';
 }

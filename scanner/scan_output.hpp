@@ -17,8 +17,9 @@
 std::string structure_name(const std::string& path);
 
 // The summary's header, with the image_contacts column when symmetry is asked, then the folder column (the
-// pair's folder, with --interfaces), then buried_area and interface_area when areas are asked.
-std::string summary_header_for(bool symmetry, bool folder, bool areas);
+// pair's folder, with --interfaces), kind (with --write kinds), then buried_area and interface_area when areas
+// are asked.
+std::string summary_header_for(bool symmetry, bool folder, bool kinds, bool areas);
 
 // A pair's area fields of the summary: "\tBURIED\tINTERFACE" (both sides' area the other buries, and half of
 // it), empty fields for a side against itself.

@@ -7,6 +7,7 @@
 
 #include "crystal_images.hpp"
 #include "error.hpp"
+#include "interface_kinds.hpp"
 #include "request.hpp"
 #include "surface_area.hpp"
 
@@ -122,6 +123,60 @@ TEST(Engine, SpherePoints) {
   atoms.add(0, 0, 0, 1.7, 0);
   EXPECT_THROW(surface_areas(atoms, 1.4, 0), run_error);
   EXPECT_THROW(surface_areas(atoms, std::nan(""), 100), run_error);
+}
+
+// Kinds: a pair joins the first kind whose first pair shares at least 80% of the residue pairs (Jaccard) and
+// buries an area within 10% of the larger; copies "A1", "A2" are chain "A"; a residue pair is unordered.
+TEST(Engine, InterfaceKinds) {
+  gemmi::Chain a1("A1"), a2("A2"), a3("A3");
+  for (gemmi::Chain* chain : {&a1, &a2, &a3})
+    for (int n = 1; n <= 40; ++n) {
+      gemmi::Residue residue;
+      residue.name = "ALA";
+      residue.seqid = gemmi::SeqId(n, ' ');
+      chain->residues.push_back(residue);
+    }
+  // Residue pairs (n, n + 10) for n in first..last, between two chains, plus extra (n, m) pairs.
+  const auto pairs = [](gemmi::Chain& x, gemmi::Chain& y, int first, int last, std::vector<std::pair<int, int>> extra) {
+    std::vector<residue_pair_row> rows;
+    for (int n = first; n <= last; ++n) extra.emplace_back(n, n + 10);
+    for (const auto& [m, n] : extra)
+      rows.push_back({{&x, &x.residues[m - 1], "", ""}, {&y, &y.residues[n - 1], "", ""}, 1, 3.5f});
+    return rows;
+  };
+  interface_kinds kinds({"A"});
+  const struct {
+    gemmi::Chain *x, *y;
+    int first, last;
+    std::vector<std::pair<int, int>> extra;
+    double area;
+    std::size_t kind;
+  } cases[] = {
+      {&a1, &a2, 1, 5, {}, 1000, 1},            // the first pair: kind 1
+      {&a2, &a3, 1, 5, {}, 1090, 1},            // 9% more area
+      {&a1, &a3, 1, 5, {}, 1120, 2},            // 10.7% of the larger: another kind
+      {&a2, &a1, 1, 4, {{30, 31}}, 1000, 3},    // 4 of 6 pairs shared: Jaccard 0.67
+      {&a3, &a1, 1, 5, {{30, 31}}, 1000, 1},    // 5 of 6 shared: 0.83
+      {&a3, &a2, 1, 5, {}, 909.2, 1},           // 1000 is within 10% of 909.2's larger: 1000 - 909.2 <= 100
+      {&a3, &a2, 1, 5, {}, 899, 4},             // 101 more than 10% of 1000
+  };
+  for (const auto& c : cases) EXPECT_EQ(kinds.add(c.x->name, c.y->name, pairs(*c.x, *c.y, c.first, c.last, c.extra), c.area), c.kind) << c.area;
+  // The residue pairs (1, 11) of A1-A2 and (11, 1) seen from the other side are one.
+  interface_kinds unordered({"A"});
+  EXPECT_EQ(unordered.add("A1", "A2", pairs(a1, a2, 1, 5, {}), 1000), 1u);
+  std::vector<residue_pair_row> reversed;
+  for (int n = 1; n <= 5; ++n) reversed.push_back({{&a2, &a2.residues[n + 9], "", ""}, {&a1, &a1.residues[n - 1], "", ""}, 1, 3.5f});
+  EXPECT_EQ(unordered.add("A2", "A1", reversed, 1000), 1u);
+  EXPECT_EQ(unordered.table(), std::string(kinds_header) +
+                                   "1\t2\t1000\t500\t5\tA1,A2,A3,A4,A5,A11,A12,A13,A14,A15\tA1-A2,A2-A1\n");
+  // A copy's source: the longest source it starts with, digits after it; a source is its own.
+  interface_kinds names({"A", "AB", "A1"});
+  EXPECT_EQ(names.source_of("AB7"), "AB");
+  EXPECT_EQ(names.source_of("A1"), "A1");
+  EXPECT_EQ(names.source_of("A15"), "A1");
+  EXPECT_EQ(names.source_of("A23"), "A");
+  EXPECT_EQ(names.source_of("A2x"), "A2x");
+  EXPECT_EQ(names.source_of("A5"), "A");
 }
 
 }  // namespace

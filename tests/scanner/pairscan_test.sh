@@ -223,12 +223,27 @@ grep '@6_665' lattice.pairtab | sides '@' >lattice_pairs.txt
 sides 'A2_' <assembly/A1_vs_A2/sorted.pairtab >assembly_pairs.txt
 same 'README: 6_665 is the assembly dimer' assembly_pairs.txt lattice_pairs.txt
 
+# Kinds of interface: the six touching pairs of the 4QNB capsid hexamer (assembly 1) are one kind; every pair
+# of two chains in contact has a kind, the others none.
+rm -rf interfaces
+"$pairscan" --interfaces interfaces --assembly 1 --write kinds,areas "$project/tests/scanner/data/4qnb.pdb.gz"
+expect 'kinds: the hexamer' '6\n1\t6\n' <(awk -F'\t' 'NR > 1 && $11 != "" {print $12}' interfaces/summary.tsv | grep -c '^1$'
+  tail -n +2 interfaces/kinds.tsv | cut -f 1,2)
+expect 'kinds: only pairs in contact' '' <(awk -F'\t' 'NR > 1 && ($11 == "") != ($12 == "")' interfaces/summary.tsv)
+# Areas of a run of two selections: the summary's buried area is what each side's residues have buried.
+"$pairscan" --areas areas.tsv --summary summary.tsv "$examples/1hpv.pdb" //A //B got.pairtab
+expect 'areas: the summary and the residues agree' 'yes\n' <(awk -F'\t' 'FNR == 1 {next} NR == FNR {b += $7; next}
+  {d = $11 - b; h = $12 - $11 / 2; printf "%s\n", (d * d < 0.0025 && h * h < 0.0001) ? "yes" : "no " $11 " " b}' areas.tsv summary.tsv)
+
 run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
 for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out" "--min-separation -1 $examples/1hpv.pdb //A out" \
     "--interfaces d $examples/1hpv.pdb //A" "--maps $examples/1hpv.pdb //A out" "--frobnicate $examples/1hpv.pdb //A out" \
     "--symmetry --assembly 1 $examples/1hpv.pdb //A out" "--record-failures $examples/1hpv.pdb //A out" \
-    "--pairs p.tsv $examples/1hpv.pdb //A out" "--self $examples/1hpv.pdb //A out"; do
+    "--pairs p.tsv $examples/1hpv.pdb //A out" "--self $examples/1hpv.pdb //A out" \
+    "--areas a.tsv --symmetry $examples/1hpv.pdb //A //B out" "--area-points 0 --areas a.tsv $examples/1hpv.pdb //A out" \
+    "--area-atoms some --areas a.tsv $examples/1hpv.pdb //A out" "--write areas $examples/1hpv.pdb //A out" \
+    "--interfaces d --areas a.tsv $examples/1hpv.pdb"; do
   run "$pairscan" "$wrong"
   expect "'$wrong': status and usage" '1\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' \
     <(cat status.txt; sed -n 2p stderr.txt)
