@@ -322,6 +322,25 @@ py::dict residue_columns_of(const std::vector<residue_row>& rows) {
   return columns;
 }
 
+py::dict area_columns_of(const std::vector<residue_area_row>& rows) {
+  const std::size_t n = rows.size();
+  residue_columns residue(n);
+  number_column<std::int64_t> side;
+  number_column<float> alone, buried;  // as the table writes them: single precision
+  for (std::size_t r = 0; r < n; ++r) {
+    side.values.push_back(rows[r].side);
+    residue.set(r, rows[r].residue);
+    alone.values.push_back(static_cast<float>(rows[r].alone));
+    buried.values.push_back(static_cast<float>(rows[r].buried));
+  }
+  py::dict columns;
+  columns["side"] = side.take();
+  residue.put(columns, "", "resname");
+  columns["area_alone"] = alone.take();
+  columns["area_buried"] = buried.take();
+  return columns;
+}
+
 py::dict tables(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
                 bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
                 bool waters, bool hydrogens, bool symmetry, const std::string& assembly,
@@ -335,7 +354,10 @@ py::dict tables(const std::string& path, const std::string& selection, const py:
   std::vector<contact_row> contact_rows;
   std::vector<residue_pair_row> pair_rows;
   std::vector<residue_row> residue_rows;
+  std::vector<residue_area_row> area_rows;
   const auto wants = [&](const char* noun) { return std::find(write.begin(), write.end(), noun) != write.end(); };
+  request.areas = wants("areas");
+  request.check();
   {
     py::gil_scoped_release unlocked;
     std::vector<gemmi::Selection> selections;
@@ -347,11 +369,13 @@ py::dict tables(const std::string& path, const std::string& selection, const py:
     contact_rows = made.contacts();
     if (wants("residue-pairs") || wants("residues")) pair_rows = contact_tables::residue_pairs(contact_rows);
     if (wants("residues")) residue_rows = made.residues(pair_rows);
+    if (found->areas) area_rows = found->areas->rows(0, found->self ? 0 : 1);
   }
   py::dict result;
   if (wants("contacts")) result["contacts"] = contact_columns_of(contact_rows);
   if (wants("residues")) result["residues"] = residue_columns_of(residue_rows);
   if (wants("residue-pairs")) result["residue-pairs"] = residue_pair_columns_of(pair_rows);
+  if (wants("areas")) result["areas"] = area_columns_of(area_rows);
   return result;
 }
 
@@ -401,14 +425,16 @@ py::dict ligands(const std::string& path, const std::string& altloc, bool waters
 
 py::dict interfaces(const std::string& path, float cutoff, int min_separation, bool skip_links, const std::string& altloc,
                     bool waters, bool hydrogens, bool symmetry, const std::string& assembly, bool self_pairs,
-                    bool label_numbers) {
-  const scan_request request = request_of("", py::none(), cutoff, false, min_separation, skip_links, false, altloc,
-                                          waters, hydrogens, symmetry, assembly);
+                    bool label_numbers, bool areas) {
+  scan_request request = request_of("", py::none(), cutoff, false, min_separation, skip_links, false, altloc, waters,
+                                    hydrogens, symmetry, assembly);
+  request.areas = areas;
+  request.check();
   struct row {
     std::string first, second, first_residues, second_residues;
     std::size_t first_atoms, second_atoms, residue_pairs;
     std::uint64_t contacts, image_contacts;
-    float closest;
+    float closest, buried;
   };
   std::vector<row> rows;
   std::string name;
@@ -419,15 +445,21 @@ py::dict interfaces(const std::string& path, float cutoff, int min_separation, b
     structure_status status;
     for_each_chain_pair(request, self_pairs, structure, status, [&](found_pair& pair) {
       const pair_summary& s = pair.result.summary;
+      // Both sides' area the other buries; not applicable to a chain against itself.
+      const float buried = !pair.areas || pair.self ? std::numeric_limits<float>::quiet_NaN()
+                           : static_cast<float>(pair.areas->buried(pair.first_side, pair.second_side) +
+                                                pair.areas->buried(pair.second_side, pair.first_side));
       rows.push_back({pair.first, pair.second, s.first_residues(), s.second_residues(), pair.first_atoms,
-                      pair.second_atoms, s.residue_pairs(), s.contacts(), pair.image_contacts, s.closest()});
+                      pair.second_atoms, s.residue_pairs(), s.contacts(), pair.image_contacts, s.closest(), buried});
     });
   }
   const std::size_t n = rows.size();
   string_column first(n), second(n), first_residues(n), second_residues(n);
   number_column<std::int64_t> first_atoms, second_atoms, contacts, residue_pairs, image_contacts;
-  number_column<float> closest;
+  number_column<float> closest, buried, interface;
   for (std::size_t r = 0; r < n; ++r) {
+    buried.values.push_back(rows[r].buried);
+    interface.values.push_back(static_cast<float>(static_cast<double>(rows[r].buried) / 2));
     first.set(r, rows[r].first), second.set(r, rows[r].second);
     first_residues.set(r, rows[r].first_residues), second_residues.set(r, rows[r].second_residues);
     first_atoms.values.push_back(static_cast<std::int64_t>(rows[r].first_atoms));
@@ -448,6 +480,10 @@ py::dict interfaces(const std::string& path, float cutoff, int min_separation, b
   columns["first_residues"] = first_residues.take();
   columns["second_residues"] = second_residues.take();
   if (symmetry) columns["image_contacts"] = image_contacts.take();
+  if (areas) {
+    columns["buried_area"] = buried.take();
+    columns["interface_area"] = interface.take();
+  }
   return columns;
 }
 
@@ -497,7 +533,7 @@ PYBIND11_MODULE(_engine, module) {
              py::arg("assembly"), py::arg("label_numbers"));
   module.def("interfaces", &interfaces, py::arg("path"), py::arg("cutoff"), py::arg("min_separation"),
              py::arg("skip_links"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"),
-             py::arg("assembly"), py::arg("self_pairs"), py::arg("label_numbers"));
+             py::arg("assembly"), py::arg("self_pairs"), py::arg("label_numbers"), py::arg("areas"));
   module.def("contacts", &contacts, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
              py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
              py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"), py::arg("label_numbers"));

@@ -24,7 +24,7 @@ __all__ = ["Contacts", "Points", "search", "read", "contacts", "contacts_frame",
            "interfaces"]
 
 # The tables a call of tables() can return, by the nouns of pairscan's options.
-TABLES = ("contacts", "residues", "residue-pairs")
+TABLES = ("contacts", "residues", "residue-pairs", "areas")
 
 PathLike = Union[str, "os.PathLike[str]"]
 
@@ -144,8 +144,9 @@ def tables(path: PathLike, selection: str, selection2: Optional[str] = None, *,
            hydrogens: bool = False, symmetry: bool = False, assembly=None, numbering: str = "author") -> dict:
     """The tables pairscan writes with --contacts, --residues and --residue-pairs, as pandas DataFrames keyed by
     those nouns (those named in write), with the same columns and rows: each atom pair with the first selection's
-    atom first; each residue in contact of either side (side 1 or 2: the pocket of a ligand); each residue pair.
-    The other arguments are those of contacts()."""
+    atom first; each residue in contact of either side (side 1 or 2: the pocket of a ligand); each residue pair;
+    each residue's solvent-accessible area with its side alone and the part the other side buries ("areas",
+    as --areas). The other arguments are those of contacts()."""
     import pandas as pd
 
     if isinstance(write, str):
@@ -183,16 +184,17 @@ def ligands(path: PathLike, *, altloc: str = "first", waters: bool = False, hydr
 
 def interfaces(path: PathLike, *, cutoff: float = 4.0, min_separation: int = 0, skip_links: bool = False,
                altloc: str = "first", waters: bool = False, hydrogens: bool = False, symmetry: bool = False,
-               assembly=None, self_pairs: bool = False, numbering: str = "author"):
+               assembly=None, self_pairs: bool = False, numbering: str = "author", areas: bool = False):
     """Every pair of polymer chains as pairscan --interfaces gives its summary rows, as a DataFrame (closest is
     NaN for a pair without contacts; image_contacts with symmetry=True); self_pairs=True adds each chain against
-    itself, with min_separation."""
+    itself, with min_separation; areas=True adds buried_area and interface_area (NaN for a chain against
+    itself), as --write areas does."""
     import pandas as pd
 
     _check_call(None, min_separation)
     columns = _engine.interfaces(_path(path), float(cutoff), int(min_separation), skip_links, _altloc(altloc), waters,
                                  hydrogens, bool(symmetry), _assembly(assembly), bool(self_pairs),
-                                 _label_numbers(numbering))
+                                 _label_numbers(numbering), bool(areas))
     return pd.DataFrame(columns)
 
 

@@ -296,12 +296,13 @@ def test_tables_chains_ligands_and_interfaces_are_the_programs(tmp_path):
                                    ("//A", None, {"symmetry": True, "min_separation": 6})]:
         structure = A8O if options.get("symmetry") else HPV
         flags = [f"--{k.replace('_', '-')}" + ("" if v is True else f"={v}") for k, v in options.items()]
-        files = {noun: tmp_path / f"{noun}.tsv" for noun in pairscan.TABLES}
-        subprocess.run([tool("pairscan"), *flags, "--contacts", files["contacts"], "--residues", files["residues"],
-                        "--residue-pairs", files["residue-pairs"], structure, first, *([second] if second else []),
-                        tmp_path / "x.pairtab"], check=True)
-        frames = pairscan.tables(structure, first, second, write=pairscan.TABLES, **options)
-        for noun in pairscan.TABLES:
+        # Areas are of the file's chains, not of the crystal around them.
+        nouns = [noun for noun in pairscan.TABLES if noun != "areas" or not options.get("symmetry")]
+        files = {noun: tmp_path / f"{noun}.tsv" for noun in nouns}
+        subprocess.run([tool("pairscan"), *flags, *[a for noun in nouns for a in (f"--{noun}", files[noun])],
+                        structure, first, *([second] if second else []), tmp_path / "x.pairtab"], check=True)
+        frames = pairscan.tables(structure, first, second, write=nouns, **options)
+        for noun in nouns:
             pd.testing.assert_frame_equal(as_text(frames[noun]), read(files[noun]), obj=f"{noun} of {first} {second}")
     # The residues table is the pocket: side 2 lists chain A's residues that touch the inhibitor.
     pocket = pairscan.tables(HPV, "//*/(478)", "//A", write="residues")["residues"]
@@ -329,3 +330,8 @@ def test_tables_chains_ligands_and_interfaces_are_the_programs(tmp_path):
     subprocess.run([tool("pairscan"), "--assembly", "1", "--interfaces", tmp_path / "assembly", A8O], check=True)
     summary = read(tmp_path / "assembly" / "summary.tsv").drop(columns=["structure", "folder"])
     pd.testing.assert_frame_equal(as_text(pairscan.interfaces(A8O, assembly=1)), summary)
+    # With areas, as --write areas gives them; a chain against itself has none.
+    bundled = os.path.join(EXAMPLES, "structures", "2BEG.pdb.gz")
+    subprocess.run([tool("pairscan"), "--self", "--write", "areas", "--interfaces", tmp_path / "areas", bundled], check=True)
+    summary = read(tmp_path / "areas" / "summary.tsv").drop(columns=["structure", "folder"])
+    pd.testing.assert_frame_equal(as_text(pairscan.interfaces(bundled, areas=True, self_pairs=True)), summary)

@@ -107,6 +107,15 @@ flow self_maps=true min_separation=6 results="$work/self" --cores 2 -q >log.txt 
 same 'self maps: chain B' expected.pairtab self/1hpv.pdb/B_vs_B/sorted.pairtab
 expect 'self maps: rows' 'A\tB\nA\tA\nB\tB\n' <(tail -n +2 self/summary.tsv | cut -f 2,3)
 
+# Areas and kinds: the structure's rows and kinds as pairscan gives them.
+mkdir capsid && cp "$project/tests/scanner/data/4qnb.pdb.gz" capsid/
+flow structures="$work/capsid" results="$work/capsid.out" assembly=1 'write=[areas, kinds]' --cores 2 -q >log.txt 2>&1
+"$build/scanner/pairscan" --interfaces capsid.expected --maps --cutoff 4 --min-distance 2.5 --max-distance 4 --assembly 1 \
+  --write areas,kinds capsid/4qnb.pdb.gz
+same 'areas and kinds: the summary' capsid.expected/summary.tsv capsid.out/4qnb.pdb/summary.tsv
+same 'areas and kinds: the kinds' capsid.expected/kinds.tsv capsid.out/4qnb.pdb/kinds.tsv
+expect 'areas and kinds: the columns' 'folder\tkind\tburied_area\tinterface_area\n' <(head -n 1 capsid.out/summary.tsv | cut -f 11-)
+
 # File names that Snakemake cannot take, or that would be one structure, stop the run before any job.
 mkdir clash braces
 cp "$project/examples/1hpv.pdb" clash/x.pdb && gzip -c clash/x.pdb >clash/x.pdb.gz
@@ -196,7 +205,7 @@ done <<CASES
 cuttoff=5|config: Additional properties are not allowed ('cuttoff' was unexpected)
 cutoff=abc|config: cutoff: 'abc' is not of type 'number'
 cutoff=-1|config: cutoff: -1 is less than or equal to the minimum of 0
-'write=[contacts, pictures]'|config: write.1: 'pictures' is not one of ['contacts', 'residues', 'residue-pairs']
+'write=[contacts, pictures]'|config: write.1: 'pictures' is not one of ['contacts', 'residues', 'residue-pairs', 'areas', 'kinds']
 structures=$work/nowhere|structures folder '$work/nowhere': No such file or directory
 structures=$work/empty|structures folder '$work/empty' holds no structure file (.pdb, .ent, .cif, .mmcif, each optionally .gz)
 CASES
