@@ -27,12 +27,36 @@ std::vector<double> sphere_points(int n) {
 
 namespace {
 
-// A neighbour of an atom as its points are tested: its centre relative to the atom, its covering radius
-// squared, its group.
-struct neighbour {
-  double dx, dy, dz, reach2;
-  std::uint32_t group;
-  bool operator<(const neighbour& other) const { return group < other.group; }
+// The neighbours of one atom as its points are tested, each column apart so that a block of them is tested at
+// once: centres relative to the atom, covering radii squared, groups.
+struct neighbours {
+  std::vector<float> dx, dy, dz, reach2;
+  std::vector<std::uint32_t> group;
+  void clear() { dx.clear(), dy.clear(), dz.clear(), reach2.clear(), group.clear(); }
+  void add(double x, double y, double z, double r2, std::uint32_t g) {
+    dx.push_back(static_cast<float>(x)), dy.push_back(static_cast<float>(y)), dz.push_back(static_cast<float>(z));
+    reach2.push_back(static_cast<float>(r2)), group.push_back(g);
+  }
+  std::size_t size() const { return dx.size(); }
+  // Whether any of [begin, end) covers the point: blocks of eight without a branch inside, which the compiler
+  // turns into vector instructions.
+  bool any_covers(float px, float py, float pz, std::size_t begin, std::size_t end) const {
+    constexpr std::size_t block = 8;
+    std::size_t m = begin;
+    for (; m + block <= end; m += block) {
+      int hits = 0;
+      for (std::size_t q = m; q < m + block; ++q) {
+        const float x = px - dx[q], y = py - dy[q], z = pz - dz[q];
+        hits += x * x + y * y + z * z < reach2[q];
+      }
+      if (hits) return true;
+    }
+    for (; m < end; ++m) {
+      const float x = px - dx[m], y = py - dy[m], z = pz - dz[m];
+      if (x * x + y * y + z * z < reach2[m]) return true;
+    }
+    return false;
+  }
 };
 
 }  // namespace
@@ -68,49 +92,64 @@ surface_areas::surface_areas(const area_atoms& atoms, double probe, int points) 
     if (dx * dx + dy * dy + dz * dz < sum * sum) near[i].push_back(static_cast<std::uint32_t>(j));
   });
 
-  std::vector<neighbour> own, others;
+  neighbours own, others;
+  std::vector<std::pair<double, std::uint32_t>> order;  // own neighbours by distance: the closest cover most
+  std::vector<std::uint32_t> sorted;
+  std::vector<std::size_t> runs;  // where each group's run of others begins, and the end
   std::vector<std::uint32_t> counts;
+  const std::vector<float> unit_f(unit.begin(), unit.end());
   for (std::size_t i = 0; i < n; ++i) {
     const double r = atoms.radius[i];
     if (r <= 0) continue;
     const double sphere = r + probe;
-    own.clear(), others.clear();
+    own.clear(), others.clear(), order.clear(), sorted.clear(), runs.clear();
     for (std::uint32_t j : near[i]) {
-      const double reach_j = atoms.radius[j] + probe;
-      const neighbour nb{atoms.x[j] - atoms.x[i], atoms.y[j] - atoms.y[i], atoms.z[j] - atoms.z[i], reach_j * reach_j,
-                         atoms.group[j]};
-      (atoms.group[j] == atoms.group[i] ? own : others).push_back(nb);
+      const double dx = atoms.x[j] - atoms.x[i], dy = atoms.y[j] - atoms.y[i], dz = atoms.z[j] - atoms.z[i];
+      if (atoms.group[j] == atoms.group[i])
+        order.emplace_back(dx * dx + dy * dy + dz * dz, j);
+      else
+        sorted.push_back(j);
     }
-    std::stable_sort(others.begin(), others.end());
-    counts.assign(others.size(), 0);  // points buried, at the first neighbour of each group
+    std::sort(order.begin(), order.end());
+    for (const auto& [distance2, j] : order) {
+      const double reach_j = atoms.radius[j] + probe;
+      own.add(atoms.x[j] - atoms.x[i], atoms.y[j] - atoms.y[i], atoms.z[j] - atoms.z[i], reach_j * reach_j, atoms.group[j]);
+    }
+    std::stable_sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) { return atoms.group[a] < atoms.group[b]; });
+    for (std::uint32_t j : sorted) {
+      const double reach_j = atoms.radius[j] + probe;
+      if (others.size() == 0 || atoms.group[j] != others.group.back()) runs.push_back(others.size());
+      others.add(atoms.x[j] - atoms.x[i], atoms.y[j] - atoms.y[i], atoms.z[j] - atoms.z[i], reach_j * reach_j, atoms.group[j]);
+    }
+    runs.push_back(others.size());
+    counts.assign(runs.size(), 0);
     std::size_t accessible = 0, last = 0;
+    const auto s_f = static_cast<float>(sphere);
     for (int k = 0; k < points; ++k) {
-      const double px = unit[3 * k] * sphere, py = unit[3 * k + 1] * sphere, pz = unit[3 * k + 2] * sphere;
-      const auto covers = [&](const neighbour& nb) {
-        const double dx = px - nb.dx, dy = py - nb.dy, dz = pz - nb.dz;
-        return dx * dx + dy * dy + dz * dz < nb.reach2;
-      };
+      const float px = unit_f[3 * k] * s_f, py = unit_f[3 * k + 1] * s_f, pz = unit_f[3 * k + 2] * s_f;
       // The neighbour that covered the last point most likely covers this one too.
-      bool covered = !own.empty() && covers(own[last]);
-      for (std::size_t m = 0; !covered && m < own.size(); ++m)
-        if (covers(own[m])) covered = true, last = m;
+      if (last < own.size() && own.any_covers(px, py, pz, last, last + 1)) continue;
+      bool covered = false;
+      for (std::size_t m = 0; m < own.size() && !covered; m += 8) {
+        const std::size_t end = std::min(own.size(), m + 8);
+        if (own.any_covers(px, py, pz, m, end)) {
+          covered = true;
+          for (std::size_t q = m; q < end; ++q)
+            if (own.any_covers(px, py, pz, q, q + 1)) {
+              last = q;
+              break;
+            }
+        }
+      }
       if (covered) continue;
       ++accessible;
-      for (std::size_t m = 0; m < others.size();) {
-        std::size_t end = m;
-        while (end < others.size() && others[end].group == others[m].group) ++end;
-        for (std::size_t q = m; q < end; ++q)
-          if (covers(others[q])) {
-            ++counts[m];
-            break;
-          }
-        m = end;
-      }
+      for (std::size_t g = 0; g + 1 < runs.size(); ++g)
+        if (others.any_covers(px, py, pz, runs[g], runs[g + 1])) ++counts[g];
     }
     const double per_point = 4 * M_PI * sphere * sphere / points;
     alone_[i] = per_point * static_cast<double>(accessible);
-    for (std::size_t m = 0; m < others.size(); ++m)
-      if (counts[m] > 0) buried_[i].emplace_back(others[m].group, per_point * counts[m]);
+    for (std::size_t g = 0; g + 1 < runs.size(); ++g)
+      if (counts[g] > 0) buried_[i].emplace_back(others.group[runs[g]], per_point * counts[g]);
   }
 }
 

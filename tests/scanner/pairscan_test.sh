@@ -205,7 +205,7 @@ fails "$pairscan" "--interfaces interfaces --assembly 1 $examples/1hpv.pdb" "pai
 
 # The pairscan commands of the README and the docs run, and each gives a non-empty result.
 cat "$project/README.md" "$project"/docs/*.md | grep '^    ./build/scanner/pairscan' \
-  | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' | sed "s|examples/|$project/examples/|g" | sort -u >readme_commands.txt
+  | sed 's/ *#.*//; s/ *&&.*//; s|^    ./build/scanner/pairscan ||' | sed "s|examples/|$project/examples/|g; s| tests/scanner/data/| $project/tests/scanner/data/|g" | sort -u >readme_commands.txt
 while read -r arguments; do
   run "$pairscan" "$arguments"
   result=${arguments##* }
@@ -234,6 +234,12 @@ expect 'kinds: only pairs in contact' '' <(awk -F'\t' 'NR > 1 && ($11 == "") != 
 "$pairscan" --areas areas.tsv --summary summary.tsv "$examples/1hpv.pdb" //A //B got.pairtab
 expect 'areas: the summary and the residues agree' 'yes\n' <(awk -F'\t' 'FNR == 1 {next} NR == FNR {b += $7; next}
   {d = $11 - b; h = $12 - $11 / 2; printf "%s\n", (d * d < 0.0025 && h * h < 0.0001) ? "yes" : "no " $11 " " b}' areas.tsv summary.tsv)
+# Which atoms have an area: by default no HETATM records (the inhibitor 478), with --area-atoms all the ligand
+# too, which then buries part of chain A.
+"$pairscan" --areas standard.tsv "$examples/1hpv.pdb" //A '//*/(478)' got.pairtab
+"$pairscan" --areas all.tsv --area-atoms all "$examples/1hpv.pdb" //A '//*/(478)' got.pairtab
+expect 'area atoms: standard, then all' '0\n0\n1\nyes\n' <(grep -c '478' standard.tsv; awk -F'\t' 'NR > 1 && $7 > 0' standard.tsv | wc -l
+  grep -c $'\t478\t' all.tsv; awk -F'\t' 'NR > 1 && $1 == 1 && $7 > 0 {n++} END {print (n > 10 ? "yes" : "no")}' all.tsv)
 
 run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
