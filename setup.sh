@@ -10,6 +10,7 @@ packages=(
   python3-pytest python3-pandas           # its tests and data frames
   python3-scipy python3-gemmi             # the module's benchmark: cKDTree and gemmi's NeighborSearch beside it
   freesasa python3-freesasa libjson-c-dev libxml2-dev  # surface radii from its classifier; its areas check ours
+  python3-mdanalysis                      # trajectories written and read in the frequency tests
   libgtest-dev                            # unit tests
   python3-biopython                       # an independent structure reader to check pairpick against
   libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests

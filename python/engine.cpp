@@ -6,6 +6,7 @@
 #include <pybind11/stl.h>
 
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <functional>
 #include <limits>
@@ -23,7 +24,9 @@
 #include "atom_picking.hpp"
 #include "atom_table.hpp"
 #include "cell_list.hpp"
+#include "contact_frequencies.hpp"
 #include "contact_tables.hpp"
+#include "covalent_links.hpp"
 #include "pair_scans.hpp"
 #include "point_list.hpp"
 #include "error.hpp"
@@ -487,6 +490,132 @@ py::dict interfaces(const std::string& path, float cutoff, int min_separation, b
   return columns;
 }
 
+// Residue-pair frequencies over frames of a topology's atoms: the topology read once, its selected atoms found
+// as a run of it would find them, each frame searched as a run of those coordinates would be.
+class frequency_run {
+ public:
+  frequency_run(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
+                bool same_residue, int min_separation, bool skip_links, const std::string& altloc, bool waters,
+                bool hydrogens, bool label_numbers) {
+    scan_request request = request_of(selection, selection2, cutoff, same_residue, min_separation, skip_links, false,
+                                      altloc, waters, hydrogens, false, "");
+    request.tables = true;
+    py::gil_scoped_release unlocked;
+    std::vector<gemmi::Selection> selections;
+    for (const std::string& text : request.selections) selections.push_back(parse_selection(text));
+    structure_ = read_typed(path, "", label_numbers);
+    found_ = find_selection_contacts(request, selections, structure_);
+    const gemmi::Model& model = chosen_model(structure_, selections.front());
+    // The frame layout: every atom of the model in file order, before any selection.
+    std::unordered_map<const gemmi::Atom*, std::uint32_t> place;
+    for (const gemmi::Chain& chain : model.chains)
+      for (const gemmi::Residue& residue : chain.residues)
+        for (const gemmi::Atom& atom : residue.atoms) place.emplace(&atom, static_cast<std::uint32_t>(place.size()));
+    atoms_ = place.size();
+    const auto index = [&](const atom_table& t, std::vector<std::uint32_t>& out) {
+      for (const gemmi::Atom* atom : t.atoms) out.push_back(place.at(atom));
+    };
+    self_ = found_->self;
+    index(found_->first, first_index_);
+    if (!self_) index(found_->second, second_index_);
+    if (skip_links) links_ = std::make_unique<covalent_links>(structure_, model);
+    const pair_rules rules{self_ && !same_residue, min_separation, links_.get()};
+    run_ = std::make_unique<contact_frequencies>(cutoff, found_->first, self_ ? nullptr : &found_->second, rules,
+                                                 std::make_shared<const chain_order>(model));
+  }
+
+  std::size_t atoms() const { return atoms_; }
+
+  // One frame: an (atoms, 3) array of float32 or float64, read where it is.
+  void add(const py::array& frame) {
+    if (frame.ndim() != 2 || frame.shape(1) != 3 || static_cast<std::size_t>(frame.shape(0)) != atoms_)
+      throw py::value_error("frame " + std::to_string(run_->frames() + 1) + " must be an array of shape (" +
+                            std::to_string(atoms_) + ", 3), the topology's atoms, not " + shape_text(frame));
+    const char kind = frame.dtype().kind();
+    const auto size = frame.dtype().itemsize();
+    if (kind != 'f' || (size != 4 && size != 8))
+      throw py::type_error("frame coordinates must be float32 or float64, not " + std::string(py::str(frame.dtype())));
+    const char* data = static_cast<const char*>(frame.data());
+    const py::ssize_t row = frame.strides(0), column = frame.strides(1);
+    py::gil_scoped_release unlocked;
+    const auto gather = [&](const std::vector<std::uint32_t>& index, std::vector<float>& xyz) {
+      xyz.resize(3 * index.size());
+      for (std::size_t p = 0; p < index.size(); ++p)
+        for (int k = 0; k < 3; ++k) {
+          const char* at = data + static_cast<py::ssize_t>(index[p]) * row + k * column;
+          float value;
+          if (size == 4) {
+            std::memcpy(&value, at, 4);
+          } else {
+            double wide;
+            std::memcpy(&wide, at, 8);
+            value = static_cast<float>(wide);
+          }
+          xyz[3 * p + static_cast<std::size_t>(k)] = value;
+        }
+    };
+    gather(first_index_, first_xyz_);
+    if (!self_) gather(second_index_, second_xyz_);
+    run_->add_frame(first_xyz_.data(), second_xyz_.data());
+  }
+
+  // The residue-pair columns with models_in_contact and frequency; contacts and closest are the topology's own.
+  py::dict table() const {
+    std::vector<frequency_row> rows;
+    std::vector<residue_pair_row> own;
+    {
+      py::gil_scoped_release unlocked;
+      rows = run_->rows();
+      own = contact_tables::residue_pairs(found_->result.tables->contacts());
+    }
+    std::unordered_map<const gemmi::Residue*, std::unordered_map<const gemmi::Residue*, const residue_pair_row*>> in_own;
+    for (const residue_pair_row& r : own) in_own[r.first.residue][r.second.residue] = &r;
+    const std::size_t n = rows.size();
+    residue_columns first(n), second(n);
+    string_column image2(n);
+    number_column<std::int64_t> contacts, frames;
+    number_column<float> closest, frequency;
+    const double total = static_cast<double>(run_->frames());
+    for (std::size_t r = 0; r < n; ++r) {
+      first.set(r, rows[r].first), second.set(r, rows[r].second), image2.set(r, "");
+      const residue_pair_row* mine = nullptr;
+      const auto by_first = in_own.find(rows[r].first.residue);
+      if (by_first != in_own.end()) {
+        const auto found = by_first->second.find(rows[r].second.residue);
+        if (found != by_first->second.end()) mine = found->second;
+      }
+      contacts.values.push_back(mine ? static_cast<std::int64_t>(mine->contacts) : 0);
+      closest.values.push_back(mine ? mine->closest : std::numeric_limits<float>::quiet_NaN());
+      frames.values.push_back(static_cast<std::int64_t>(rows[r].frames));
+      frequency.values.push_back(static_cast<float>(static_cast<double>(rows[r].frames) / total));
+    }
+    py::dict columns;
+    first.put(columns, "1", "resname");
+    second.put(columns, "2", "resname");
+    columns["image2"] = image2.take();
+    columns["contacts"] = contacts.take();
+    columns["closest"] = closest.take();
+    columns["models_in_contact"] = frames.take();
+    columns["frequency"] = frequency.take();
+    return columns;
+  }
+
+ private:
+  static std::string shape_text(const py::array& a) {
+    std::string text = "(";
+    for (py::ssize_t d = 0; d < a.ndim(); ++d) text += (d ? ", " : "") + std::to_string(a.shape(d));
+    return text + (a.ndim() == 1 ? ",)" : ")");
+  }
+  gemmi::Structure structure_;
+  std::unique_ptr<selection_contacts> found_;
+  std::unique_ptr<covalent_links> links_;
+  std::unique_ptr<contact_frequencies> run_;
+  std::vector<std::uint32_t> first_index_, second_index_;
+  std::vector<float> first_xyz_, second_xyz_;
+  std::size_t atoms_ = 0;
+  bool self_ = false;
+};
+
 // The Python exception of a failed system call.
 PyObject* os_error_class(int error_number) {
   switch (error_number) {
@@ -534,6 +663,15 @@ PYBIND11_MODULE(_engine, module) {
   module.def("interfaces", &interfaces, py::arg("path"), py::arg("cutoff"), py::arg("min_separation"),
              py::arg("skip_links"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"),
              py::arg("assembly"), py::arg("self_pairs"), py::arg("label_numbers"), py::arg("areas"));
+  py::class_<frequency_run>(module, "Frequencies")
+      .def(py::init<const std::string&, const std::string&, const py::object&, float, bool, int, bool, const std::string&,
+                    bool, bool, bool>(),
+           py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"), py::arg("same_residue"),
+           py::arg("min_separation"), py::arg("skip_links"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),
+           py::arg("label_numbers"))
+      .def_property_readonly("atoms", &frequency_run::atoms)
+      .def("add", &frequency_run::add, py::arg("frame"))
+      .def("table", &frequency_run::table);
   module.def("contacts", &contacts, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
              py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
              py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"), py::arg("label_numbers"));

@@ -7,6 +7,9 @@
 #include <gemmi/polyheur.hpp>
 
 #include "assemblies.hpp"
+#include "atom_picking.hpp"
+#include "contact_frequencies.hpp"
+#include "covalent_links.hpp"
 #include "error.hpp"
 #include "interfaces.hpp"
 #include "output_set.hpp"
@@ -32,6 +35,22 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   const std::string& first_name = request.selections.front();
   const std::string& second_name = request.selections.back();
   std::string svg, row;
+  // Over an ensemble: the residue pairs of every model listed, each model searched as a run of it would be.
+  std::string frequencies;
+  if (!options.models.empty()) {
+    std::unique_ptr<covalent_links> links;
+    if (request.skip_links) links = std::make_unique<covalent_links>(structure, chosen_model(structure, selections.front()));
+    const pair_rules rules{self && !request.same_residue, request.min_separation, links.get()};
+    const gemmi::Model& model = chosen_model(structure, selections.front());
+    const auto order = std::make_shared<const chain_order>(model);
+    contact_frequencies ensemble(request.cutoff, first, self ? nullptr : &other, rules, order);
+    std::vector<float> first_xyz, second_xyz;
+    for (const gemmi::Model* each : listed_models(structure, options.models)) {
+      model_coordinates(structure, *each, selections, request.atoms, first, self ? nullptr : &other, first_xyz, second_xyz);
+      ensemble.add_frame(first_xyz.data(), second_xyz.data());
+    }
+    frequencies = frequency_text(ensemble.rows(), contact_tables::residue_pairs(result.tables->contacts()), ensemble.frames());
+  }
   if (result.map) {
     map_style style;
     style.title = !options.title.empty() ? options.title
@@ -65,10 +84,10 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   if (map) map->write(svg);
   if (summary) summary->write(row);
   if (result.tables) {
-    const table_texts texts = tables_text(*result.tables, contacts, residues, residue_pairs);
+    const table_texts texts = tables_text(*result.tables, contacts, residues, residue_pairs && frequencies.empty());
     if (contacts) contacts->write(texts.contacts);
     if (residues) residues->write(texts.residues);
-    if (residue_pairs) residue_pairs->write(texts.residue_pairs);
+    if (residue_pairs) residue_pairs->write(frequencies.empty() ? texts.residue_pairs : frequencies);
   }
   if (areas) areas->write(areas_text(found->areas->rows(0, self ? 0 : 1)));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "contact_frequencies.hpp"
 #include "error.hpp"
 #include "options.hpp"
 
@@ -41,6 +42,9 @@ const char* const scan_help =
     "  --area-atoms standard|all   atoms with an area: standard (no HETATM, waters or hydrogens, as\n"
     "                         FreeSASA counts them; the default) or all (ligands and glycans too)\n"
     "  --area-points N        points a sphere (default 960)\n"
+    "  --models all|LIST      with --residue-pairs: each residue pair's models in contact and frequency over\n"
+    "                         the file's models (all, or numbers and ranges such as 1-5,8); the atoms\n"
+    "                         must be the same in every model; OUTPUT holds the first model's contacts\n"
     "  --interfaces DIR       every pair of polymer chains: a row of DIR/summary.tsv, and for a pair in\n"
     "                         contact DIR/FIRST_vs_SECOND/sorted.pairtab (the row's folder column), from one\n"
     "                         search of the structure\n"
@@ -118,6 +122,9 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.residues = option_value(all, i, "--residues");
     } else if (is_option(all[i], "--residue-pairs")) {
       options.residue_pairs = option_value(all, i, "--residue-pairs");
+    } else if (is_option(all[i], "--models")) {
+      options.models = option_value(all, i, "--models");
+      model_ranges(options.models);  // a list that is not one is a usage error, before the file is read
     } else if (is_option(all[i], "--areas")) {
       options.areas = option_value(all, i, "--areas");
     } else if (is_option(all[i], "--area-atoms")) {
@@ -191,6 +198,7 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");
+    if (!options.models.empty()) throw usage_error("--models goes with two selections or one, not --interfaces (yet)");
     if (!options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty() || !options.areas.empty())
       throw usage_error("--interfaces writes each pair's tables with --write; --contacts, --residues, --residue-pairs and "
                         "--areas do not apply");
@@ -211,6 +219,10 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   options.request.selections.assign(operands.begin() + 1, operands.end() - 1);
   options.output = operands.back();
   options.request.areas = !options.areas.empty();
+  if (!options.models.empty()) {
+    if (options.residue_pairs.empty()) throw usage_error("--models counts residue pairs over the models: give --residue-pairs FILE");
+    if (options.request.symmetry) throw usage_error("--models searches each model without its crystal; --symmetry does not apply");
+  }
   options.request.check();
   options.request.summary = !options.summary.empty();
   options.request.map = !options.map.empty();

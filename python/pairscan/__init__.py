@@ -21,7 +21,7 @@ import numpy as np
 from . import _engine
 
 __all__ = ["Contacts", "Points", "search", "read", "contacts", "contacts_frame", "tables", "chains", "ligands",
-           "interfaces"]
+           "interfaces", "frequencies"]
 
 # The tables a call of tables() can return, by the nouns of pairscan's options.
 TABLES = ("contacts", "residues", "residue-pairs", "areas")
@@ -196,6 +196,34 @@ def interfaces(path: PathLike, *, cutoff: float = 4.0, min_separation: int = 0, 
                                  hydrogens, bool(symmetry), _assembly(assembly), bool(self_pairs),
                                  _label_numbers(numbering), bool(areas))
     return pd.DataFrame(columns)
+
+
+def frequencies(topology: PathLike, frames, selection: str, selection2: Optional[str] = None, *, cutoff: float = 4.0,
+                min_separation: int = 0, same_residue: bool = False, skip_links: bool = False, altloc: str = "first",
+                waters: bool = False, hydrogens: bool = False, numbering: str = "author"):
+    """How often each residue pair is in contact over the frames of a trajectory, as the residue-pair table
+    (pairscan --residue-pairs, contacts and closest of the topology's own coordinates) with models_in_contact
+    (frames in contact) and frequency appended.
+
+    topology is a structure file, read once: its first model's atoms in file order, before any selection, are
+    the frame layout. frames is a (frames, atoms, 3) array, or any iterable of (atoms, 3) arrays or of objects
+    with .positions (MDAnalysis' Universe.trajectory gives those); float32 or float64, each read where it is.
+    Each frame is searched as pairscan would search a structure of those coordinates, with the GIL released; a
+    KeyboardInterrupt stops the loop between frames. The other arguments are those of contacts()."""
+    import pandas as pd
+
+    _check_call(selection2, min_separation)
+    run = _engine.Frequencies(_path(topology), _selection(selection, "selection"),
+                              None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
+                              same_residue, int(min_separation), skip_links, _altloc(altloc), waters, hydrogens,
+                              _label_numbers(numbering))
+    count = 0
+    for frame in frames:
+        run.add(np.asarray(getattr(frame, "positions", frame)))
+        count += 1
+    if count == 0:
+        raise ValueError("frames holds no frame")
+    return pd.DataFrame(run.table())
 
 
 def _check_call(selection2, min_separation):
