@@ -29,6 +29,8 @@ class contact_frequencies {
   // order first). The tables and the rules' links must outlive this.
   contact_frequencies(float cutoff, const atom_table& first, const atom_table* second, const pair_rules& rules,
                       std::shared_ptr<const chain_order> order);
+  // Only pairs of residues of two chains: every interface of a structure from one side, "//*".
+  void between_chains_only() { between_chains_ = true; }
   // One frame: x y z of each atom of the first side, then of the second, in table order (3 * atoms values each).
   // Throws run_error for a coordinate that is not finite.
   void add_frame(const float* first_xyz, const float* second_xyz);
@@ -51,6 +53,7 @@ class contact_frequencies {
   std::vector<table_residue> residue_by_rank_;
   std::unordered_map<std::uint64_t, count> counts_;
   std::uint64_t frames_ = 0;
+  bool between_chains_ = false;
 };
 
 // The coordinates, in table order, of the sides' atoms in one model of the structure (x y z after each other):

@@ -496,7 +496,7 @@ class frequency_run {
  public:
   frequency_run(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
                 bool same_residue, int min_separation, bool skip_links, const std::string& altloc, bool waters,
-                bool hydrogens, bool label_numbers) {
+                bool hydrogens, bool label_numbers, bool between_chains) {
     scan_request request = request_of(selection, selection2, cutoff, same_residue, min_separation, skip_links, false,
                                       altloc, waters, hydrogens, false, "");
     request.tables = true;
@@ -522,6 +522,7 @@ class frequency_run {
     const pair_rules rules{self_ && !same_residue, min_separation, links_.get()};
     run_ = std::make_unique<contact_frequencies>(cutoff, found_->first, self_ ? nullptr : &found_->second, rules,
                                                  std::make_shared<const chain_order>(model));
+    if (between_chains) run_->between_chains_only();
   }
 
   std::size_t atoms() const { return atoms_; }
@@ -665,10 +666,10 @@ PYBIND11_MODULE(_engine, module) {
              py::arg("assembly"), py::arg("self_pairs"), py::arg("label_numbers"), py::arg("areas"));
   py::class_<frequency_run>(module, "Frequencies")
       .def(py::init<const std::string&, const std::string&, const py::object&, float, bool, int, bool, const std::string&,
-                    bool, bool, bool>(),
+                    bool, bool, bool, bool>(),
            py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"), py::arg("same_residue"),
            py::arg("min_separation"), py::arg("skip_links"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),
-           py::arg("label_numbers"))
+           py::arg("label_numbers"), py::arg("between_chains"))
       .def_property_readonly("atoms", &frequency_run::atoms)
       .def("add", &frequency_run::add, py::arg("frame"))
       .def("table", &frequency_run::table);

@@ -200,7 +200,8 @@ def interfaces(path: PathLike, *, cutoff: float = 4.0, min_separation: int = 0, 
 
 def frequencies(topology: PathLike, frames, selection: str, selection2: Optional[str] = None, *, cutoff: float = 4.0,
                 min_separation: int = 0, same_residue: bool = False, skip_links: bool = False, altloc: str = "first",
-                waters: bool = False, hydrogens: bool = False, numbering: str = "author"):
+                waters: bool = False, hydrogens: bool = False, numbering: str = "author",
+                between_chains: bool = False):
     """How often each residue pair is in contact over the frames of a trajectory, as the residue-pair table
     (pairscan --residue-pairs, contacts and closest of the topology's own coordinates) with models_in_contact
     (frames in contact) and frequency appended.
@@ -209,14 +210,15 @@ def frequencies(topology: PathLike, frames, selection: str, selection2: Optional
     the frame layout. frames is a (frames, atoms, 3) array, or any iterable of (atoms, 3) arrays or of objects
     with .positions (MDAnalysis' Universe.trajectory gives those); float32 or float64, each read where it is.
     Each frame is searched as pairscan would search a structure of those coordinates, with the GIL released; a
-    KeyboardInterrupt stops the loop between frames. The other arguments are those of contacts()."""
+    KeyboardInterrupt stops the loop between frames. between_chains=True keeps pairs of residues of two chains
+    only: with "//*", every interface of the system. The other arguments are those of contacts()."""
     import pandas as pd
 
     _check_call(selection2, min_separation)
     run = _engine.Frequencies(_path(topology), _selection(selection, "selection"),
                               None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
                               same_residue, int(min_separation), skip_links, _altloc(altloc), waters, hydrogens,
-                              _label_numbers(numbering))
+                              _label_numbers(numbering), bool(between_chains))
     count = 0
     for frame in frames:
         run.add(np.asarray(getattr(frame, "positions", frame)))
