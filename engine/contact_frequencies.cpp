@@ -172,6 +172,16 @@ void model_coordinates(const gemmi::Structure& structure, const gemmi::Model& mo
   if (second != nullptr) fill(structure, model, picked[1], *second, second_xyz);
 }
 
+void table_coordinates(const gemmi::Structure& structure, const gemmi::Model& model, const atom_defaults& defaults,
+                       const atom_table& table, std::vector<float>& xyz) {
+  std::unordered_map<std::string, bool> chains;
+  for (const gemmi::Chain* chain : table.chain_at) chains.emplace(chain->name, true);
+  std::vector<picked_atom> picked = pick_atoms(model, gemmi::Selection{}, defaults, model_text(structure, model));
+  picked.erase(std::remove_if(picked.begin(), picked.end(), [&](const picked_atom& p) { return chains.count(p.chain->name) == 0; }),
+               picked.end());
+  fill(structure, model, picked, table, xyz);
+}
+
 std::vector<std::pair<int, int>> model_ranges(const std::string& list) {
   std::vector<std::pair<int, int>> ranges;
   if (list == "all") return ranges;

@@ -64,6 +64,11 @@ void model_coordinates(const gemmi::Structure& structure, const gemmi::Model& mo
                        const atom_table& first, const atom_table* second, std::vector<float>& first_xyz,
                        std::vector<float>& second_xyz);
 
+// The coordinates, in table order, of a table of every picked atom of some chains (the polymer chains of a
+// structure) in one model: the atoms the defaults pick there in those chains, which must be the table's.
+void table_coordinates(const gemmi::Structure& structure, const gemmi::Model& model, const atom_defaults& defaults,
+                       const atom_table& table, std::vector<float>& xyz);
+
 // The ranges a model list names: "all" (none: every model) or numbers and ranges ("1-5,8"). Throws usage_error
 // for a list that is not one.
 std::vector<std::pair<int, int>> model_ranges(const std::string& list);

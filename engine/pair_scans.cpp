@@ -154,6 +154,25 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
     }
   }
 
+  // Over models: every chain pair's residue pairs from one search of each model, between chains only.
+  std::vector<std::vector<frequency_row>> pair_frequencies(request.models.empty() ? 0 : n_sides * n_sides);
+  std::uint64_t models = 0;
+  if (!request.models.empty()) {
+    contact_frequencies ensemble(request.cutoff, all, nullptr, pair_rules{false, 0, links.get()},
+                                 std::make_shared<const chain_order>(model));
+    ensemble.between_chains_only();
+    std::vector<float> xyz;
+    for (const gemmi::Model* each : listed_models(structure, request.models)) {
+      table_coordinates(structure, *each, request.atoms, all, xyz);
+      ensemble.add_frame(xyz.data(), nullptr);
+    }
+    models = ensemble.frames();
+    std::unordered_map<const gemmi::Chain*, std::uint32_t> side_of_chain_at;
+    for (std::size_t p = 0; p < all.size(); ++p) side_of_chain_at.emplace(all.chain_at[p], side_of(p));
+    for (frequency_row& row : ensemble.rows())
+      pair_frequencies[side_of_chain_at.at(row.first.chain) * n_sides + side_of_chain_at.at(row.second.chain)].push_back(row);
+  }
+
   // Every contact is found before the first pair is handed over; each pair is grouped as it goes.
   const std::shared_ptr<const chain_order> ranks = request.tables ? std::make_shared<const chain_order>(model) : nullptr;
   for (std::size_t r1 = 0; r1 < n_sides; ++r1) {
@@ -172,6 +191,7 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       }
       found_pair pair{side_names[r1], side_names[r2], side_atoms[r1], side_atoms[r2], image_contacts, false, result};
       pair.areas = areas.get(), pair.first_side = static_cast<std::uint32_t>(r1), pair.second_side = static_cast<std::uint32_t>(r2);
+      if (!request.models.empty()) pair.frequencies = &pair_frequencies[r1 * n_sides + r2], pair.models = models;
       visit(pair);
       ++status.pairs;
     }
@@ -190,6 +210,19 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       found_pair pair{side_names[r], side_names[r], own->first.size(), own->first.size(), own->image_contacts, true,
                       own->result};
       pair.areas = own->areas.get(), pair.second_side = 0;
+      std::vector<frequency_row> own_frequencies;
+      if (!request.models.empty()) {
+        contact_frequencies ensemble(request.cutoff, own->first, nullptr,
+                                     pair_rules{!request.same_residue, request.min_separation, links.get()},
+                                     std::make_shared<const chain_order>(model));
+        std::vector<float> xyz, unused;
+        for (const gemmi::Model* each : listed_models(structure, request.models)) {
+          model_coordinates(structure, *each, {chain}, request.atoms, own->first, nullptr, xyz, unused);
+          ensemble.add_frame(xyz.data(), nullptr);
+        }
+        own_frequencies = ensemble.rows();
+        pair.frequencies = &own_frequencies, pair.models = ensemble.frames();
+      }
       visit(pair);
       ++status.pairs;
     }

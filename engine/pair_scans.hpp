@@ -10,6 +10,7 @@
 #include <gemmi/model.hpp>
 
 #include "request.hpp"
+#include "contact_frequencies.hpp"
 #include "side_areas.hpp"
 #include "side_pair.hpp"
 
@@ -36,6 +37,9 @@ struct found_pair {
   // When the request asks for areas: the structure's, with this pair's two sides in it.
   const side_areas* areas = nullptr;
   std::uint32_t first_side = 0, second_side = 1;
+  // When the request names models: the pair's residue pairs in contact in any of them, and how many models.
+  const std::vector<frequency_row>* frequencies = nullptr;
+  std::uint64_t models = 0;
 };
 
 using pair_visit = std::function<void(found_pair&)>;

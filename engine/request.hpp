@@ -26,6 +26,7 @@ struct scan_request {
   bool map = false;      // each pair's map cells
   bool tables = false;   // each pair's rows of atom pairs, residue pairs and residues (contact_tables)
   bool areas = false;    // each side's surface alone and buried by the other (side_areas)
+  std::string models;    // "all" or "1-5,8": each pair's residue-pair frequencies over those models, or ""
   area_rules area;
 
   // Refuses what no scan can do: a cut-off that is not a positive finite float (run_error, as the search says

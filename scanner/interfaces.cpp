@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "error.hpp"
+#include "contact_frequencies.hpp"
 #include "interface_kinds.hpp"
 #include "pair_scans.hpp"
 #include "scan_output.hpp"
@@ -85,7 +86,9 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
     status.writing = true;
     const std::string& first = pair.first;
     const std::string& second = pair.second;
-    const std::string entry = pair.result.summary.contacts() == 0 ? std::string()
+    // Over models, a pair in contact in any of them has a folder for its frequencies.
+    const bool touches = pair.result.summary.contacts() > 0 || (pair.frequencies && !pair.frequencies->empty());
+    const std::string entry = !touches ? std::string()
                               : named ? pair_folder_name(first, second)
                                       : pair_folder_name(folder_name(first), folder_name(second));
     std::string row = summary_row(options.request.symmetry, pair.result.summary, name, first, second,
@@ -124,7 +127,10 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
                                             options.write_residue_pairs);
       if (options.write_contacts) write_whole_file(folder + "/contacts.tsv", texts.contacts);
       if (options.write_residues) write_whole_file(folder + "/residues.tsv", texts.residues);
-      if (options.write_residue_pairs) write_whole_file(folder + "/residue-pairs.tsv", texts.residue_pairs);
+      if (options.write_residue_pairs)
+        write_whole_file(folder + "/residue-pairs.tsv",
+                         pair.frequencies ? frequency_text(*pair.frequencies, contact_tables::residue_pairs(pair.result.tables->contacts()), pair.models)
+                                          : texts.residue_pairs);
     }
     if (options.write_areas && pair.areas)
       write_whole_file(folder + "/areas.tsv", areas_text(pair.areas->rows(pair.first_side, pair.second_side)));

@@ -37,7 +37,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   std::string svg, row;
   // Over an ensemble: the residue pairs of every model listed, each model searched as a run of it would be.
   std::string frequencies;
-  if (!options.models.empty()) {
+  if (!request.models.empty()) {
     std::unique_ptr<covalent_links> links;
     if (request.skip_links) links = std::make_unique<covalent_links>(structure, chosen_model(structure, selections.front()));
     const pair_rules rules{self && !request.same_residue, request.min_separation, links.get()};
@@ -45,7 +45,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     const auto order = std::make_shared<const chain_order>(model);
     contact_frequencies ensemble(request.cutoff, first, self ? nullptr : &other, rules, order);
     std::vector<float> first_xyz, second_xyz;
-    for (const gemmi::Model* each : listed_models(structure, options.models)) {
+    for (const gemmi::Model* each : listed_models(structure, request.models)) {
       model_coordinates(structure, *each, selections, request.atoms, first, self ? nullptr : &other, first_xyz, second_xyz);
       ensemble.add_frame(first_xyz.data(), second_xyz.data());
     }

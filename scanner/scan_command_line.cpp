@@ -42,7 +42,8 @@ const char* const scan_help =
     "  --area-atoms standard|all   atoms with an area: standard (no HETATM, waters or hydrogens, as\n"
     "                         FreeSASA counts them; the default) or all (ligands and glycans too)\n"
     "  --area-points N        points a sphere (default 960)\n"
-    "  --models all|LIST      with --residue-pairs: each residue pair's models in contact and frequency over\n"
+    "  --models all|LIST      with --residue-pairs (or --interfaces and --write residue-pairs): each\n"
+    "                         residue pair's models in contact and frequency over\n"
     "                         the file's models (all, or numbers and ranges such as 1-5,8); the atoms\n"
     "                         must be the same in every model; OUTPUT holds the first model's contacts\n"
     "  --interfaces DIR       every pair of polymer chains: a row of DIR/summary.tsv, and for a pair in\n"
@@ -198,7 +199,12 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");
-    if (!options.models.empty()) throw usage_error("--models goes with two selections or one, not --interfaces (yet)");
+    if (!options.models.empty() && !options.write_residue_pairs)
+      throw usage_error("--models counts residue pairs over the models: add --write residue-pairs");
+    if (!options.models.empty() && options.request.symmetry)
+      throw usage_error("--models searches each model without its crystal; --symmetry does not apply");
+    if (!options.models.empty() && !options.pairs.empty()) throw usage_error("--models is for chain pairs, not --pairs");
+    options.request.models = options.models;
     if (!options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty() || !options.areas.empty())
       throw usage_error("--interfaces writes each pair's tables with --write; --contacts, --residues, --residue-pairs and "
                         "--areas do not apply");
@@ -222,6 +228,7 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   if (!options.models.empty()) {
     if (options.residue_pairs.empty()) throw usage_error("--models counts residue pairs over the models: give --residue-pairs FILE");
     if (options.request.symmetry) throw usage_error("--models searches each model without its crystal; --symmetry does not apply");
+    options.request.models = options.models;
   }
   options.request.check();
   options.request.summary = !options.summary.empty();

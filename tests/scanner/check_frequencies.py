@@ -3,7 +3,9 @@
 atom pair within the cut-off, at least MIN_SEPARATION apart in sequence, hydrogens left out), on the ten models of
 the NMR entry 1D3Z and on a copy whose models are perturbed; and each model's pairs as a run of that model alone
 gives them (the model written as a file of its own).
-    check_frequencies.py PAIRSCAN 1D3Z.pdb.gz
+Every interface over models: each chain pair's residue-pairs.tsv of --interfaces --models equals the run of its
+two chains over the models, on an ensemble made of a five-chain entry.
+    check_frequencies.py PAIRSCAN 1D3Z.pdb.gz FIVE_CHAINS.pdb.gz
 """
 import gzip
 import os
@@ -53,7 +55,7 @@ def run(pairscan, path, models, out):
 
 
 def main():
-    pairscan, source = sys.argv[1], sys.argv[2]
+    pairscan, source, chains = sys.argv[1], sys.argv[2], sys.argv[3]
     problems = []
     with tempfile.TemporaryDirectory() as work:
         structure = gemmi.read_structure(source)
@@ -95,6 +97,41 @@ def main():
             got = run(pairscan, source, number, os.path.join(work, "one.tsv"))
             if set(got) != want or any(v != (1, "1") for v in got.values()):
                 problems.append(f"model {number}: its pairs are not those of a run of it alone")
+        # Every interface over models: an ensemble of three moved copies of the five-chain entry.
+        entry = gemmi.read_structure(chains)
+        ensemble = gemmi.Structure()
+        ensemble.cell, ensemble.spacegroup_hm = entry.cell, entry.spacegroup_hm
+        for k in range(3):
+            model = entry[0].clone()
+            model.name = str(k + 1)
+            for chain in model:
+                for residue in chain:
+                    for atom in residue:
+                        dx, dy, dz = generator.uniform(-0.8, 0.8, 3)
+                        atom.pos = gemmi.Position(round(atom.pos.x + dx, 3), round(atom.pos.y + dy, 3), round(atom.pos.z + dz, 3))
+            ensemble.add_model(model)
+        ensemble_path = os.path.join(work, "ensemble.pdb")
+        ensemble.write_pdb(ensemble_path)
+        folder = os.path.join(work, "interfaces")
+        subprocess.run([pairscan, "--interfaces", folder, "--models", "all", "--write", "residue-pairs", ensemble_path],
+                       check=True)
+        pairs = 0
+        for row in table(os.path.join(folder, "summary.tsv")):
+            first, second = row["first"], row["second"]
+            alone = os.path.join(work, "pair.tsv")
+            subprocess.run([pairscan, "--models", "all", "--residue-pairs", alone, ensemble_path, f"//{first}", f"//{second}",
+                            alone + ".pairtab"], check=True)
+            rows = table(alone)
+            if not row["folder"]:
+                if rows:
+                    problems.append(f"interfaces over models: {first}-{second} has pairs but no folder")
+                continue
+            pairs += 1
+            with open(alone) as a, open(os.path.join(folder, row["folder"], "residue-pairs.tsv")) as b:
+                if a.read() != b.read():
+                    problems.append(f"interfaces over models: {first}-{second} is not the run of its two chains")
+        if pairs < 4:
+            problems.append(f"interfaces over models: only {pairs} pairs compared")
     for p in problems:
         print(p, file=sys.stderr)
     print(f"frequencies: {len(problems)} problems")

@@ -116,6 +116,12 @@ same 'areas and kinds: the summary' capsid.expected/summary.tsv capsid.out/4qnb.
 same 'areas and kinds: the kinds' capsid.expected/kinds.tsv capsid.out/4qnb.pdb/kinds.tsv
 expect 'areas and kinds: the columns' 'folder\tkind\tburied_area\tinterface_area\n' <(head -n 1 capsid.out/summary.tsv | cut -f 11-)
 
+# Models: each chain against itself over the ten models of an NMR entry, as pairscan --models gives it.
+mkdir nmr && cp "$project/tests/scanner/data/1d3z.pdb.gz" nmr/
+flow structures="$work/nmr" results="$work/nmr.out" models=all self_maps=true min_separation=3 --cores 2 -q >log.txt 2>&1
+"$build/scanner/pairscan" --models all --residue-pairs nmr_expected.tsv --min-separation 3 nmr/1d3z.pdb.gz //A x.pairtab
+same 'models: the frequencies of chain A' nmr_expected.tsv nmr.out/1d3z.pdb/A_vs_A/residue-pairs.tsv
+
 # File names that Snakemake cannot take, or that would be one structure, stop the run before any job.
 mkdir clash braces
 cp "$project/examples/1hpv.pdb" clash/x.pdb && gzip -c clash/x.pdb >clash/x.pdb.gz

@@ -51,7 +51,9 @@ SELF_MAPS = config["self_maps"]
 MIN_SEPARATION = config["min_separation"]
 MAP_MIN_DISTANCE = config["map_min_distance"]
 NUMBERING = config["numbering"]
-WRITE = list(config["write"])
+MODELS = str(config["models"])
+# Frequencies over models are written in each pair's residue-pair table.
+WRITE = list(config["write"]) + (["residue-pairs"] if MODELS and "residue-pairs" not in config["write"] else [])
 BATCH_COUNT = config["batches"]
 
 
@@ -141,6 +143,8 @@ def scan_command(structure, folder, status=True):
         words += ["--assembly", shlex.quote(ASSEMBLY)]
     if NUMBERING == "label":
         words += ["--numbering", "label"]
+    if MODELS:
+        words += ["--models", shlex.quote(MODELS)]
     if status:
         words += ["--status", f"{folder}/status.tsv"] + ([] if STRICT else ["--record-failures"])
     words.append(shlex.quote(os.path.abspath(FILES[structure])))
