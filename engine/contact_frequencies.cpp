@@ -182,6 +182,16 @@ void table_coordinates(const gemmi::Structure& structure, const gemmi::Model& mo
   fill(structure, model, picked, table, xyz);
 }
 
+std::size_t frame_layout(const gemmi::Model& model, const atom_table& table, std::vector<std::uint32_t>& index) {
+  std::unordered_map<const gemmi::Atom*, std::uint32_t> place;
+  for (const gemmi::Chain& chain : model.chains)
+    for (const gemmi::Residue& residue : chain.residues)
+      for (const gemmi::Atom& atom : residue.atoms) place.emplace(&atom, static_cast<std::uint32_t>(place.size()));
+  index.clear();
+  for (const gemmi::Atom* atom : table.atoms) index.push_back(place.at(atom));
+  return place.size();
+}
+
 std::vector<std::pair<int, int>> model_ranges(const std::string& list) {
   std::vector<std::pair<int, int>> ranges;
   if (list == "all") return ranges;

@@ -69,6 +69,10 @@ void model_coordinates(const gemmi::Structure& structure, const gemmi::Model& mo
 void table_coordinates(const gemmi::Structure& structure, const gemmi::Model& model, const atom_defaults& defaults,
                        const atom_table& table, std::vector<float>& xyz);
 
+// Each table atom's place among every atom of the model in file order, before any selection: the layout of a
+// trajectory's frames. Returns how many atoms the model holds.
+std::size_t frame_layout(const gemmi::Model& model, const atom_table& table, std::vector<std::uint32_t>& index);
+
 // The ranges a model list names: "all" (none: every model) or numbers and ranges ("1-5,8"). Throws usage_error
 // for a list that is not one.
 std::vector<std::pair<int, int>> model_ranges(const std::string& list);

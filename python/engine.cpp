@@ -507,17 +507,9 @@ class frequency_run {
     found_ = find_selection_contacts(request, selections, structure_);
     const gemmi::Model& model = chosen_model(structure_, selections.front());
     // The frame layout: every atom of the model in file order, before any selection.
-    std::unordered_map<const gemmi::Atom*, std::uint32_t> place;
-    for (const gemmi::Chain& chain : model.chains)
-      for (const gemmi::Residue& residue : chain.residues)
-        for (const gemmi::Atom& atom : residue.atoms) place.emplace(&atom, static_cast<std::uint32_t>(place.size()));
-    atoms_ = place.size();
-    const auto index = [&](const atom_table& t, std::vector<std::uint32_t>& out) {
-      for (const gemmi::Atom* atom : t.atoms) out.push_back(place.at(atom));
-    };
     self_ = found_->self;
-    index(found_->first, first_index_);
-    if (!self_) index(found_->second, second_index_);
+    atoms_ = frame_layout(model, found_->first, first_index_);
+    if (!self_) frame_layout(model, found_->second, second_index_);
     if (skip_links) links_ = std::make_unique<covalent_links>(structure_, model);
     const pair_rules rules{self_ && !same_residue, min_separation, links_.get()};
     run_ = std::make_unique<contact_frequencies>(cutoff, found_->first, self_ ? nullptr : &found_->second, rules,

@@ -1,5 +1,9 @@
 #include "scan.hpp"
 
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +13,7 @@
 #include "assemblies.hpp"
 #include "atom_picking.hpp"
 #include "contact_frequencies.hpp"
+#include "dcd_file.hpp"
 #include "covalent_links.hpp"
 #include "error.hpp"
 #include "interfaces.hpp"
@@ -21,6 +26,55 @@
 #include "whole_file.hpp"
 
 namespace {
+
+// "pairscan: frame N of M" on standard error while a trajectory is read, when it is a terminal: at most a few
+// times a second, and cleared at the end.
+class progress_line {
+ public:
+  explicit progress_line(std::uint64_t total) : total_(total), shown_(::isatty(2) != 0) {}
+  void show(std::uint64_t done) {
+    if (!shown_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (done != total_ && now - last_ < std::chrono::milliseconds(200)) return;
+    last_ = now;
+    std::fprintf(stderr, "\rpairscan: frame %llu of %llu", static_cast<unsigned long long>(done),
+                 static_cast<unsigned long long>(total_));
+  }
+  void finish() {
+    if (shown_) std::fputs("\r\033[K", stderr);
+  }
+
+ private:
+  std::uint64_t total_;
+  bool shown_;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+// The frames of the DCD trajectory options name, each the model's atoms in file order, into the ensemble.
+void add_trajectory(const scan_options& options, const gemmi::Model& model, const atom_table& first,
+                    const atom_table* second, contact_frequencies& ensemble) {
+  std::vector<std::uint32_t> first_index, second_index;
+  const std::size_t layout = frame_layout(model, first, first_index);
+  if (second != nullptr) frame_layout(model, *second, second_index);
+  dcd_file run(options.trajectory);
+  if (run.atoms() != layout)
+    fail(file_name(options.trajectory) + ": frames of " + std::to_string(run.atoms()) + " atoms; " +
+         file_name(options.structure) + " holds " + std::to_string(layout) + " in its first model");
+  std::vector<float> frame, first_xyz, second_xyz;
+  const auto gather = [&](const std::vector<std::uint32_t>& index, std::vector<float>& xyz) {
+    xyz.resize(3 * index.size());
+    for (std::size_t p = 0; p < index.size(); ++p)
+      for (std::size_t k = 0; k < 3; ++k) xyz[3 * p + k] = frame[3 * std::size_t{index[p]} + k];
+  };
+  progress_line progress(run.frames());
+  while (run.next(frame)) {
+    gather(first_index, first_xyz);
+    if (second != nullptr) gather(second_index, second_xyz);
+    ensemble.add_frame(first_xyz.data(), second_xyz.data());
+    progress.show(ensemble.frames());
+  }
+  progress.finish();
+}
 
 // Two selections, or one against itself.
 void scan_selections(const scan_options& options, const std::vector<gemmi::Selection>& selections,
@@ -35,19 +89,23 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   const std::string& first_name = request.selections.front();
   const std::string& second_name = request.selections.back();
   std::string svg, row;
-  // Over an ensemble: the residue pairs of every model listed, each model searched as a run of it would be.
+  // Over an ensemble (the models listed, or a trajectory's frames): every residue pair in contact in any, each
+  // frame searched as a run of those coordinates would be.
   std::string frequencies;
-  if (!request.models.empty()) {
-    std::unique_ptr<covalent_links> links;
-    if (request.skip_links) links = std::make_unique<covalent_links>(structure, chosen_model(structure, selections.front()));
-    const pair_rules rules{self && !request.same_residue, request.min_separation, links.get()};
+  if (!request.models.empty() || !options.trajectory.empty()) {
     const gemmi::Model& model = chosen_model(structure, selections.front());
-    const auto order = std::make_shared<const chain_order>(model);
-    contact_frequencies ensemble(request.cutoff, first, self ? nullptr : &other, rules, order);
+    std::unique_ptr<covalent_links> links;
+    if (request.skip_links) links = std::make_unique<covalent_links>(structure, model);
+    const pair_rules rules{self && !request.same_residue, request.min_separation, links.get()};
+    contact_frequencies ensemble(request.cutoff, first, self ? nullptr : &other, rules, std::make_shared<const chain_order>(model));
     std::vector<float> first_xyz, second_xyz;
-    for (const gemmi::Model* each : listed_models(structure, request.models)) {
-      model_coordinates(structure, *each, selections, request.atoms, first, self ? nullptr : &other, first_xyz, second_xyz);
-      ensemble.add_frame(first_xyz.data(), second_xyz.data());
+    if (!request.models.empty()) {
+      for (const gemmi::Model* each : listed_models(structure, request.models)) {
+        model_coordinates(structure, *each, selections, request.atoms, first, self ? nullptr : &other, first_xyz, second_xyz);
+        ensemble.add_frame(first_xyz.data(), second_xyz.data());
+      }
+    } else {
+      add_trajectory(options, model, first, self ? nullptr : &other, ensemble);
     }
     frequencies = frequency_text(ensemble.rows(), contact_tables::residue_pairs(result.tables->contacts()), ensemble.frames());
   }

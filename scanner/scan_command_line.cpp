@@ -46,6 +46,9 @@ const char* const scan_help =
     "                         residue pair's models in contact and frequency over\n"
     "                         the file's models (all, or numbers and ranges such as 1-5,8); the atoms\n"
     "                         must be the same in every model; OUTPUT holds the first model's contacts\n"
+    "  --trajectory FILE.dcd  with --residue-pairs: the same over the frames of a DCD trajectory (CHARMM,\n"
+    "                         NAMD or X-PLOR, either byte order) of STRUCTURE's atoms in file order; a\n"
+    "                         progress line on standard error when it is a terminal\n"
     "  --interfaces DIR       every pair of polymer chains: a row of DIR/summary.tsv, and for a pair in\n"
     "                         contact DIR/FIRST_vs_SECOND/sorted.pairtab (the row's folder column), from one\n"
     "                         search of the structure\n"
@@ -126,6 +129,8 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     } else if (is_option(all[i], "--models")) {
       options.models = option_value(all, i, "--models");
       model_ranges(options.models);  // a list that is not one is a usage error, before the file is read
+    } else if (is_option(all[i], "--trajectory")) {
+      options.trajectory = option_value(all, i, "--trajectory");
     } else if (is_option(all[i], "--areas")) {
       options.areas = option_value(all, i, "--areas");
     } else if (is_option(all[i], "--area-atoms")) {
@@ -199,6 +204,7 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     if (operands.size() != 1) throw usage_error("--interfaces takes the structure alone, found " + arguments_found(operands.size()));
     if (!options.summary.empty()) throw usage_error("--interfaces writes DIR/summary.tsv; --summary does not apply");
     if (!options.map.empty()) throw usage_error("--interfaces draws each pair's map with --maps; --map does not apply");
+    if (!options.trajectory.empty()) throw usage_error("--trajectory goes with two selections or one, not --interfaces");
     if (!options.models.empty() && !options.write_residue_pairs)
       throw usage_error("--models counts residue pairs over the models: add --write residue-pairs");
     if (!options.models.empty() && options.request.symmetry)
@@ -225,6 +231,12 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   options.request.selections.assign(operands.begin() + 1, operands.end() - 1);
   options.output = operands.back();
   options.request.areas = !options.areas.empty();
+  if (!options.trajectory.empty()) {
+    if (!options.models.empty()) throw usage_error("--trajectory and --models: frames of one or the other");
+    if (options.residue_pairs.empty()) throw usage_error("--trajectory counts residue pairs over the frames: give --residue-pairs FILE");
+    if (options.request.symmetry || !options.request.assembly.empty())
+      throw usage_error("--trajectory searches each frame as it is; --symmetry and --assembly do not apply");
+  }
   if (!options.models.empty()) {
     if (options.residue_pairs.empty()) throw usage_error("--models counts residue pairs over the models: give --residue-pairs FILE");
     if (options.request.symmetry) throw usage_error("--models searches each model without its crystal; --symmetry does not apply");

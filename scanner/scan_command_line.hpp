@@ -21,6 +21,7 @@ struct scan_options {
        write_kinds = false;  // interfaces: each pair's tables
   std::string pairs;                   // interfaces: named pairs of selections, one per line, instead of chains
   std::string models;                  // "all" or "1-5,8": residue-pair frequencies over those models, or ""
+  std::string trajectory;              // a DCD file: residue-pair frequencies over its frames, or ""
   bool self_pairs = false;             // interfaces: each chain against itself too
   std::string status;                  // the structure's status row, or ""
   bool record_failures = false;        // with status: a structure that cannot be read is recorded, not fatal

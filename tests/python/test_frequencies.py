@@ -88,7 +88,64 @@ def test_trajectory_files_through_mdanalysis(tmp_path):
         xtc = pairscan.frequencies(topology, xtc_run, "//A", min_separation=3)
         read_back = np.array([step.positions.copy() for step in xtc_run])
     pd.testing.assert_frame_equal(dcd, exact)
+    # The program reads the DCD that MDAnalysis wrote as the module counts it.
+    out = tmp_path / "dcd.tsv"
+    subprocess.run([tool("pairscan"), "--trajectory", tmp_path / "run.dcd", "--residue-pairs", out, "--min-separation", "3",
+                    topology, "//A", tmp_path / "x.pairtab"], check=True)
+    pd.testing.assert_frame_equal(pd.read_csv(out, sep="\t", keep_default_na=False, dtype=str), as_text(dcd))
     pd.testing.assert_frame_equal(xtc, pairscan.frequencies(topology, read_back, "//A", min_separation=3))
     merged = exact.merge(xtc, on=["number1", "number2"], how="outer", suffixes=("", "_xtc")).fillna(0)
     moved = (merged.models_in_contact - merged.models_in_contact_xtc).abs().sum()
     assert len(merged) > 100 and moved <= 0.01 * merged.models_in_contact.sum(), moved
+
+
+def write_dcd(path, frames, order="<", cell=True, charmm=True, fixed=0, four_d=0, cut=0):
+    """A DCD file as CHARMM and NAMD (version 24) or X-PLOR (version 0) write it, in either byte order."""
+    import struct
+
+    def record(data):
+        return struct.pack(order + "i", len(data)) + data + struct.pack(order + "i", len(data))
+
+    control = [len(frames), 0, 1, len(frames), 0, 0, 0, 0, fixed, 0, int(cell and charmm), four_d, 0, 0, 0, 0, 0, 0, 0,
+               24 if charmm else 0]
+    header = b"CORD" + struct.pack(order + "9i", *control[:9]) + struct.pack(order + "f", 0.002) + \
+        struct.pack(order + "10i", *control[10:])
+    out = record(header) + record(struct.pack(order + "i", 1) + b"written by the test".ljust(80)) + \
+        record(struct.pack(order + "i", frames.shape[1]))
+    for frame in frames:
+        if cell and charmm:
+            out += record(struct.pack(order + "6d", 50, 90, 50, 90, 90, 50))
+        for axis in range(3):
+            out += record(frame[:, axis].astype(order + "f4").tobytes())
+    with open(path, "wb") as f:
+        f.write(out[:len(out) - cut])
+
+
+def test_dcd_in_the_program(tmp_path):
+    """pairscan --trajectory reads DCD in every variant and byte order as the module counts the same frames;
+    other files are refused with one line."""
+    frames = models_array(NMR)
+    expected = as_text(pairscan.frequencies(NMR, frames, "//A", min_separation=3))
+    for variant in [dict(order="<"), dict(order=">"), dict(order="<", cell=False), dict(order=">", charmm=False)]:
+        path = tmp_path / "run.dcd"
+        write_dcd(path, frames, **variant)
+        out = tmp_path / "pairs.tsv"
+        subprocess.run([tool("pairscan"), "--trajectory", path, "--residue-pairs", out, "--min-separation", "3", NMR,
+                        "//A", tmp_path / "x.pairtab"], check=True)
+        pd.testing.assert_frame_equal(pd.read_csv(out, sep="\t", keep_default_na=False, dtype=str), expected,
+                                      obj=str(variant))
+    for variant, message in [
+            (dict(fixed=5), "fixed atoms in a DCD trajectory are not read"),
+            (dict(four_d=1), "a fourth dimension"),
+            (dict(cut=7), "ends within a frame"),
+            (dict(), "frames of 7 atoms"),
+    ]:
+        path = tmp_path / "bad.dcd"
+        write_dcd(path, frames[:, :7] if message.startswith("frames of") else frames, **variant)
+        done = subprocess.run([tool("pairscan"), "--trajectory", path, "--residue-pairs", tmp_path / "bad.tsv", NMR, "//A",
+                               tmp_path / "bad.pairtab"], capture_output=True, text=True)
+        assert done.returncode == 2 and message in done.stderr and done.stderr.count("\n") == 1, done.stderr
+        assert not (tmp_path / "bad.tsv").exists()
+    done = subprocess.run([tool("pairscan"), "--trajectory", NMR, "--residue-pairs", tmp_path / "bad.tsv", NMR, "//A",
+                           tmp_path / "bad.pairtab"], capture_output=True, text=True)
+    assert done.returncode == 2 and "not a DCD trajectory" in done.stderr
