@@ -232,3 +232,12 @@ std::vector<const gemmi::Model*> listed_models(const gemmi::Structure& structure
     }
   return models;
 }
+
+std::unique_ptr<contact_map> frequency_map(const std::vector<frequency_row>& rows, std::uint64_t frames) {
+  auto map = std::make_unique<contact_map>();
+  for (const frequency_row& r : rows) {
+    const float share = static_cast<float>(static_cast<double>(r.frames) / static_cast<double>(frames));
+    map->add(contact_line{{r.first.id, r.first.residue->name, ""}, {r.second.id, r.second.residue->name, ""}, share, {}});
+  }
+  return map;
+}

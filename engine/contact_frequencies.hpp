@@ -15,6 +15,7 @@
 
 #include "atom_picking.hpp"
 #include "atom_table.hpp"
+#include "contact_map.hpp"
 #include "contact_tables.hpp"
 #include "side_pair.hpp"
 
@@ -55,6 +56,10 @@ class contact_frequencies {
   std::uint64_t frames_ = 0;
   bool between_chains_ = false;
 };
+
+// The map of an ensemble: a cell per residue pair of the rows, its value the share of frames in contact (draw it
+// with map_style::models set). The rows' residues must outlive it.
+std::unique_ptr<contact_map> frequency_map(const std::vector<frequency_row>& rows, std::uint64_t frames);
 
 // The coordinates, in table order, of the sides' atoms in one model of the structure (x y z after each other):
 // the atoms the selections pick there, the second without the first's, which must be the tables' atoms by chain,

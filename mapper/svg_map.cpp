@@ -107,6 +107,7 @@ struct colour_scale {
 };
 
 colour_scale make_scale(const contact_map& map, const map_style& style) {
+  if (style.models > 0) return {0, 1, 0.2};
   const double high = style.max_distance > 0 ? style.max_distance : map.largest_distance();
   double smallest = style.min_distance >= 0 ? style.min_distance : map.smallest_distance();
   smallest = std::min(smallest, high);
@@ -200,6 +201,10 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
   std::string subtitle = std::to_string(map.contacts()) + (map.contacts() == 1 ? " contact, " : " contacts, ") +
                          std::to_string(pairs) + (pairs == 1 ? " residue pair" : " residue pairs");
   if (style.cutoff > 0) subtitle += " within " + distance_text(style.cutoff) + " \xc3\x85";
+  if (style.models > 0)
+    subtitle = std::to_string(pairs) + (pairs == 1 ? " residue pair" : " residue pairs") + " in contact (within " +
+               distance_text(style.cutoff) + " \xc3\x85) in any of " + std::to_string(style.models) +
+               " models, coloured by frequency";
   if (map.square()) subtitle += "; residues on both sides: each pair drawn twice, across the diagonal";
   const std::string row_title = xml_text(style.row_title.empty() ? "rows" : style.row_title);
   const std::string column_title = xml_text(style.column_title.empty() ? "columns" : style.column_title);
@@ -341,6 +346,28 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
     out.put_count(c.row);
     out.put("\" data-column=\"");
     out.put_count(c.column);
+    if (style.models > 0) {
+      // A frequency: the models in contact, out of how many.
+      const auto in_contact = static_cast<std::uint64_t>(std::llround(static_cast<double>(c.distance) * static_cast<double>(style.models)));
+      out.put("\" data-frequency=\"");
+      out.put(distance_text);
+      out.put("\"><title>");
+      out.put(labels_of_rows[c.row]);
+      out.put(" - ");
+      out.put(labels_of_columns[c.column]);
+      out.put(": in contact in ");
+      out.put_count(in_contact);
+      out.put(" of ");
+      out.put_count(style.models);
+      out.put(" models (");
+      out.put(distance_text);
+      out.put(")</title></rect>\n");
+      if (static_cast<std::size_t>(out.at - buffer.data()) + cell_room > buffer.size()) {
+        write(std::string_view(buffer.data(), static_cast<std::size_t>(out.at - buffer.data())));
+        out.at = buffer.data();
+      }
+      continue;
+    }
     out.put("\" data-distance=\"");
     out.put(distance_text);
     out.put("\"><title>");
@@ -408,7 +435,8 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
   for (int i = 0; i <= 10; ++i)
     svg += "<stop offset=\"" + number(i / 10.0) + "\" stop-color=\"" + viridis(i / 10.0) + "\"/>";
   svg += "</linearGradient></defs>\n<g id=\"colour-bar\">\n";
-  svg += "<text x=\"" + number(bar_x) + "\" y=\"" + number(bar_y - 8) + "\">distance (\xc3\x85)</text>\n";
+  svg += "<text x=\"" + number(bar_x) + "\" y=\"" + number(bar_y - 8) + "\">" +
+         (style.models > 0 ? std::string("frequency") : std::string("distance (\xc3\x85)")) + "</text>\n";
   svg += "<rect x=\"" + number(bar_x) + "\" y=\"" + number(bar_y) + "\" width=\"" + number(across ? bar_length : 14) +
          "\" height=\"" + number(across ? 14 : bar_length) + "\" fill=\"url(#scale)\" stroke=\"#666666\" stroke-width=\"0.5\"/>\n";
   std::vector<double> ticks;

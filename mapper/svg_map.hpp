@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,9 @@ struct map_style {
   float cutoff = 0;                      // shown in the subtitle when given
   float min_distance = -1;               // the colour scale's ends; -1 and 0: the list's smallest, rounded down
   float max_distance = 0;                // to a tick step, and its largest
+  // A map of frequencies over an ensemble: each cell's value (its "distance") is the share of models in
+  // contact, coloured on 0-1 (frequent is bright) and shown as such; models is their number.
+  std::uint64_t models = 0;
 };
 
 std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style);

@@ -113,9 +113,14 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
     write_sorted(sorted, pair.result.groups);
     sorted.finish();
     if (pair.result.map) {
+      // Over models, the map shows how often each residue pair is in contact.
+      if (pair.frequencies) pair.result.map = frequency_map(*pair.frequencies, pair.models);
       map_style style;
+      style.models = pair.frequencies ? pair.models : 0;
+      const std::string over = pair.frequencies ? ", frequency over " + std::to_string(pair.models) + " models" : "";
       style.title = name + (named ? ": " + first + " and " + second
-                                  : pair.self ? ": chain " + first + " with itself" : ": chains " + first + " and " + second);
+                                  : pair.self ? ": chain " + first + " with itself" : ": chains " + first + " and " + second) +
+                    over;
       style.row_title = named ? first : "chain " + first;
       style.column_title = named ? second : "chain " + second;
       style.cutoff = options.request.cutoff;

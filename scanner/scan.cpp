@@ -92,6 +92,8 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   // Over an ensemble (the models listed, or a trajectory's frames): every residue pair in contact in any, each
   // frame searched as a run of those coordinates would be.
   std::string frequencies;
+  std::vector<frequency_row> frequency_rows;
+  std::uint64_t frames = 0;
   if (!request.models.empty() || !options.trajectory.empty()) {
     const gemmi::Model& model = chosen_model(structure, selections.front());
     std::unique_ptr<covalent_links> links;
@@ -107,16 +109,22 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     } else {
       add_trajectory(options, model, first, self ? nullptr : &other, ensemble);
     }
-    frequencies = frequency_text(ensemble.rows(), contact_tables::residue_pairs(result.tables->contacts()), ensemble.frames());
+    frequency_rows = ensemble.rows();
+    frames = ensemble.frames();
+    frequencies = frequency_text(frequency_rows, contact_tables::residue_pairs(result.tables->contacts()), frames);
+    // The map shows the ensemble: each residue pair coloured by how often it is in contact.
+    if (result.map) result.map = frequency_map(frequency_rows, frames);
   }
   if (result.map) {
     map_style style;
     style.title = !options.title.empty() ? options.title
                   : self ? name + ": " + first_name + " with itself"
                          : name + ": " + first_name + " and " + second_name;
+    if (options.title.empty() && frames > 0) style.title += ", frequency over " + std::to_string(frames) + " models";
     style.row_title = first_name, style.column_title = self ? first_name : second_name;
     style.cutoff = request.cutoff;
     style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
+    style.models = frames;
     // One selection: its residues on both axes. Two: the first's residues are rows, unless a residue is on
     // both sides (selections by atom), which the map then draws square.
     if (self) result.map->set_square();

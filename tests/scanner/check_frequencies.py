@@ -9,6 +9,7 @@ two chains over the models, on an ensemble made of a five-chain entry.
 """
 import gzip
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -82,6 +83,17 @@ def main():
             for pair, (count, frequency) in got.items():
                 if not 0 < count <= n or abs(float(frequency) - count / n) > 1e-6:
                     problems.append(f"{name} {pair}: frequency {frequency} of {count} models in {n}")
+        # The map of the models: a cell per residue pair (twice, across the diagonal), each showing its models in
+        # contact as the table counts them, on a scale titled frequency.
+        picture = os.path.join(work, "map.svg")
+        subprocess.run([pairscan, "--models", "all", "--residue-pairs", os.path.join(work, "t.tsv"), "--map", picture,
+                        "--min-separation", str(SEPARATION), source, "//A", os.path.join(work, "t.pairtab")], check=True)
+        counts = {(int(r["number1"]), int(r["number2"])): r["models_in_contact"] for r in table(os.path.join(work, "t.tsv"))}
+        svg = open(picture).read()
+        cells = re.findall(r"<title>A(\d+) \w+ - A(\d+) \w+: in contact in (\d+) of 10 models", svg)
+        shown = {(min(int(a), int(b)), max(int(a), int(b))): n for a, b, n in cells}
+        if len(cells) != 2 * len(counts) or shown != counts or ">frequency<" not in svg or "frequency over 10 models" not in svg:
+            problems.append(f"the map of the models: {len(cells)} cells for {len(counts)} pairs")
         # Each model as a run of that model alone: written as a file of its own, with the same coordinates.
         for number in ("2", "7"):
             single = gemmi.read_structure(source)
