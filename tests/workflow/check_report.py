@@ -4,6 +4,7 @@ summary sorted by a column when the page asks (as a click on its name does), and
     check_report.py RESULTS/report.html"""
 import html.parser
 import os
+import re
 import subprocess
 import sys
 import urllib.parse
@@ -77,6 +78,12 @@ def main():
     if page.tables.get("structures") != structures:
         problems.append("the structures table is not structures.tsv")
     shown = page.tables.get("summary", [])
+    # Residue lists break after a comma only: every comma is followed by a break opportunity, and nothing lets a
+    # line break inside an identifier.
+    dom = rendered("file://" + report)
+    lists = re.findall(r'<td class="list">(.*?)</td>', dom)
+    if not lists or any(re.search(r",(?!<wbr>)", cell) for cell in lists) or "anywhere" in dom:
+        problems.append("a residue list can break inside an identifier")
     if [row[:-1] for row in shown] != summary:
         problems.append("the pairs table is not summary.tsv")
     # A link for each pair in contact, none for the others; each opens its map in the browser, whatever the

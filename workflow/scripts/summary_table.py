@@ -43,8 +43,9 @@ def html_table(table_id, header, rows, links=None):
     wraps = [name.endswith("_residues") or name == "message" for name in header]
     body = []
     for k, row in enumerate(rows):
-        cells = "".join(f'<td class="list">{html.escape(text(v))}</td>' if w else f"<td>{html.escape(text(v))}</td>"
-                        for v, w in zip(row, wraps))
+        # A list breaks between its identifiers only (after each comma), never inside one ("B13" stays whole).
+        cells = "".join(f'<td class="list">{",<wbr>".join(html.escape(part) for part in text(v).split(","))}</td>' if w
+                        else f"<td>{html.escape(text(v))}</td>" for v, w in zip(row, wraps))
         if links is not None:
             cells += f'<td><a href="{html.escape(links[k])}">map</a></td>' if links[k] else "<td></td>"
         body.append(f"<tr>{cells}</tr>")
