@@ -284,7 +284,8 @@ gemmi::Structure parse_structure(std::string_view bytes, const std::string& show
   return structure;
 }
 
-gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size) {
+// The reader of read_structure; text, when given, receives the file's text.
+static gemmi::Structure read_structure_keeping(const std::string& path, std::uint64_t max_size, std::string* text) {
   const std::string shown = path == "-" ? "standard input" : file_name(path);
   // Standard input is descriptor 0 itself: reopening /dev/stdin fails for a socket.
   const int fd = path == "-" ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -299,14 +300,27 @@ gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size)
     if (!mapped.empty() && !is_gzip(mapped.bytes())) {
       ::close(fd);
       if (mapped.bytes().size() > max_size) fail_too_large(shown, max_size);
+      if (text != nullptr) text->assign(mapped.bytes());
       return parse_structure(mapped.bytes(), shown);
     }
   }
   const std::size_t hint = S_ISREG(info.st_mode) ? 4 * static_cast<std::size_t>(info.st_size) : 0;
-  const std::string bytes =
+  std::string bytes =
       read_through_zlib(fd, shown, static_cast<std::size_t>(std::min<std::uint64_t>(hint, max_size + 1)), max_size);
-  return parse_structure(bytes, shown);
+  gemmi::Structure structure = parse_structure(bytes, shown);
+  if (text != nullptr) *text = std::move(bytes);
+  return structure;
 }
+
+gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size) {
+  return read_structure_keeping(path, max_size, nullptr);
+}
+
+gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size, std::string& text) {
+  return read_structure_keeping(path, max_size, &text);
+}
+
+bool is_mmcif_text(std::string_view text) { return detect_format(text) == format::mmcif; }
 
 void use_label_numbers(gemmi::Structure& structure) {
   bool any = false;

@@ -18,6 +18,11 @@
 // from the first block.
 constexpr std::uint64_t default_max_input_size = std::uint64_t{4} << 30;
 gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size = default_max_input_size);
+// The same, keeping the file's text (decompressed) in text, for a page that embeds it.
+gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size, std::string& text);
+
+// Whether a structure's text is mmCIF (else PDB), as the reader tells them apart.
+bool is_mmcif_text(std::string_view text);
 
 // The same for bytes already in memory, uncompressed; shown names them in messages.
 gemmi::Structure parse_structure(std::string_view bytes, const std::string& shown);

@@ -73,7 +73,8 @@ std::vector<named_pair> read_named_pairs(const std::string& path) {
 }  // namespace
 
 void scan_interfaces(const scan_options& options, gemmi::Structure& structure, structure_status& status,
-                     const std::string& written, const std::vector<std::string>& source_chains) {
+                     const std::string& written, const std::vector<std::string>& source_chains,
+                     std::vector<page_map>* page) {
   const bool named = !options.pairs.empty();
   const std::vector<named_pair> pairs = named ? read_named_pairs(options.pairs) : std::vector<named_pair>();
   const std::string name = structure_name(options.structure);
@@ -125,7 +126,12 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       style.column_title = named ? second : "chain " + second;
       style.cutoff = options.request.cutoff;
       style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
-      write_whole_file(folder + "/map.svg", draw(*pair.result.map, style));
+      const std::string svg = draw(*pair.result.map, style);
+      if (options.maps) write_whole_file(folder + "/map.svg", svg);
+      if (page != nullptr) {
+        const std::vector<contact_row> rows = pair.result.tables->contacts();
+        page->push_back({style.title, svg, rows, pair.result.tables->residues(contact_tables::residue_pairs(rows))});
+      }
     }
     if (pair.result.tables && (options.write_contacts || options.write_residues || options.write_residue_pairs)) {
       const table_texts texts = tables_text(*pair.result.tables, options.write_contacts, options.write_residues,

@@ -14,6 +14,7 @@
 #include "atom_picking.hpp"
 #include "contact_frequencies.hpp"
 #include "dcd_file.hpp"
+#include "html_page.hpp"
 #include "covalent_links.hpp"
 #include "error.hpp"
 #include "interfaces.hpp"
@@ -78,7 +79,8 @@ void add_trajectory(const scan_options& options, const gemmi::Model& model, cons
 
 // Two selections, or one against itself.
 void scan_selections(const scan_options& options, const std::vector<gemmi::Selection>& selections,
-                     gemmi::Structure& structure, structure_status& status, output_set& outputs) {
+                     gemmi::Structure& structure, structure_status& status, output_set& outputs,
+                     std::vector<page_map>* page) {
   const scan_request& request = options.request;
   const std::unique_ptr<selection_contacts> found = find_selection_contacts(request, selections, structure);
   const bool self = found->self;
@@ -129,6 +131,10 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     // both sides (selections by atom), which the map then draws square.
     if (self) result.map->set_square();
     svg = draw(*result.map, style);
+    if (page != nullptr) {
+      const std::vector<contact_row> rows = result.tables->contacts();
+      page->push_back({style.title, svg, rows, result.tables->residues(contact_tables::residue_pairs(rows))});
+    }
   }
   if (request.summary) {
     row = summary_header_for(request.symmetry, false, false, request.areas) +
@@ -140,7 +146,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   // Every file is created before any is written, so that one that cannot be made stops the run before a
   // device has been written to.
   file_in_parts& sorted = outputs.file(options.output);
-  file_in_parts* map = result.map ? &outputs.file(options.map) : nullptr;
+  file_in_parts* map = options.map.empty() ? nullptr : &outputs.file(options.map);
   file_in_parts* summary = request.summary ? &outputs.file(options.summary) : nullptr;
   file_in_parts* contacts = options.contacts.empty() ? nullptr : &outputs.file(options.contacts);
   file_in_parts* residues = options.residues.empty() ? nullptr : &outputs.file(options.residues);
@@ -180,6 +186,12 @@ void run_scan(const scan_options& options) {
   // A status file in the interfaces folder (as the workflow keeps it) is written with the folder's entries.
   const std::string status_in_folder = entry_of(options.interfaces, options.status);
   file_in_parts* status_file = options.status.empty() || !status_in_folder.empty() ? nullptr : &outputs.file(options.status);
+  // A page needs the viewer: looked for before the work.
+  std::unique_ptr<viewer_files> viewer;
+  if (!options.html.empty()) viewer = std::make_unique<viewer_files>(find_viewer());
+  file_in_parts* html_file = options.html.empty() ? nullptr : &outputs.file(options.html);
+  std::vector<page_map> page;
+  std::string structure_text, page_text;
   structure_status status;
   // A structure that cannot be scanned is a row of its own when asked, with empty results.
   const auto record = [&](const char* what, const std::string& message) {
@@ -192,7 +204,8 @@ void run_scan(const scan_options& options) {
       outputs.file(options.output);
   };
   try {
-    gemmi::Structure structure = read_structure(options.structure, options.max_input_size);
+    gemmi::Structure structure = viewer ? read_structure(options.structure, options.max_input_size, structure_text)
+                                        : read_structure(options.structure, options.max_input_size);
     if (options.label_numbers) use_label_numbers(structure);
     const std::string& assembly = options.request.assembly;
     std::vector<std::string> source_chains;
@@ -211,11 +224,15 @@ void run_scan(const scan_options& options) {
       }
       gemmi::add_entity_types(structure, /*overwrite=*/false);
       if (!options.interfaces.empty()) {
-        scan_interfaces(options, structure, status, written, source_chains);
+        scan_interfaces(options, structure, status, written, source_chains, viewer ? &page : nullptr);
         if (!options.status.empty()) status.ligands = list_ligands(structure, options.request.atoms).size();
       } else {
-        scan_selections(options, selections, structure, status, outputs);
+        scan_selections(options, selections, structure, status, outputs, viewer ? &page : nullptr);
       }
+      // The page now, while the structure its rows point into is here.
+      if (viewer)
+        page_text = html_page(*viewer, structure_name(options.structure), structure_text, is_mmcif_text(structure_text),
+                              page, options.html_viewer);
     }
   } catch (const run_error& e) {
     // A failure to write is not the structure's, and names the folder as the user gave it, not the fresh one
@@ -230,6 +247,15 @@ void run_scan(const scan_options& options) {
   }
   const std::string row = status.table(structure_name(options.structure));
   if (status_file) status_file->write(row);
+  if (html_file != nullptr && !page_text.empty()) {
+    status.writing = true;
+    html_file->write(page_text);
+    // The viewer beside the page, unless the page loads it from elsewhere (the workflow's one copy).
+    if (options.html_viewer == "3Dmol-min.js") {
+      const std::size_t slash = options.html.rfind('/');
+      copy_viewer(*viewer, slash == std::string::npos ? "" : options.html.substr(0, slash));
+    }
+  }
   if (!status_in_folder.empty()) write_whole_file(written + "/" + status_in_folder, row);
   outputs.commit();
 }

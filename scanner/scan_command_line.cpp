@@ -46,6 +46,9 @@ const char* const scan_help =
     "                         residue pair's models in contact and frequency over\n"
     "                         the file's models (all, or numbers and ranges such as 1-5,8); the atoms\n"
     "                         must be the same in every model; OUTPUT holds the first model's contacts\n"
+    "  --html FILE.html       a page to explore: the structure in 3D (3Dmol.js, offline) beside each map;\n"
+    "                         clicking a cell shows its two residues; 3Dmol-min.js is copied beside it\n"
+    "  --html-viewer PATH     where the page loads 3Dmol-min.js from instead (nothing is copied)\n"
     "  --trajectory FILE.dcd  with --residue-pairs: the same over the frames of a DCD trajectory (CHARMM,\n"
     "                         NAMD or X-PLOR, either byte order) of STRUCTURE's atoms in file order; a\n"
     "                         progress line on standard error when it is a terminal\n"
@@ -129,6 +132,11 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     } else if (is_option(all[i], "--models")) {
       options.models = option_value(all, i, "--models");
       model_ranges(options.models);  // a list that is not one is a usage error, before the file is read
+    } else if (is_option(all[i], "--html")) {
+      options.html = option_value(all, i, "--html");
+    } else if (is_option(all[i], "--html-viewer")) {
+      options.html_viewer = option_value(all, i, "--html-viewer");
+      if (options.html_viewer.empty()) throw usage_error("--html-viewer takes the path of 3Dmol-min.js from the page");
     } else if (is_option(all[i], "--trajectory")) {
       options.trajectory = option_value(all, i, "--trajectory");
     } else if (is_option(all[i], "--areas")) {
@@ -216,8 +224,10 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
                         "--areas do not apply");
     options.structure = operands[0];
     options.request.map = options.maps;
-    // Kinds compare each pair's residue pairs and buried area.
-    options.request.tables = options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_kinds;
+    // Kinds compare each pair's residue pairs and buried area; a page needs each pair's map and closest atoms.
+    options.request.tables = options.write_contacts || options.write_residues || options.write_residue_pairs ||
+                             options.write_kinds || !options.html.empty();
+    if (!options.html.empty()) options.request.map = true;
     options.request.areas = options.write_areas || options.write_kinds;
     options.request.check();
     return options;
@@ -244,8 +254,9 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   }
   options.request.check();
   options.request.summary = !options.summary.empty();
-  options.request.map = !options.map.empty();
-  options.request.tables = !options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty();
+  options.request.map = !options.map.empty() || !options.html.empty();
+  options.request.tables = !options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty() ||
+                           !options.html.empty();
   // "//" starts a selection: a forgotten output would otherwise write the last selection's name, /B, at the root.
   if (options.output.compare(0, 2, "//") == 0)
     throw usage_error("the output " + quoted(options.output) + " looks like a selection; the output comes last");

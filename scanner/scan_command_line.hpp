@@ -22,6 +22,8 @@ struct scan_options {
   std::string pairs;                   // interfaces: named pairs of selections, one per line, instead of chains
   std::string models;                  // "all" or "1-5,8": residue-pair frequencies over those models, or ""
   std::string trajectory;              // a DCD file: residue-pair frequencies over its frames, or ""
+  std::string html;                    // a page with the structure in 3D beside its maps, or ""
+  std::string html_viewer = "3Dmol-min.js";  // where the page loads the viewer from; the default is copied beside it
   bool self_pairs = false;             // interfaces: each chain against itself too
   std::string status;                  // the structure's status row, or ""
   bool record_failures = false;        // with status: a structure that cannot be read is recorded, not fatal
