@@ -189,7 +189,9 @@ void run_scan(const scan_options& options) {
   // A page needs the viewer: looked for before the work.
   std::unique_ptr<viewer_files> viewer;
   if (!options.html.empty()) viewer = std::make_unique<viewer_files>(find_viewer());
-  file_in_parts* html_file = options.html.empty() ? nullptr : &outputs.file(options.html);
+  // A page in the interfaces folder (as the workflow keeps it) is written with the folder's entries.
+  const std::string html_in_folder = entry_of(options.interfaces, options.html);
+  file_in_parts* html_file = options.html.empty() || !html_in_folder.empty() ? nullptr : &outputs.file(options.html);
   std::vector<page_map> page;
   std::string structure_text, page_text;
   structure_status status;
@@ -247,13 +249,14 @@ void run_scan(const scan_options& options) {
   }
   const std::string row = status.table(structure_name(options.structure));
   if (status_file) status_file->write(row);
-  if (html_file != nullptr && !page_text.empty()) {
+  if (!page_text.empty()) {
     status.writing = true;
-    html_file->write(page_text);
+    if (html_file != nullptr) html_file->write(page_text);
+    if (!html_in_folder.empty()) write_whole_file(written + "/" + html_in_folder, page_text);
     // The viewer beside the page, unless the page loads it from elsewhere (the workflow's one copy).
     if (options.html_viewer == "3Dmol-min.js") {
       const std::size_t slash = options.html.rfind('/');
-      copy_viewer(*viewer, slash == std::string::npos ? "" : options.html.substr(0, slash));
+      copy_viewer(*viewer, !html_in_folder.empty() ? written : slash == std::string::npos ? "" : options.html.substr(0, slash));
     }
   }
   if (!status_in_folder.empty()) write_whole_file(written + "/" + status_in_folder, row);

@@ -2,7 +2,9 @@
 """The workflow's report as a browser shows it (Debian chromium, headless): both tables with their rows, the
 summary sorted by a column when the page asks (as a click on its name does), and a pair's map behind its link.
     check_report.py RESULTS/report.html"""
+import html
 import html.parser
+import json
 import os
 import re
 import subprocess
@@ -96,6 +98,23 @@ def main():
     for link in page.links.get("summary", []):
         if not link.startswith("./") or "<svg" not in rendered(urllib.parse.urljoin("file://" + report, link)):
             problems.append(f"no map behind {link}")
+    # Each structure with pairs links its page; a page loads the report's one copy of the viewer, draws, and a
+    # click on its first map cell shows that cell's two residues.
+    pages = page.links.get("structures", [])
+    if os.path.exists(os.path.join(results, "3Dmol-min.js")):
+        if not pages:
+            problems.append("no structure links its page")
+        for link in pages[:2]:
+            dom = subprocess.run(["chromium", "--headless", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
+                                  "--enable-unsafe-swiftshader", "--host-resolver-rules=MAP * ~NOTFOUND",
+                                  "--virtual-time-budget=20000", "--dump-dom",
+                                  urllib.parse.urljoin("file://" + report, link) + "#check"],
+                                 capture_output=True, text=True, timeout=600).stdout
+            found = re.search(r'<pre id="check"[^>]*>(.*?)</pre>', dom, re.S)
+            result = json.loads(html.unescape(found.group(1))) if found and found.group(1) else {}
+            cell = result.get("cell", " - ").split(" - ")
+            if result.get("errors") or result.get("drawn", 0) < 1000 or (result.get("cell") and result.get("sticks") != sorted(cell)):
+                problems.append(f"the page {link}: {result}")
     # Sorted by contacts, most first, as a second click on the column's name gives.
     page = Tables()
     page.feed(rendered("file://" + report + "#sort=summary:contacts:desc"))

@@ -52,6 +52,7 @@ MIN_SEPARATION = config["min_separation"]
 MAP_MIN_DISTANCE = config["map_min_distance"]
 NUMBERING = config["numbering"]
 MODELS = str(config["models"])
+PAGES = config["pages"]
 # Frequencies over models are written in each pair's residue-pair table.
 WRITE = list(config["write"]) + (["residue-pairs"] if MODELS and "residue-pairs" not in config["write"] else [])
 BATCH_COUNT = config["batches"]
@@ -73,6 +74,21 @@ def program(name, folder):
 # The table script runs under Snakemake's own Python: no second interpreter to find, and no wrapper on PATH.
 PYTHON = sys.executable
 PAIRSCAN = program("pairscan", "scanner")
+
+
+def viewer_script():
+    """The viewer the pages load (one copy in the results): from the source's viewer/ (setup.sh installs it), or
+    an installation's share/pairscan/ beside the bin/ that holds pairscan."""
+    places = [os.path.join(PROJECT, "viewer", "node_modules", "3dmol", "build", "3Dmol-min.js")]
+    if os.path.isabs(PAIRSCAN):
+        places.append(os.path.join(os.path.dirname(os.path.dirname(PAIRSCAN)), "share", "pairscan", "3Dmol-min.js"))
+    for place in places:
+        if os.path.isfile(place):
+            return place
+    raise WorkflowError("pages need the 3D viewer (3Dmol.js): run setup.sh, or set pages=false")
+
+
+VIEWER = viewer_script() if PAGES else ""
 
 try:
     FILES = structure_files(STRUCTURES)
@@ -145,6 +161,9 @@ def scan_command(structure, folder, status=True):
         words += ["--numbering", "label"]
     if MODELS:
         words += ["--models", shlex.quote(MODELS)]
+    if PAGES and status:
+        # The page loads the one copy of the viewer in the results, beside the report; a pair made again needs none.
+        words += ["--html", f"{folder}/page.html", "--html-viewer", "../3Dmol-min.js"]
     if status:
         words += ["--status", f"{folder}/status.tsv"] + ([] if STRICT else ["--record-failures"])
     words.append(shlex.quote(os.path.abspath(FILES[structure])))

@@ -5,7 +5,9 @@ results/report.html (both, sortable, each pair in contact a link away from its m
 (the tool's version, the settings, and each input's size and SHA-256). Removes the results of structures no
 longer in the folder. Warns, counting them, of the structures that could not be read or whose named selection
 matched nothing.
-    summary_table.py STRUCTURES_DIR RESULTS_DIR PAIRSCAN CONFIG_JSON"""
+    summary_table.py STRUCTURES_DIR RESULTS_DIR PAIRSCAN CONFIG_JSON [VIEWER_SCRIPT]
+With a viewer script (3Dmol-min.js), one copy of it goes beside the report and each structure's row links its
+page."""
 import hashlib
 import html
 import json
@@ -37,7 +39,12 @@ def text(value):
     return value.encode("utf-8", "surrogateescape").decode("utf-8", "backslashreplace")
 
 
-def html_table(table_id, header, rows, links=None):
+def page_link(structure):
+    """A structure's page, relative to the report, encoded as the map links are."""
+    return "./" + urllib.parse.quote(structure, safe="", errors="surrogateescape") + "/page.html"
+
+
+def html_table(table_id, header, rows, links=None, pages=None):
     head = "".join(f"<th>{html.escape(name)}</th>" for name in header)
     # Lists and messages wrap; names and numbers stay on one line.
     wraps = [name.endswith("_residues") or name == "message" for name in header]
@@ -46,8 +53,15 @@ def html_table(table_id, header, rows, links=None):
         # A list breaks between its identifiers only (after each comma), never inside one ("B13" stays whole).
         cells = "".join(f'<td class="list">{",<wbr>".join(html.escape(part) for part in text(v).split(","))}</td>' if w
                         else f"<td>{html.escape(text(v))}</td>" for v, w in zip(row, wraps))
+        if pages is not None and pages[k]:
+            # The structure's name opens its page.
+            first = f"<td>{html.escape(text(row[0]))}</td>"
+            cells = f'<td><a class="page" href="{html.escape(pages[k])}">{html.escape(text(row[0]))}</a></td>' + \
+                cells[len(first):]
         if links is not None:
-            cells += f'<td><a href="{html.escape(links[k])}">map</a></td>' if links[k] else "<td></td>"
+            # A small picture of the map, which opens it; a pair without contacts has none.
+            cells += (f'<td><a href="{html.escape(links[k])}"><img src="{html.escape(links[k])}" alt="map" width="48" '
+                      f'height="48" loading="lazy"></a></td>' if links[k] else "<td></td>")
         body.append(f"<tr>{cells}</tr>")
     if links is not None:
         head += "<th>map</th>"
@@ -61,7 +75,7 @@ def fill(template, values):
     return re.sub(r"\{\{(\w+)\}\}", lambda m: values.get(m.group(1), m.group(0)), template)
 
 
-def write_report(path, structures_folder, summary_header, summary, status_rows):
+def write_report(path, structures_folder, summary_header, summary, status_rows, pages=False):
     counts = {}
     for row in status_rows:
         counts[row[5]] = counts.get(row[5], 0) + 1
@@ -73,7 +87,9 @@ def write_report(path, structures_folder, summary_header, summary, status_rows):
     values = {
         "title": html.escape(text(f"Contacts of {os.path.basename(os.path.normpath(structures_folder))}")),
         "counts": html.escape(", ".join(f"{n} {status}" for status, n in sorted(counts.items())) or "no structure"),
-        "structures": html_table("structures", STATUS_HEADER, status_rows),
+        "structures": html_table("structures", STATUS_HEADER, status_rows,
+                                 pages=[page_link(r[0]) if pages and os.path.isfile(os.path.join(os.path.dirname(path), r[0], "page.html"))
+                                        else "" for r in status_rows]),
         "summary": html_table("summary", summary_header, [r for _, r in summary], links),
     }
     write_text(path, fill(page, values))
@@ -131,7 +147,7 @@ def remove_stale(results, names):
             shutil.rmtree(folder)
 
 
-def main(structures_folder, results, pairscan, config_json):
+def main(structures_folder, results, pairscan, config_json, viewer=""):
     files = structure_files(structures_folder)
     names = list(files)
     summary, status_rows, header = [], [], None
@@ -144,7 +160,15 @@ def main(structures_folder, results, pairscan, config_json):
     remove_stale(results, set(names))
     write_text(os.path.join(results, "summary.tsv"), table_text(header, [row for _, row in summary]))
     write_text(os.path.join(results, "structures.tsv"), table_text(STATUS_HEADER, status_rows))
-    write_report(os.path.join(results, "report.html"), structures_folder, header, summary, status_rows)
+    if viewer:
+        # One copy of the viewer beside the report, for every structure's page, with its licence.
+        shutil.copyfile(viewer, os.path.join(results, "3Dmol-min.js"))
+        licence = os.path.join(os.path.dirname(os.path.dirname(viewer)), "LICENSE")
+        for source in (licence, os.path.join(os.path.dirname(viewer), "3Dmol-LICENSE.txt")):
+            if os.path.isfile(source):
+                shutil.copyfile(source, os.path.join(results, "3Dmol-LICENSE.txt"))
+                break
+    write_report(os.path.join(results, "report.html"), structures_folder, header, summary, status_rows, bool(viewer))
 
     provenance = os.path.join(results, "provenance.tsv")
     version = subprocess.run([pairscan, "--version"], capture_output=True, text=True, check=True).stdout.strip()
