@@ -97,6 +97,11 @@ std::string residues_html(const std::vector<residue_row>& rows) {
 
 }  // namespace
 
+std::string page_residues(const std::vector<contact_row>& contacts, const contact_tables& tables) {
+  const std::vector<residue_pair_row> pairs = contact_tables::residue_pairs(contacts);
+  return residues_html(tables.residues(pairs));
+}
+
 viewer_files find_viewer() {
   std::vector<std::string> places;
 #ifdef PAIRSCAN_VIEWER_DIR
@@ -130,7 +135,7 @@ std::string html_page(const viewer_files& viewer, const std::string& title, cons
     if (start != std::string::npos) svg.erase(0, start);  // the XML declaration has no place inside a page
     map_html += "<div class=\"map\"><h2>" + html_text(m.heading) + "</h2>\n" + svg + "</div>\n";
     append_closest(closest, m.contacts);
-    if (!m.residues.empty()) tables += "<h2>Residues: " + html_text(m.heading) + "</h2>\n" + residues_html(m.residues);
+    if (!m.residues.empty()) tables += "<h2>Residues: " + html_text(m.heading) + "</h2>\n" + m.residues;
   }
   closest += "}";
   // Each {{key}} replaced once, in one pass: a value holding "{{maps}}" stays text.

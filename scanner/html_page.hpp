@@ -9,12 +9,15 @@
 #include "contact_tables.hpp"
 
 // One map of the page: its heading, its picture, its residue pairs' closest atom pairs (the contact rows, each
-// residue pair's first being its closest), and its residues table.
+// residue pair's first being its closest), and its residues table as HTML (page_residues).
 struct page_map {
   std::string heading, svg;
   std::vector<contact_row> contacts;
-  std::vector<residue_row> residues;
+  std::string residues;
 };
+
+// A pair's residues table for its page: made while the rows it reads are alive.
+std::string page_residues(const std::vector<contact_row>& contacts, const contact_tables& tables);
 
 // Where the page's template and the viewer are: the build's viewer/ folder, or an installation's
 // share/pairscan/. Throws run_error when the viewer is not installed.

@@ -133,7 +133,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     svg = draw(*result.map, style);
     if (page != nullptr) {
       const std::vector<contact_row> rows = result.tables->contacts();
-      page->push_back({style.title, svg, rows, result.tables->residues(contact_tables::residue_pairs(rows))});
+      page->push_back({style.title, svg, rows, page_residues(rows, *result.tables)});
     }
   }
   if (request.summary) {
