@@ -42,6 +42,7 @@ def main():
             ("every interface of 7CFN", ["--interfaces", os.path.join(work, "ifs"),
                                          os.path.join(project, "examples", "structures", "7CFN.cif.gz")], "cfn.html"),
             ("odd names", [odd, "//A", "//<", os.path.join(work, "odd.pairtab")], "odd.html"),
+            ("a ligand of a blank chain", [hpv, "//*/(478)", "//A", os.path.join(work, "ligand.pairtab")], "ligand.html"),
         ]
         for what, arguments, name in cases:
             page = os.path.join(work, name)
