@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """pairscan --html in headless Chromium with the network off (every host unresolvable) and WebGL through
 SwiftShader: the page loads and draws the structure, a click on a map's first cell shows exactly its two residues
-as sticks with one dashed line, the console has no error; a structure and a chain named with markup, quotes and %
+as sticks with one dashed line, a click on its first residue's label that residue and all its partners, the
+console has no error; a structure and a chain named with markup, quotes and %
 render as text; a page of a 10,000-atom entry stays under 2 MB beside its one copy of the viewer.
     check_html.py PAIRSCAN PROJECT_DIR
 """
@@ -59,6 +60,9 @@ def main():
             if result.get("sticks") != sorted([first, second]) or result.get("shapes") != 1:
                 problems.append(f"{what}: a click on {result.get('cell')} shows {result.get('sticks')}, "
                                 f"{result.get('shapes')} lines")
+            if not result.get("label_sticks") or result.get("label_sticks") != result.get("label_expected"):
+                problems.append(f"{what}: a click on a residue's label shows {result.get('label_sticks')}, not "
+                                f"{result.get('label_expected')}")
             if what == "odd names":
                 title = re.search(r"<h1>(.*?)</h1>", dom, re.S).group(1)
                 if html.unescape(title) != os.path.basename(odd) or "<b>" in title:

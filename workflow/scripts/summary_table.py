@@ -60,8 +60,10 @@ def html_table(table_id, header, rows, links=None, pages=None):
                 cells[len(first):]
         if links is not None:
             # A small picture of the map, which opens it; a pair without contacts has none.
-            cells += (f'<td><a href="{html.escape(links[k])}"><img src="{html.escape(links[k])}" alt="map" width="48" '
-                      f'height="48" loading="lazy"></a></td>' if links[k] else "<td></td>")
+            # The picture is loaded when its row comes into view (the page's script), so that thousands of them
+            # do not hold up the page.
+            cells += (f'<td><a href="{html.escape(links[k])}"><img data-src="{html.escape(links[k])}" alt="map" '
+                      f'width="48" height="48"></a></td>' if links[k] else "<td></td>")
         body.append(f"<tr>{cells}</tr>")
     if links is not None:
         head += "<th>map</th>"
