@@ -97,6 +97,22 @@ std::string residues_html(const std::vector<residue_row>& rows) {
 
 }  // namespace
 
+std::string page_areas(const std::vector<residue_area_row>& rows) {
+  std::string out = "<table class=\"areas\"><thead><tr><th>side</th><th>residue</th><th>name</th><th>area alone (\xc3\x85\xc2\xb2)</th>"
+                    "<th>buried (\xc3\x85\xc2\xb2)</th></tr></thead><tbody>\n";
+  char text[float_text_room];
+  for (const residue_area_row& r : rows) {
+    if (r.buried <= 0) continue;  // the residues at the interface
+    out += "<tr><td>" + std::to_string(r.side) + "</td><td>" + html_text(residue_id(r.residue)) + "</td><td>" +
+           html_text(r.residue.residue->name) + "</td><td>";
+    out.append(text, write_float(text, static_cast<float>(r.alone)));
+    out += "</td><td>";
+    out.append(text, write_float(text, static_cast<float>(r.buried)));
+    out += "</td></tr>\n";
+  }
+  return out + "</tbody></table>\n";
+}
+
 std::string page_residues(const std::vector<contact_row>& contacts, const contact_tables& tables) {
   const std::vector<residue_pair_row> pairs = contact_tables::residue_pairs(contacts);
   return residues_html(tables.residues(pairs));
@@ -136,6 +152,7 @@ std::string html_page(const viewer_files& viewer, const std::string& title, cons
     map_html += "<div class=\"map\"><h2>" + html_text(m.heading) + "</h2>\n" + svg + "</div>\n";
     append_closest(closest, m.contacts);
     if (!m.residues.empty()) tables += "<h2>Residues: " + html_text(m.heading) + "</h2>\n" + m.residues;
+    if (!m.areas.empty()) tables += "<h2>Buried area by residue: " + html_text(m.heading) + "</h2>\n" + m.areas;
   }
   closest += "}";
   // Each {{key}} replaced once, in one pass: a value holding "{{maps}}" stays text.

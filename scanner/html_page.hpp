@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "contact_tables.hpp"
+#include "side_areas.hpp"
 
 // One map of the page: its heading, its picture, its residue pairs' closest atom pairs (the contact rows, each
 // residue pair's first being its closest), and its residues table as HTML (page_residues).
@@ -14,7 +15,11 @@ struct page_map {
   std::string heading, svg;
   std::vector<contact_row> contacts;
   std::string residues;
+  std::string areas = "";  // page_areas, when areas were asked
 };
+
+// A pair's areas table for its page.
+std::string page_areas(const std::vector<residue_area_row>& rows);
 
 // A pair's residues table for its page: made while the rows it reads are alive.
 std::string page_residues(const std::vector<contact_row>& contacts, const contact_tables& tables);

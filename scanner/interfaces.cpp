@@ -130,7 +130,8 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       if (options.maps) write_whole_file(folder + "/map.svg", svg);
       if (page != nullptr) {
         const std::vector<contact_row> rows = pair.result.tables->contacts();
-        page->push_back({style.title, svg, rows, page_residues(rows, *pair.result.tables)});
+        page->push_back({style.title, svg, rows, page_residues(rows, *pair.result.tables),
+                         options.write_areas && pair.areas ? page_areas(pair.areas->rows(pair.first_side, pair.second_side)) : ""});
       }
     }
     if (pair.result.tables && (options.write_contacts || options.write_residues || options.write_residue_pairs)) {

@@ -133,7 +133,8 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     svg = draw(*result.map, style);
     if (page != nullptr) {
       const std::vector<contact_row> rows = result.tables->contacts();
-      page->push_back({style.title, svg, rows, page_residues(rows, *result.tables)});
+      page->push_back({style.title, svg, rows, page_residues(rows, *result.tables),
+                       found->areas ? page_areas(found->areas->rows(0, self ? 0 : 1)) : ""});
     }
   }
   if (request.summary) {

@@ -40,7 +40,7 @@ def main():
                 out.write(line)
         cases = [
             ("two chains", [hpv, "//A", "//B", os.path.join(work, "ab.pairtab")], "page.html"),
-            ("every interface of 7CFN", ["--interfaces", os.path.join(work, "ifs"),
+            ("every interface of 7CFN", ["--interfaces", os.path.join(work, "ifs"), "--write", "areas",
                                          os.path.join(project, "examples", "structures", "7CFN.cif.gz")], "cfn.html"),
             ("odd names", [odd, "//A", "//<", os.path.join(work, "odd.pairtab")], "odd.html"),
             ("a ligand of a blank chain", [hpv, "//*/(478)", "//A", os.path.join(work, "ligand.pairtab")], "ligand.html"),
@@ -67,8 +67,13 @@ def main():
                 title = re.search(r"<h1>(.*?)</h1>", dom, re.S).group(1)
                 if html.unescape(title) != os.path.basename(odd) or "<b>" in title:
                     problems.append(f"odd names: the title reads {title!r}")
-            if what == "every interface of 7CFN" and os.path.getsize(page) > 2_000_000:
-                problems.append(f"7CFN's page is {os.path.getsize(page)} bytes")
+            if what == "every interface of 7CFN":
+                if os.path.getsize(page) > 2_000_000:
+                    problems.append(f"7CFN's page is {os.path.getsize(page)} bytes")
+                # The areas table of each pair: its rows are the residues areas.tsv lists as buried.
+                shown = len(re.findall(r"<table class=\"areas\">", dom))
+                if shown != sum(1 for f in os.listdir(os.path.join(work, "ifs")) if "_vs_" in f):
+                    problems.append(f"7CFN's page has {shown} areas tables")
         copies = [f for f in os.listdir(work) if f == "3Dmol-min.js"]
         if copies != ["3Dmol-min.js"] or not os.path.exists(os.path.join(work, "3Dmol-LICENSE.txt")):
             problems.append("the viewer and its licence are not beside the pages once")

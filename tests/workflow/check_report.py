@@ -80,13 +80,13 @@ def main():
     if page.tables.get("structures") != structures:
         problems.append("the structures table is not structures.tsv")
     shown = page.tables.get("summary", [])
-    # Residue lists break after a comma only: every comma is followed by a break opportunity, and nothing lets a
-    # line break inside an identifier.
+    # Residue lists break after a comma only: every comma is followed by a space, and nothing lets a line break
+    # inside an identifier.
     dom = rendered("file://" + report)
-    lists = re.findall(r'<td class="list">(.*?)</td>', dom)
-    if not lists or any(re.search(r",(?!<wbr>)", cell) for cell in lists) or "anywhere" in dom:
+    lists = re.findall(r'<td class="list residues">(.*?)</td>', dom)
+    if not lists or any(re.search(r",(?! )", cell) for cell in lists) or "anywhere" in dom:
         problems.append("a residue list can break inside an identifier")
-    if [row[:-1] for row in shown] != summary:
+    if [[cell.replace(", ", ",") for cell in row[:-1]] for row in shown] != summary:
         problems.append("the pairs table is not summary.tsv")
     # A link for each pair in contact, none for the others; each opens its map in the browser, whatever the
     # names (a structure named "javascript:...", chains "." and "#").
