@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <tuple>
 
@@ -92,10 +93,7 @@ std::vector<frequency_row> contact_frequencies::rows() const {
   return rows;
 }
 
-std::string frequency_text(const std::vector<frequency_row>& rows, const std::vector<residue_pair_row>& first,
-                           std::uint64_t frames) {
-  std::string out(residue_pairs_header, std::char_traits<char>::length(residue_pairs_header) - 1);
-  (out += frequency_columns) += '\n';
+std::vector<ensemble_pair> ensemble_pairs(const std::vector<frequency_row>& rows, const std::vector<residue_pair_row>& first) {
   struct pair_hash {
     std::size_t operator()(const std::pair<const void*, const void*>& p) const {
       return std::hash<const void*>()(p.first) * 31 + std::hash<const void*>()(p.second);
@@ -103,22 +101,34 @@ std::string frequency_text(const std::vector<frequency_row>& rows, const std::ve
   };
   std::unordered_map<std::pair<const void*, const void*>, const residue_pair_row*, pair_hash> in_first;
   for (const residue_pair_row& r : first) in_first.emplace(std::make_pair(r.first.residue, r.second.residue), &r);
-  char text[float_text_room];
+  std::vector<ensemble_pair> pairs;
+  pairs.reserve(rows.size());
   for (const frequency_row& r : rows) {
+    const auto found = in_first.find(std::make_pair(r.first.residue, r.second.residue));
+    residue_pair_row pair{r.first, r.second, 0, std::numeric_limits<float>::quiet_NaN()};
+    if (found != in_first.end()) pair.contacts = found->second->contacts, pair.closest = found->second->closest;
+    pairs.push_back({pair, r.frames});
+  }
+  return pairs;
+}
+
+std::string frequency_text(const std::vector<frequency_row>& rows, const std::vector<residue_pair_row>& first,
+                           std::uint64_t frames) {
+  std::string out(residue_pairs_header, std::char_traits<char>::length(residue_pairs_header) - 1);
+  (out += frequency_columns) += '\n';
+  char text[float_text_room];
+  for (const ensemble_pair& e : ensemble_pairs(rows, first)) {
+    const residue_pair_row& r = e.pair;
     append_residue_fields(out, *r.first.chain, *r.first.residue);
     out += '\t';
     append_residue_fields(out, *r.second.chain, *r.second.residue);
     out += '\t';  // no image: an ensemble is searched without its crystal
-    const auto found = in_first.find(std::make_pair(r.first.residue, r.second.residue));
-    if (found != in_first.end()) {
-      (out += '\t') += std::to_string(found->second->contacts);
-      (out += '\t').append(text, write_float(text, found->second->closest));
-    } else {
-      out += "\t0\t";
-    }
-    (out += '\t') += std::to_string(r.frames);
+    (out += '\t') += std::to_string(r.contacts);
+    out += '\t';
+    if (r.contacts > 0) out.append(text, write_float(text, r.closest));
+    (out += '\t') += std::to_string(e.frames);
     // The share as a float, written as distances are: exact for 0 and 1, at most 1 by construction.
-    const float share = frames == 0 ? 0.0f : static_cast<float>(static_cast<double>(r.frames) / static_cast<double>(frames));
+    const float share = frames == 0 ? 0.0f : static_cast<float>(static_cast<double>(e.frames) / static_cast<double>(frames));
     (out += '\t').append(text, write_float(text, share));
     out += '\n';
   }

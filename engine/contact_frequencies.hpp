@@ -88,6 +88,14 @@ std::vector<const gemmi::Model*> listed_models(const gemmi::Structure& structure
 
 extern const char* const frequency_columns;  // "\tmodels_in_contact\tfrequency"
 
+// The rows of an ensemble as residue-pair rows with their frames: each pair's contacts and closest distance are
+// those of one structure's table (first: the first model's), 0 and NaN where it is not in contact there.
+struct ensemble_pair {
+  residue_pair_row pair;
+  std::uint64_t frames;
+};
+std::vector<ensemble_pair> ensemble_pairs(const std::vector<frequency_row>& rows, const std::vector<residue_pair_row>& first);
+
 // The residue-pair table over an ensemble: every pair in contact in any frame, its contacts and closest distance
 // in the table of one structure (first: the first model's; 0 and empty where it is not in contact there), then
 // the frames in contact and their share of all frames.

@@ -554,40 +554,21 @@ class frequency_run {
 
   // The residue-pair columns with models_in_contact and frequency; contacts and closest are the topology's own.
   py::dict table() const {
-    std::vector<frequency_row> rows;
-    std::vector<residue_pair_row> own;
+    std::vector<ensemble_pair> rows;
     {
       py::gil_scoped_release unlocked;
-      rows = run_->rows();
-      own = contact_tables::residue_pairs(found_->result.tables->contacts());
+      rows = ensemble_pairs(run_->rows(), contact_tables::residue_pairs(found_->result.tables->contacts()));
     }
-    std::unordered_map<const gemmi::Residue*, std::unordered_map<const gemmi::Residue*, const residue_pair_row*>> in_own;
-    for (const residue_pair_row& r : own) in_own[r.first.residue][r.second.residue] = &r;
-    const std::size_t n = rows.size();
-    residue_columns first(n), second(n);
-    string_column image2(n);
-    number_column<std::int64_t> contacts, frames;
-    number_column<float> closest, frequency;
+    std::vector<residue_pair_row> pairs;
+    number_column<std::int64_t> frames;
+    number_column<float> frequency;
     const double total = static_cast<double>(run_->frames());
-    for (std::size_t r = 0; r < n; ++r) {
-      first.set(r, rows[r].first), second.set(r, rows[r].second), image2.set(r, "");
-      const residue_pair_row* mine = nullptr;
-      const auto by_first = in_own.find(rows[r].first.residue);
-      if (by_first != in_own.end()) {
-        const auto found = by_first->second.find(rows[r].second.residue);
-        if (found != by_first->second.end()) mine = found->second;
-      }
-      contacts.values.push_back(mine ? static_cast<std::int64_t>(mine->contacts) : 0);
-      closest.values.push_back(mine ? mine->closest : std::numeric_limits<float>::quiet_NaN());
-      frames.values.push_back(static_cast<std::int64_t>(rows[r].frames));
-      frequency.values.push_back(static_cast<float>(static_cast<double>(rows[r].frames) / total));
+    for (const ensemble_pair& e : rows) {
+      pairs.push_back(e.pair);
+      frames.values.push_back(static_cast<std::int64_t>(e.frames));
+      frequency.values.push_back(static_cast<float>(static_cast<double>(e.frames) / total));
     }
-    py::dict columns;
-    first.put(columns, "1", "resname");
-    second.put(columns, "2", "resname");
-    columns["image2"] = image2.take();
-    columns["contacts"] = contacts.take();
-    columns["closest"] = closest.take();
+    py::dict columns = residue_pair_columns_of(pairs);
     columns["models_in_contact"] = frames.take();
     columns["frequency"] = frequency.take();
     return columns;
