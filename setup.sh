@@ -13,6 +13,7 @@ packages=(
   freesasa python3-freesasa libjson-c-dev libxml2-dev  # surface radii from its classifier; its areas check ours
   python3-mdanalysis                      # trajectories written and read in the frequency tests
   python3-mdtraj                          # the frequency benchmark: mdtraj's compute_contacts beside ours
+  plip                                    # interaction types: the field's profiler, checked against ours
   libgtest-dev                            # unit tests
   python3-biopython                       # an independent structure reader to check pairpick against
   libxml2-utils librsvg2-bin              # pairmap's pictures: parsed and drawn in the tests

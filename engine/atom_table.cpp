@@ -76,8 +76,9 @@ atom_table atom_tables::make(const std::vector<picked_atom>& picked) {
   return table;
 }
 
-void image_builder::begin_image(std::string code) {
+void image_builder::begin_image(std::string code, const gemmi::Transform& move) {
   table_.image_codes.push_back(code);
+  table_.image_moves.push_back(move);
   code_ = "@" + std::move(code);
   residue_of_ = UINT32_MAX;
 }

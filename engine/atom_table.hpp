@@ -28,6 +28,7 @@ struct atom_table {
   std::vector<const gemmi::Chain*> chain_at;
   std::vector<std::uint32_t> image;
   std::vector<std::string> image_codes{""};
+  std::vector<gemmi::Transform> image_moves{gemmi::Transform()};  // each image's move in Angstrom (identity first)
 
   std::size_t size() const { return atoms.size(); }
   // The labels and coordinates, as the search loads them.
@@ -53,7 +54,7 @@ class atom_tables {
 class image_builder {
  public:
   explicit image_builder(const atom_table& source);
-  void begin_image(std::string code);
+  void begin_image(std::string code, const gemmi::Transform& move = gemmi::Transform());
   void add(std::size_t atom, float x, float y, float z, atom_tables& tables);
   atom_table take();
 

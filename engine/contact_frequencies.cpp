@@ -65,9 +65,9 @@ void contact_frequencies::add_frame(const float* first_xyz, const float* second_
     const point_set a = points_of(first_, first_xyz);
     const point_set b = self ? a : points_of(other, second_xyz);
     const cell_list grid = cell_list::for_points(cutoff_, a, b);
-    const auto meet = [&](std::int32_t ia, std::int32_t ib, float) {
+    const auto meet = [&](std::int32_t ia, std::int32_t ib, float d) {
       const auto pa = static_cast<std::size_t>(ia), pb = static_cast<std::size_t>(ib);
-      if ((between_chains_ && first_.chain[pa] == other.chain[pb]) || rules_.drops(first_, pa, other, pb)) return;
+      if ((between_chains_ && first_.chain[pa] == other.chain[pb]) || rules_.drops(first_, pa, other, pb, d)) return;
       std::uint32_t ra = rank_first_[pa], rb = other_rank[pb];
       if (self && rb < ra) std::swap(ra, rb);
       count& c = counts_[(std::uint64_t{ra} << 32) | rb];

@@ -1,6 +1,7 @@
 #include "contact_tables.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 
 #include "formatting.hpp"
@@ -11,6 +12,9 @@ const char* const contacts_header =
     "chain1\tnumber1\ticode1\tresname1\tatom1\tchain2\tnumber2\ticode2\tresname2\tatom2\timage2\tdistance\n";
 const char* const residue_pairs_header =
     "chain1\tnumber1\ticode1\tresname1\tchain2\tnumber2\ticode2\tresname2\timage2\tcontacts\tclosest\n";
+const char* const interactions_header =
+    "chain1\tnumber1\ticode1\tresname1\tatom1\tchain2\tnumber2\ticode2\tresname2\tatom2\timage2\tdistance\ttype\tangle1\t"
+    "angle2\tvia\n";
 const char* const residues_header = "side\tchain\tnumber\ticode\tresname\tcontacts\tclosest\tclosest_partner\tpartners\n";
 
 void contact_tables::add(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float distance) {
@@ -63,6 +67,35 @@ std::vector<contact_tables::found> contact_tables::sorted() const {
     if (x.distance != y.distance) return x.distance < y.distance;
     return std::tie(x.a, x.b) < std::tie(y.a, y.b);
   });
+  return rows;
+}
+
+std::vector<interaction_row> contact_tables::interactions(std::vector<typed_interaction>& found) const {
+  if (self_)
+    for (typed_interaction& f : found) {
+      const table_residue ra = residue_of(*f.t_a, f.a), rb = residue_of(*f.t_b, f.b);
+      if (!rb.image.empty()) continue;
+      if (residue_less(rb, ra) || (ra.residue == rb.residue && f.b < f.a)) f.swap_sides();
+    }
+  std::vector<const typed_interaction*> order;
+  for (const typed_interaction& f : found) order.push_back(&f);
+  std::stable_sort(order.begin(), order.end(), [&](const typed_interaction* x, const typed_interaction* y) {
+    const table_residue x1 = residue_of(*x->t_a, x->a), y1 = residue_of(*y->t_a, y->a);
+    if (x1.residue != y1.residue || x1.image != y1.image) return residue_less(x1, y1);
+    const table_residue x2 = residue_of(*x->t_b, x->b), y2 = residue_of(*y->t_b, y->b);
+    if (x2.image != y2.image) return x2.image.empty() || (!y2.image.empty() && x2.image < y2.image);
+    if (x2.residue != y2.residue) return residue_less(x2, y2);
+    if (x->type != y->type) return x->type < y->type;
+    if (x->distance != y->distance) return x->distance < y->distance;
+    return std::tie(x->a, x->b) < std::tie(y->a, y->b);
+  });
+  std::vector<interaction_row> rows;
+  for (const typed_interaction* f : order) {
+    const std::string_view atom1 = f->names_a.empty() ? std::string_view(f->t_a->atoms[f->a]->name) : f->names_a;
+    const std::string_view atom2 = f->names_b.empty() ? std::string_view(f->t_b->atoms[f->b]->name) : f->names_b;
+    rows.push_back({residue_of(*f->t_a, f->a), residue_of(*f->t_b, f->b), atom1, atom2, f->type, f->distance, f->angle1,
+                    f->angle2, f->via_chain, f->via});
+  }
   return rows;
 }
 
@@ -164,8 +197,64 @@ std::string contacts_text(const std::vector<contact_row>& rows) {
   return out;
 }
 
-std::string residue_pairs_text(const std::vector<residue_pair_row>& rows) {
+namespace {
+
+struct id_pair_hash {
+  std::size_t operator()(const std::pair<std::string_view, std::string_view>& k) const {
+    return std::hash<std::string_view>()(k.first) * 31 + std::hash<std::string_view>()(k.second);
+  }
+};
+
+void append_counts(std::string& out, const type_counts& counts) {
+  for (const std::uint64_t n : counts) (out += '\t') += std::to_string(n);
+}
+
+}  // namespace
+
+std::string type_count_names() {
+  std::string names;
+  for (std::size_t t = 0; t < interaction_type_count; ++t) (names += '\t') += interaction_name(static_cast<interaction_type>(t));
+  return names;
+}
+
+std::string type_count_fields(const std::vector<typed_interaction>& found) {
+  type_counts counts{};
+  for (const typed_interaction& f : found) ++counts[static_cast<std::size_t>(f.type)];
+  std::string out;
+  append_counts(out, counts);
+  return out;
+}
+
+std::string interactions_text(const std::vector<interaction_row>& rows) {
+  std::string out = interactions_header;
+  for (const interaction_row& r : rows) {
+    append_residue(out, r.first);
+    (out += '\t') += table_name(r.atom1);
+    out += '\t';
+    append_residue(out, r.second);
+    (out += '\t') += table_name(r.atom2);
+    (out += '\t').append(r.second.image);
+    out += '\t';
+    append_number(out, r.distance);
+    (out += '\t') += interaction_name(r.type);
+    for (const float angle : {r.angle1, r.angle2}) {
+      out += '\t';
+      if (!std::isnan(angle)) append_number(out, angle);
+    }
+    out += '\t';
+    if (r.via != nullptr) out += table_name(residue_identifier(r.via_chain->name, r.via->seqid));
+    out += '\n';
+  }
+  return out;
+}
+
+std::string residue_pairs_text(const std::vector<residue_pair_row>& rows, const std::vector<interaction_row>* typed) {
   std::string out = residue_pairs_header;
+  std::unordered_map<std::pair<std::string_view, std::string_view>, type_counts, id_pair_hash> counts;
+  if (typed != nullptr) {
+    out.insert(out.size() - 1, type_count_names());
+    for (const interaction_row& r : *typed) ++counts[{r.first.id, r.second.id}][static_cast<std::size_t>(r.type)];
+  }
   for (const residue_pair_row& r : rows) {
     append_residue(out, r.first);
     out += '\t';
@@ -174,6 +263,10 @@ std::string residue_pairs_text(const std::vector<residue_pair_row>& rows) {
     (out += '\t') += std::to_string(r.contacts);
     out += '\t';
     append_number(out, r.closest);
+    if (typed != nullptr) {
+      const auto found = counts.find({r.first.id, r.second.id});
+      append_counts(out, found == counts.end() ? type_counts{} : found->second);
+    }
     out += '\n';
   }
   return out;

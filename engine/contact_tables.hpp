@@ -2,6 +2,7 @@
 // the first side's first, in one row order. The rows are the engine's; each face writes or returns them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include <gemmi/model.hpp>
 
 #include "atom_table.hpp"
+#include "interaction_typer.hpp"
 
 // A residue as a table names it: where it is in the structure, and the crystal image it is seen in ("" for the
 // file's own), with the identifier the lists use ("A184@6_665").
@@ -43,6 +45,18 @@ struct residue_row {
   std::vector<std::string_view> partners;  // in row order
 };
 
+struct interaction_row {
+  table_residue first, second;
+  std::string_view atom1, atom2;  // an atom's name, or a ring's or group's atoms
+  interaction_type type;
+  float distance, angle1, angle2;  // NaN: none
+  const gemmi::Chain* via_chain;
+  const gemmi::Residue* via;
+};
+
+// Each residue pair's interactions by type (in interaction_type's order).
+using type_counts = std::array<std::uint64_t, interaction_type_count>;
+
 // The rank of each chain of a model in row order: the first place of its name in the model. Made once per
 // structure and shared by the tables of all its pairs.
 class chain_order {
@@ -66,6 +80,8 @@ class contact_tables {
   std::vector<contact_row> contacts() const;
   static std::vector<residue_pair_row> residue_pairs(const std::vector<contact_row>& contacts);
   std::vector<residue_row> residues(const std::vector<residue_pair_row>& pairs) const;
+  // The typed interactions in row order (each oriented as its contact would be); the rows view found's names.
+  std::vector<interaction_row> interactions(std::vector<typed_interaction>& found) const;
 
  private:
   struct found {
@@ -89,5 +105,11 @@ extern const char* const contacts_header;
 extern const char* const residue_pairs_header;
 extern const char* const residues_header;
 std::string contacts_text(const std::vector<contact_row>& rows);
-std::string residue_pairs_text(const std::vector<residue_pair_row>& rows);
+extern const char* const interactions_header;
+// The residue pairs' table; with typed rows, one count per type appended.
+std::string residue_pairs_text(const std::vector<residue_pair_row>& rows, const std::vector<interaction_row>* typed = nullptr);
+std::string interactions_text(const std::vector<interaction_row>& rows);
+// The count columns' names ("\thydrogen_bond\tsalt_bridge..."), and a set of interactions' counts as fields.
+std::string type_count_names();
+std::string type_count_fields(const std::vector<typed_interaction>& found);
 std::string residues_text(const std::vector<residue_row>& rows);

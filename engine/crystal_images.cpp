@@ -170,7 +170,8 @@ atom_table crystal_images(const gemmi::Structure& structure, const atom_table& i
       for (int db = from[1]; db <= to[1]; ++db)
         for (int dc = from[2]; dc <= to[2]; ++dc) {
           if (number == 1 && da == 0 && db == 0 && dc == 0) continue;
-          images.begin_image(image_code(number, da, db, dc));
+          const gemmi::Transform shifted{transform.mat, transform.vec + gemmi::Vec3(da, db, dc)};
+          images.begin_image(image_code(number, da, db, dc), cell.orth.combine(shifted).combine(cell.frac));
           for (std::size_t p = 0; p < imaged.size(); ++p) {
             const gemmi::Position at =
                 cell.orthogonalize(gemmi::Fractional(moved[p].x + da, moved[p].y + db, moved[p].z + dc));

@@ -116,14 +116,23 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
 
   std::unique_ptr<covalent_links> links;
   if (request.skip_links) links = std::make_unique<covalent_links>(structure, model);
-  const pair_rules rules{false, request.min_separation, links.get()};
+  const pair_rules rules = rules_of(request, false, links.get());
   std::vector<std::vector<interface_contact>> found(n_sides * n_sides);
+  // Interaction types between chains: from the contact search when the cut-off reaches the longest criterion.
+  std::unique_ptr<interaction_typer> typer;
+  if (request.interactions) typer = std::make_unique<interaction_typer>(request.criteria, model);
+  const bool typed_by_search = typer && typer->rides_on(request.cutoff, all, nullptr);
+  const float typer_reach = typer ? typer->radius(all, nullptr) : 0;
+  const interaction_typer::pair_filter between_sides = [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
+    return side_of(a) != side_of(b) && !rules.drops(t_a, a, t_b, b, INFINITY);
+  };
   if (all.size() > 0) {
     const cell_list grid = cell_list::for_points(request.cutoff, all.points(), all.points());
     grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) {
       std::size_t pa = static_cast<std::size_t>(a), pb = static_cast<std::size_t>(b);
       std::uint32_t sa = side_of(pa), sb = side_of(pb);
-      if (sa == sb || rules.drops(all, pa, all, pb)) return;
+      if (sa == sb || rules.drops(all, pa, all, pb, d)) return;
+      if (typed_by_search && d <= typer_reach) typer->offer(all, pa, all, pb, d);
       if (sa > sb) std::swap(pa, pb), std::swap(sa, sb);
       const auto& ma = side_min[sa];
       const auto& mb = side_min[sb];
@@ -131,6 +140,11 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       found[sa * n_sides + sb].push_back({order.of(all.x[pa], all.y[pa], all.z[pa], place[pa], all.x[pb], all.y[pb], all.z[pb], place[pb]),
                                           static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(pb), d});
     });
+    if (typer && !typed_by_search)
+      typer->search(all, nullptr, [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
+        return side_of(a) != side_of(b) && !rules.drops(t_a, a, t_b, b, INFINITY);
+      });
+    if (typer) typer->add_groups(all, nullptr, between_sides, request.atoms.keep_waters);
   }
 
   // With symmetry, each pair also meets the crystal: the first chain's atoms against the images of the second's,
@@ -149,16 +163,30 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
         const auto pa = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         const std::uint32_t sa = side_of(pa), sb = side_of(images.source[ib]);
-        if (sa < sb) image_found[sa * n_sides + sb].push_back({static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(ib), d});
+        if (sa >= sb) return;
+        image_found[sa * n_sides + sb].push_back({static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(ib), d});
+        if (typer && d <= typer_reach) typer->offer(all, pa, images, ib, d);
       });
+      if (typer)
+        typer->add_groups(all, &images, [&](const atom_table&, std::size_t a, const atom_table&, std::size_t b) {
+          return side_of(a) < side_of(images.source[b]);
+        }, false);
     }
   }
+  // Each pair's interactions, its first chain's end first.
+  std::vector<std::vector<typed_interaction>> pair_interactions(typer ? n_sides * n_sides : 0);
+  if (typer)
+    for (typed_interaction& t : typer->take()) {
+      std::uint32_t sa = side_of(t.a), sb = t.t_b == &images ? side_of(images.source[t.b]) : side_of(t.b);
+      if (sa > sb) std::swap(sa, sb), t.swap_sides();
+      pair_interactions[sa * n_sides + sb].push_back(std::move(t));
+    }
 
   // Over models: every chain pair's residue pairs from one search of each model, between chains only.
   std::vector<std::vector<frequency_row>> pair_frequencies(request.models.empty() ? 0 : n_sides * n_sides);
   std::uint64_t models = 0;
   if (!request.models.empty()) {
-    contact_frequencies ensemble(request.cutoff, all, nullptr, pair_rules{false, 0, links.get()},
+    contact_frequencies ensemble(request.cutoff, all, nullptr, rules_of(request, false, links.get()),
                                  std::make_shared<const chain_order>(model));
     ensemble.between_chains_only();
     std::vector<float> xyz;
@@ -174,14 +202,16 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
   }
 
   // Every contact is found before the first pair is handed over; each pair is grouped as it goes.
-  const std::shared_ptr<const chain_order> ranks = request.tables ? std::make_shared<const chain_order>(model) : nullptr;
+  const std::shared_ptr<const chain_order> ranks =
+      request.tables || typer ? std::make_shared<const chain_order>(model) : nullptr;
   for (std::size_t r1 = 0; r1 < n_sides; ++r1) {
     for (std::size_t r2 = r1 + 1; r2 < n_sides; ++r2) {
       std::vector<interface_contact>& contacts = found[r1 * n_sides + r2];
       std::sort(contacts.begin(), contacts.end());
       side_pair result;
       if (request.map) result.map = std::make_unique<contact_map>();
-      if (request.tables) result.tables = std::make_unique<contact_tables>(false, ranks);
+      if (request.tables || typer) result.tables = std::make_unique<contact_tables>(false, ranks);
+      if (typer) result.interactions = std::move(pair_interactions[r1 * n_sides + r2]);
       for (const interface_contact& c : contacts) result.feed(all, c.point_a, all, c.point_b, as_written(c.distance));
       std::vector<interface_contact>().swap(contacts);
       std::uint64_t image_contacts = 0;
@@ -213,7 +243,7 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       std::vector<frequency_row> own_frequencies;
       if (!request.models.empty()) {
         contact_frequencies ensemble(request.cutoff, own->first, nullptr,
-                                     pair_rules{!request.same_residue, request.min_separation, links.get()},
+                                     rules_of(request, true, links.get()),
                                      std::make_shared<const chain_order>(model));
         std::vector<float> xyz, unused;
         for (const gemmi::Model* each : listed_models(structure, request.models)) {

@@ -46,12 +46,22 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
 
   std::unique_ptr<covalent_links> links;
   if (request.skip_links) links = std::make_unique<covalent_links>(structure, model);
-  const pair_rules rules{self && !request.same_residue, request.min_separation, links.get()};
+  const pair_rules rules = rules_of(request, self, links.get());
 
   side_pair& result = found->result;
   result.summarise = request.summary;
   if (request.map) result.map = std::make_unique<contact_map>();
-  if (request.tables) result.tables = std::make_unique<contact_tables>(self, std::make_shared<const chain_order>(model));
+  if (request.tables || request.interactions)
+    result.tables = std::make_unique<contact_tables>(self, std::make_shared<const chain_order>(model));
+  // The typer takes its pairs from the contact search when the cut-off reaches its longest criterion.
+  std::unique_ptr<interaction_typer> typer;
+  if (request.interactions) typer = std::make_unique<interaction_typer>(request.criteria, model);
+  const atom_table* other_side = self ? nullptr : &other;
+  const bool typed_by_search = typer && typer->rides_on(request.cutoff, first, other_side);
+  const float typer_reach = typer ? typer->radius(first, other_side) : 0;
+  const interaction_typer::pair_filter keep = [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
+    return !rules.drops(t_a, a, t_b, b, INFINITY);
+  };
   if (first.size() > 0 && other.size() > 0) {
     const group_numbers first_numbers(result.groups, first);
     std::unique_ptr<group_numbers> second_numbers;
@@ -60,13 +70,20 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
     const cell_list grid = cell_list::for_points(request.cutoff, first.points(), other.points());
     const auto meet = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
-      if (!rules.drops(first, ia, other, ib)) result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
+      if (rules.drops(first, ia, other, ib, d)) return;
+      if (typed_by_search && d <= typer_reach) typer->offer(first, ia, other, ib, d);
+      if (d <= request.cutoff) result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
     };
     if (self)
       grid.for_each_self_contact(meet);
     else
       grid.for_each_contact(meet);
+    if (typer && !typed_by_search)
+      typer->search(first, other_side, [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
+        return !rules.drops(t_a, a, t_b, b, INFINITY);
+      });
   }
+  if (typer) typer->add_groups(first, other_side, keep, request.atoms.keep_waters);
   if (request.symmetry) {
     // After the identity's contacts, each image's: a copy is another molecule, so no rule of one chain or of
     // the file's bonds applies; an atom on a special position does not meet itself.
@@ -78,11 +95,15 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
       grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
         const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         if (first.atoms[ia] == images.atoms[ib] && d < 0.8f) return;
+        if (typer && d <= typer_reach) typer->offer(first, ia, images, ib, d);
         result.feed(first, ia, images, ib, as_written(d), &first_numbers, &image_numbers);
         ++found->image_contacts;
       });
+      // An image is another molecule: no rule of one chain applies to it.
+      if (typer) typer->add_groups(first, &images, [](const atom_table&, std::size_t, const atom_table&, std::size_t) { return true; }, false);
     }
   }
+  if (typer) result.interactions = typer->take();
   if (request.areas) {
     found->areas = std::make_unique<side_areas>(request.area);
     for (std::size_t i = 0; i < first.size(); ++i) found->areas->add(first, i, 0);

@@ -14,23 +14,34 @@
 #include "covalent_links.hpp"
 #include "error.hpp"
 #include "grouping.hpp"
+#include "interaction_typer.hpp"
 #include "pair_summary.hpp"
+#include "request.hpp"
 
 // The rules that leave a pair out, beyond the cut-off.
 struct pair_rules {
   bool drop_same_residue = false;
   int min_separation = 0;
   const covalent_links* links = nullptr;
+  float covalent_tolerance = -1;  // >= 0: also leave out pairs covalently bonded by distance (covalent_pair)
 
-  bool drops(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) const {
+  bool drops(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d) const {
     if (drop_same_residue && t_a.residue[a] == t_b.residue[b]) return true;
     if (min_separation > 0 && t_a.polymer[a] && t_b.polymer[b] && t_a.chain[a] == t_b.chain[b]) {
       const long apart = std::labs(static_cast<long>(t_a.seq_number[a]) - t_b.seq_number[b]);
       if (apart < min_separation) return true;
     }
-    return links != nullptr && links->bonded(t_a.atoms[a], t_b.atoms[b]);
+    if (links != nullptr && links->bonded(t_a.atoms[a], t_b.atoms[b])) return true;
+    return covalent_tolerance >= 0 && covalent_pair(t_a, a, t_b, b, d, covalent_tolerance);
   }
 };
+
+// The request's rules for a side against itself (self: a pair within one residue counts only when asked) or
+// against another side.
+inline pair_rules rules_of(const scan_request& request, bool self, const covalent_links* links) {
+  return {self && !request.same_residue, request.min_separation, links,
+          request.skip_links ? request.criteria.covalent_tolerance : -1.f};
+}
 
 // Each atom's residue identifier and atom name as numbered in a pair's contact groups: numbered once per atom,
 // not once per contact.
@@ -51,6 +62,7 @@ struct side_pair {
   pair_summary summary;
   std::unique_ptr<contact_map> map;
   std::unique_ptr<contact_tables> tables;  // the tables people read, when asked
+  std::vector<typed_interaction> interactions;  // when asked: every typed interaction, in no order
   std::int32_t n_fed = 0;
 
   // d is the distance as written: ties in the written text order by line, as they do after a text file. With

@@ -511,7 +511,7 @@ class frequency_run {
     atoms_ = frame_layout(model, found_->first, first_index_);
     if (!self_) frame_layout(model, found_->second, second_index_);
     if (skip_links) links_ = std::make_unique<covalent_links>(structure_, model);
-    const pair_rules rules{self_ && !same_residue, min_separation, links_.get()};
+    const pair_rules rules = rules_of(request, self_, links_.get());
     run_ = std::make_unique<contact_frequencies>(cutoff, found_->first, self_ ? nullptr : &found_->second, rules,
                                                  std::make_shared<const chain_order>(model));
     if (between_chains) run_->between_chains_only();

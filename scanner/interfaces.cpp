@@ -78,7 +78,8 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
   const bool named = !options.pairs.empty();
   const std::vector<named_pair> pairs = named ? read_named_pairs(options.pairs) : std::vector<named_pair>();
   const std::string name = structure_name(options.structure);
-  std::string table = summary_header_for(options.request.symmetry, true, options.write_kinds, options.write_areas);
+  std::string table = summary_header_for(options.request.symmetry, true, options.write_kinds, options.write_areas,
+                                         options.write_interactions);
   interface_kinds kinds(source_chains);
   // Each pair in contact has a folder: the sorted list, and the map when one is drawn. Every pair has a row of
   // the summary, which names its folder (none for a pair without contacts, so that the files grow with the
@@ -88,7 +89,8 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
     const std::string& first = pair.first;
     const std::string& second = pair.second;
     // Over models, a pair in contact in any of them has a folder for its frequencies.
-    const bool touches = pair.result.summary.contacts() > 0 || (pair.frequencies && !pair.frequencies->empty());
+    const bool touches = pair.result.summary.contacts() > 0 || (pair.frequencies && !pair.frequencies->empty()) ||
+                         !pair.result.interactions.empty();
     const std::string entry = !touches ? std::string()
                               : named ? pair_folder_name(first, second)
                                       : pair_folder_name(folder_name(first), folder_name(second));
@@ -106,6 +108,7 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       }
     }
     if (options.write_areas) table += area_fields(*pair.areas, pair.first_side, pair.second_side);
+    if (options.write_interactions) table += type_count_fields(pair.result.interactions);
     table += '\n';
     if (entry.empty()) return;
     const std::string folder = written + "/" + entry;
@@ -134,9 +137,12 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
                          options.write_areas && pair.areas ? page_areas(pair.areas->rows(pair.first_side, pair.second_side)) : ""});
       }
     }
-    if (pair.result.tables && (options.write_contacts || options.write_residues || options.write_residue_pairs)) {
-      const table_texts texts = tables_text(*pair.result.tables, options.write_contacts, options.write_residues,
-                                            options.write_residue_pairs);
+    if (pair.result.tables &&
+        (options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_interactions)) {
+      const table_texts texts =
+          tables_text(*pair.result.tables, options.write_interactions ? &pair.result.interactions : nullptr,
+                      options.write_contacts, options.write_residues, options.write_residue_pairs, options.write_interactions);
+      if (options.write_interactions) write_whole_file(folder + "/interactions.tsv", texts.interactions);
       if (options.write_contacts) write_whole_file(folder + "/contacts.tsv", texts.contacts);
       if (options.write_residues) write_whole_file(folder + "/residues.tsv", texts.residues);
       if (options.write_residue_pairs)

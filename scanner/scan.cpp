@@ -100,7 +100,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     const gemmi::Model& model = chosen_model(structure, selections.front());
     std::unique_ptr<covalent_links> links;
     if (request.skip_links) links = std::make_unique<covalent_links>(structure, model);
-    const pair_rules rules{self && !request.same_residue, request.min_separation, links.get()};
+    const pair_rules rules = rules_of(request, self, links.get());
     contact_frequencies ensemble(request.cutoff, first, self ? nullptr : &other, rules, std::make_shared<const chain_order>(model));
     std::vector<float> first_xyz, second_xyz;
     if (!request.models.empty()) {
@@ -138,10 +138,11 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     }
   }
   if (request.summary) {
-    row = summary_header_for(request.symmetry, false, false, request.areas) +
+    row = summary_header_for(request.symmetry, false, false, request.areas, request.interactions) +
           summary_row(request.symmetry, result.summary, name, first_name, second_name, first.size(), other.size(),
                       found->image_contacts);
     if (request.areas) row.insert(row.size() - 1, area_fields(*found->areas, 0, self ? 0 : 1));
+    if (request.interactions) row.insert(row.size() - 1, type_count_fields(result.interactions));
   }
   status.writing = true;
   // Every file is created before any is written, so that one that cannot be made stops the run before a
@@ -153,11 +154,14 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
   file_in_parts* residues = options.residues.empty() ? nullptr : &outputs.file(options.residues);
   file_in_parts* residue_pairs = options.residue_pairs.empty() ? nullptr : &outputs.file(options.residue_pairs);
   file_in_parts* areas = options.areas.empty() ? nullptr : &outputs.file(options.areas);
+  file_in_parts* interactions = options.interactions.empty() ? nullptr : &outputs.file(options.interactions);
   write_sorted(sorted, result.groups);
   if (map) map->write(svg);
   if (summary) summary->write(row);
   if (result.tables) {
-    const table_texts texts = tables_text(*result.tables, contacts, residues, residue_pairs && frequencies.empty());
+    const table_texts texts = tables_text(*result.tables, request.interactions ? &result.interactions : nullptr, contacts,
+                                          residues, residue_pairs && frequencies.empty(), interactions);
+    if (interactions) interactions->write(texts.interactions);
     if (contacts) contacts->write(texts.contacts);
     if (residues) residues->write(texts.residues);
     if (residue_pairs) residue_pairs->write(frequencies.empty() ? texts.residue_pairs : frequencies);
@@ -202,7 +206,8 @@ void run_scan(const scan_options& options) {
     status.status = what;
     status.message = message;
     if (!options.interfaces.empty())
-      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry, true, options.write_kinds, options.write_areas));
+      write_whole_file(written + "/summary.tsv", summary_header_for(options.request.symmetry, true, options.write_kinds, options.write_areas,
+                                                              options.write_interactions));
     else
       outputs.file(options.output);
   };

@@ -22,8 +22,10 @@ const char* const scan_help =
     "  --same-residue         self-contacts: keep pairs within one residue, each once\n"
     "  --min-separation N     leave out pairs of polymer residues of one chain whose numbers differ by less\n"
     "                         than N (1: other residues only; 6, 12, 24: short, medium, long range)\n"
-    "  --skip-links           leave out atom pairs the file records as covalent bonds (LINK, SSBOND,\n"
-    "                         struct_conn covale and disulf); metal coordination stays a contact\n"
+    "  --skip-links           leave out covalently bonded atom pairs: those the file records (LINK, SSBOND,\n"
+    "                         struct_conn covale and disulf) and those of different residues within the sum\n"
+    "                         of their covalent radii + 0.4 A, but the backbone bond of consecutive residues\n"
+    "                         of a chain; metal coordination stays a contact\n"
     "  --symmetry             also the contacts with the crystal's symmetry images of the second selection\n"
     "                         (of the selection itself with one), their residues named by the operation and\n"
     "                         cell shift: A25@2_655; an atom within 0.8 A of its own image does not meet it;\n"
@@ -36,6 +38,18 @@ const char* const scan_help =
     "  --contacts FILE.tsv    one row per atom pair, the first selection's atom first\n"
     "  --residues FILE.tsv    one row per residue in contact, of either side: the pocket of a ligand\n"
     "  --residue-pairs FILE.tsv   one row per residue pair, the first selection's residue first\n"
+    "  --interactions FILE.tsv    one row per typed interaction (hydrogen_bond, salt_bridge, hydrophobic,\n"
+    "                         stacking_parallel, stacking_t_shaped, cation_pi, halogen_bond, metal,\n"
+    "                         water_bridge with --waters, covalent, clash), the first selection's end first;\n"
+    "                         the summary and residue pairs gain one count per type\n"
+    "  --criterion NAME=VALUE   change one criterion of the interaction types (Angstrom or degrees):\n"
+    "                         hbond_distance 3.5, hbond_h_distance 2.7, hbond_dha_angle 120,\n"
+    "                         hbond_heavy_angle 90, salt_bridge_distance 4, his_charged 1,\n"
+    "                         hydrophobic_distance 4, stacking_distance 5.5, stacking_parallel_angle 30,\n"
+    "                         stacking_offset 2, stacking_t_angle 60, cation_pi_distance 6,\n"
+    "                         cation_pi_offset 2, halogen_distance 4, halogen_cx_angle 165,\n"
+    "                         halogen_ay_angle 120, halogen_tolerance 30, metal_distance 3,\n"
+    "                         covalent_tolerance 0.4, clash_overlap 0.4, ring_planarity 0.1\n"
     "  --areas FILE.tsv       each residue's solvent-accessible area with its side alone and the part the\n"
     "                         other side buries (Shrake-Rupley, probe 1.4 A, FreeSASA's radii); the\n"
     "                         summary gains buried_area and interface_area\n"
@@ -57,8 +71,9 @@ const char* const scan_help =
     "                         search of the structure\n"
     "  --maps                 with --interfaces: each pair's map.svg too\n"
     "  --write LIST           with --interfaces: each pair's tables too, of contacts, residues,\n"
-    "                         residue-pairs, areas and maps (contacts.tsv, residues.tsv, residue-pairs.tsv,\n"
-    "                         areas.tsv, map.svg); areas add buried_area and interface_area to the summary;\n"
+    "                         residue-pairs, interactions, areas and maps (contacts.tsv, residues.tsv,\n"
+    "                         residue-pairs.tsv, interactions.tsv, areas.tsv, map.svg); interactions add\n"
+    "                         one count per type to the summary, areas buried_area and interface_area;\n"
     "                         kinds groups alike pairs (DIR/kinds.tsv, the summary's kind column)\n"
     "  --pairs FILE           with --interfaces: instead of chain pairs, the pairs of named selections FILE\n"
     "                         lists, one per line: NAME<TAB>SELECTION<TAB>NAME2<TAB>SELECTION2\n"
@@ -102,10 +117,12 @@ void read_write_list(const std::string& text, scan_options& options) {
       options.write_areas = true;
     else if (noun == "kinds")
       options.write_kinds = true;
+    else if (noun == "interactions")
+      options.write_interactions = true;
     else if (noun == "maps")
       options.maps = true;
     else
-      throw usage_error("--write takes a list of contacts, residues, residue-pairs, areas, kinds and maps, not " + quoted(noun));
+      throw usage_error("--write takes a list of contacts, residues, residue-pairs, interactions, areas, kinds and maps, not " + quoted(noun));
     begin = end + 1;
   }
 }
@@ -129,6 +146,10 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.residues = option_value(all, i, "--residues");
     } else if (is_option(all[i], "--residue-pairs")) {
       options.residue_pairs = option_value(all, i, "--residue-pairs");
+    } else if (is_option(all[i], "--interactions")) {
+      options.interactions = option_value(all, i, "--interactions");
+    } else if (is_option(all[i], "--criterion")) {
+      options.request.criteria.set(option_value(all, i, "--criterion"));
     } else if (is_option(all[i], "--models")) {
       options.models = option_value(all, i, "--models");
       model_ranges(options.models);  // a list that is not one is a usage error, before the file is read
@@ -219,9 +240,13 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       throw usage_error("--models searches each model without its crystal; --symmetry does not apply");
     if (!options.models.empty() && !options.pairs.empty()) throw usage_error("--models is for chain pairs, not --pairs");
     options.request.models = options.models;
-    if (!options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty() || !options.areas.empty())
-      throw usage_error("--interfaces writes each pair's tables with --write; --contacts, --residues, --residue-pairs and "
-                        "--areas do not apply");
+    if (!options.contacts.empty() || !options.residues.empty() || !options.residue_pairs.empty() || !options.areas.empty() ||
+        !options.interactions.empty())
+      throw usage_error("--interfaces writes each pair's tables with --write; --contacts, --residues, --residue-pairs, "
+                        "--interactions and --areas do not apply");
+    if (options.write_interactions && !options.models.empty())
+      throw usage_error("--models counts residue pairs over the models; interactions are typed in the first: not both");
+    options.request.interactions = options.write_interactions;
     options.structure = operands[0];
     options.request.map = options.maps;
     // Kinds compare each pair's residue pairs and buried area; a page needs each pair's map and closest atoms.
@@ -233,14 +258,19 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     return options;
   }
   if (options.maps) throw usage_error("--maps goes with --interfaces; one map is --map FILE.svg");
-  if (options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_areas || options.write_kinds)
-    throw usage_error("--write goes with --interfaces; one run's tables are --contacts, --residues, --residue-pairs, --areas");
+  if (options.write_contacts || options.write_residues || options.write_residue_pairs || options.write_areas ||
+      options.write_kinds || options.write_interactions)
+    throw usage_error("--write goes with --interfaces; one run's tables are --contacts, --residues, --residue-pairs, "
+                      "--interactions, --areas");
   if (operands.size() != 3 && operands.size() != 4)
     throw usage_error("expected a structure, one or two selections and an output, found " + arguments_found(operands.size()));
   options.structure = operands.front();
   options.request.selections.assign(operands.begin() + 1, operands.end() - 1);
   options.output = operands.back();
   options.request.areas = !options.areas.empty();
+  options.request.interactions = !options.interactions.empty();
+  if (options.request.interactions && (!options.models.empty() || !options.trajectory.empty()))
+    throw usage_error("--interactions types the contacts of one model; --models and --trajectory do not apply");
   if (!options.trajectory.empty()) {
     if (!options.models.empty()) throw usage_error("--trajectory and --models: frames of one or the other");
     if (options.residue_pairs.empty()) throw usage_error("--trajectory counts residue pairs over the frames: give --residue-pairs FILE");

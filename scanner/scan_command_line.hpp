@@ -15,10 +15,10 @@ struct scan_options {
   std::string output;                  // the sorted contact list; "-" for standard output
   std::string interfaces;              // folder for every interface of the structure, or ""
   std::string map, summary, title;     // optional outputs; title "" : made from the structure and sides
-  std::string contacts, residues, residue_pairs, areas;  // the tables people read, or ""
+  std::string contacts, residues, residue_pairs, areas, interactions;  // the tables people read, or ""
   bool maps = false;                   // interfaces: each pair's map.svg
   bool write_contacts = false, write_residues = false, write_residue_pairs = false, write_areas = false,
-       write_kinds = false;  // interfaces: each pair's tables
+       write_kinds = false, write_interactions = false;  // interfaces: each pair's tables
   std::string pairs;                   // interfaces: named pairs of selections, one per line, instead of chains
   std::string models;                  // "all" or "1-5,8": residue-pair frequencies over those models, or ""
   std::string trajectory;              // a DCD file: residue-pair frequencies over its frames, or ""

@@ -19,13 +19,14 @@ std::string structure_name(const std::string& path) {
   return name;
 }
 
-std::string summary_header_for(bool symmetry, bool folder, bool kinds, bool areas) {
+std::string summary_header_for(bool symmetry, bool folder, bool kinds, bool areas, bool interactions) {
   // Extra columns come last, so that a reader of the usual columns reads these rows too.
   std::string header(summary_header, std::strlen(summary_header) - 1);
   if (symmetry) header += "\timage_contacts";
   if (folder) header += "\tfolder";
   if (kinds) header += "\tkind";
   if (areas) header += "\tburied_area\tinterface_area";
+  if (interactions) header += type_count_names();
   return header + '\n';
 }
 
@@ -57,14 +58,19 @@ void write_sorted(file_in_parts& file, contact_groups& groups) {
   out.close();
 }
 
-table_texts tables_text(const contact_tables& tables, bool contacts, bool residues, bool residue_pairs) {
+table_texts tables_text(const contact_tables& tables, std::vector<typed_interaction>* typed, bool contacts, bool residues,
+                        bool residue_pairs, bool interactions) {
   table_texts texts;
+  std::vector<interaction_row> typed_rows;
+  if (typed != nullptr) typed_rows = tables.interactions(*typed);
+  if (interactions) texts.interactions = interactions_text(typed_rows);
+  if (!contacts && !residues && !residue_pairs) return texts;
   const std::vector<contact_row> contact_rows = tables.contacts();
   if (contacts) texts.contacts = contacts_text(contact_rows);
   if (!residues && !residue_pairs) return texts;
   const std::vector<residue_pair_row> pair_rows = contact_tables::residue_pairs(contact_rows);
   if (residues) texts.residues = residues_text(tables.residues(pair_rows));
-  if (residue_pairs) texts.residue_pairs = residue_pairs_text(pair_rows);
+  if (residue_pairs) texts.residue_pairs = residue_pairs_text(pair_rows, typed != nullptr ? &typed_rows : nullptr);
   return texts;
 }
 

@@ -19,7 +19,8 @@ std::string structure_name(const std::string& path);
 // The summary's header, with the image_contacts column when symmetry is asked, then the folder column (the
 // pair's folder, with --interfaces), kind (with --write kinds), then buried_area and interface_area when areas
 // are asked.
-std::string summary_header_for(bool symmetry, bool folder, bool kinds, bool areas);
+// With interactions, one count per type after them.
+std::string summary_header_for(bool symmetry, bool folder, bool kinds, bool areas, bool interactions);
 
 // A pair's area fields of the summary: "\tBURIED\tINTERFACE" (both sides' area the other buries, and half of
 // it), empty fields for a side against itself.
@@ -38,10 +39,12 @@ void write_sorted(file_in_parts& file, contact_groups& groups);
 
 // The text of the tables asked for ("" for the others), each made from the one before it: the contacts are
 // sorted once.
+// With typed interactions (typed not null), their table, and the residue pairs count them by type.
 struct table_texts {
-  std::string contacts, residues, residue_pairs;
+  std::string contacts, residues, residue_pairs, interactions;
 };
-table_texts tables_text(const contact_tables& tables, bool contacts, bool residues, bool residue_pairs);
+table_texts tables_text(const contact_tables& tables, std::vector<typed_interaction>* typed, bool contacts, bool residues,
+                        bool residue_pairs, bool interactions);
 
 // Creates a folder unless it is there; throws run_error.
 void make_folder(const std::string& path);
