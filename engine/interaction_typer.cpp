@@ -234,16 +234,19 @@ void interaction_typer::offer(const atom_table& t_a, std::size_t a, const atom_t
     const std::int32_t gb = roles_of(t_b, b).group[index_in_residue(t_b, b)];
     if (ga >= 0 && gb >= 0) {
       bonded_kind = true;
-      const std::pair<std::uint64_t, std::uint64_t> key{static_cast<std::uint64_t>(t_a.residue[a]) << 32 | static_cast<std::uint32_t>(ga),
-                                                        static_cast<std::uint64_t>(t_b.residue[b]) << 32 | static_cast<std::uint32_t>(gb)};
-      const auto placed = salt_index_.try_emplace(key, salts_.size());
+      // A pair of groups is one key whichever atom the search offers first.
+      std::pair<std::uint64_t, std::uint64_t> key{static_cast<std::uint64_t>(t_a.residue[a]) << 32 | static_cast<std::uint32_t>(ga),
+                                                  static_cast<std::uint64_t>(t_b.residue[b]) << 32 | static_cast<std::uint32_t>(gb)};
+      if (key.second < key.first) std::swap(key.first, key.second);
+      // Kept as offered (the first side's atom first); ties go to the atoms first in the file.
       const salt candidate{&t_a, &t_b, static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b), d};
+      const auto atoms = [](const salt& x) { return std::minmax(x.a, x.b); };
+      const auto placed = salt_index_.try_emplace(key, salts_.size());
       if (placed.second) {
         salts_.push_back(candidate);
       } else {
         salt& best = salts_[placed.first->second];
-        if (d < best.distance || (d == best.distance && std::make_pair(candidate.a, candidate.b) < std::make_pair(best.a, best.b)))
-          best = candidate;
+        if (d < best.distance || (d == best.distance && atoms(candidate) < atoms(best))) best = candidate;
       }
     }
   }

@@ -15,6 +15,8 @@ const char* const map_help =
     "\n"
     "  --rows FILE           a coordinate list (pairpick's) whose residues are the rows; every other residue\n"
     "                        is a column, each pair drawn with its row-side residue as the row\n"
+    "  --types FILE.tsv      mark each cell with its residue pair's strongest interaction type, from an\n"
+    "                        interactions table (pairscan --interactions); a legend names the marks\n"
     "  --title TEXT          the title's first line (default: the input's file name)\n"
     "  --row-title TEXT      what the rows are (default: the --rows file's name, or \"first labels\")\n"
     "  --column-title TEXT   what the columns are (default: \"other residues\", or \"second labels\")\n"
@@ -32,6 +34,8 @@ map_options parse_map_command_line(const std::vector<std::string>& arguments) {
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (is_option(all[i], "--title")) {
       options.title = option_value(all, i, "--title");
+    } else if (is_option(all[i], "--types")) {
+      options.types = option_value(all, i, "--types");
     } else if (is_option(all[i], "--rows")) {
       options.rows = option_value(all, i, "--rows");
     } else if (is_option(all[i], "--row-title")) {

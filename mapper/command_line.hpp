@@ -8,6 +8,7 @@ struct map_options {
   std::string input, output;
   std::string title;        // "" : the input's file name
   std::string rows;         // a coordinate list naming the first side, or ""
+  std::string types;        // an interactions table whose strongest type marks each cell, or ""
   std::string row_title, column_title;  // "" : from what is known (the rows file's name)
   float cutoff = 0;         // shown when given
   float min_distance = -1;  // -1 : the smallest distance of the list, rounded down

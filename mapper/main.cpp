@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     style.cutoff = options.cutoff;
     style.min_distance = options.min_distance;
     style.max_distance = options.max_distance;
+    type_marks marks;
+    if (!options.types.empty()) marks = read_type_marks(options.types), style.marks = &marks;
     file_in_parts picture(options.output);
     draw_svg(map, cells, style, [&picture](std::string_view part) { picture.write(part); });
     picture.finish();

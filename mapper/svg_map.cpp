@@ -241,7 +241,12 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
   const double bar_x = bar_below ? left : left + grid_width + 24, bar_y = bar_below ? top + grid_height + 40 : top;
   const double width = std::max({bar_below ? left + bar_length + 40 : bar_x + 90, left + grid_width + 20,
                                  10 + 8.4 * static_cast<double>(std::max(style.title.size(), subtitle.size()))});
-  const double height = std::max(top + grid_height, bar_below ? bar_y + 40 : top + bar_length + 20) + 20;
+  // The marks' legend under the colour bar: one line per type that marks a cell.
+  const std::vector<int> legend = style.marks != nullptr && style.models == 0 ? style.marks->used() : std::vector<int>();
+  const double legend_y = bar_below ? bar_y + 48 : top + bar_length + 36;
+  const double legend_height = legend.empty() ? 0 : 16 + 14 * static_cast<double>(legend.size());
+  const double height =
+      std::max({top + grid_height, bar_below ? bar_y + 40 : top + bar_length + 20, legend_y - 20 + legend_height}) + 20;
   open_svg(width, height);
   svg += "<text x=\"10\" y=\"22\" font-size=\"14\">" + xml_text(style.title) + "</text>\n";
   svg += "<text x=\"10\" y=\"40\" font-size=\"11\">" + subtitle + "</text>\n";
@@ -383,6 +388,21 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
     out.put(", ");
     out.put_count(c.contacts);
     out.put(c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n");
+    const int mark = legend.empty() ? -1 : style.marks->of(rows[c.row].id, columns[c.column].id);
+    if (mark >= 0) {
+      // A dot in the cell's middle, in the type's colour, ringed so that it shows on every colour of the scale.
+      out.put("<circle cx=\"");
+      out.put(number(left + (static_cast<double>(c.column) + 0.5) * cell));
+      out.put("\" cy=\"");
+      out.put(number(top + (static_cast<double>(c.row) + 0.5) * cell));
+      out.put("\" r=\"");
+      out.put(number(std::max(cell * 0.3, 1.0)));
+      out.put("\" fill=\"");
+      out.put(mark_colour(mark));
+      out.put("\" stroke=\"#333333\" stroke-width=\"0.5\" data-type=\"");
+      out.put(type_marks::order()[static_cast<std::size_t>(mark)]);
+      out.put("\"/>\n");
+    }
     if (static_cast<std::size_t>(out.at - buffer.data()) + cell_room > buffer.size()) {
       write(std::string_view(buffer.data(), static_cast<std::size_t>(out.at - buffer.data())));
       out.at = buffer.data();
@@ -454,6 +474,18 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
              "\" y2=\"" + number(bar_y + at) + "\" stroke=\"#666666\"/><text x=\"" + number(bar_x + 21) + "\" y=\"" +
              number(bar_y + at + 3.5) + "\">" + shown + "</text>\n";
   }
-  svg += "</g>\n</svg>\n";
+  svg += "</g>\n";
+  if (!legend.empty()) {
+    svg += "<g id=\"type-legend\">\n<text x=\"" + number(bar_x) + "\" y=\"" + number(legend_y) +
+           "\">strongest interaction</text>\n";
+    for (std::size_t k = 0; k < legend.size(); ++k) {
+      const double y = legend_y + 14 * static_cast<double>(k + 1);
+      svg += "<circle cx=\"" + number(bar_x + 5) + "\" cy=\"" + number(y - 4) + "\" r=\"4\" fill=\"" +
+             mark_colour(legend[k]) + "\" stroke=\"#333333\" stroke-width=\"0.5\"/><text x=\"" + number(bar_x + 14) +
+             "\" y=\"" + number(y) + "\">" + type_marks::order()[static_cast<std::size_t>(legend[k])] + "</text>\n";
+    }
+    svg += "</g>\n";
+  }
+  svg += "</svg>\n";
   write(svg);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "contact_map.hpp"
+#include "type_marks.hpp"
 
 struct map_style {
   std::string title;                     // the first line of the title: the input's name, or --title
@@ -21,6 +22,8 @@ struct map_style {
   // A map of frequencies over an ensemble: each cell's value (its "distance") is the share of models in
   // contact, coloured on 0-1 (frequent is bright) and shown as such; models is their number.
   std::uint64_t models = 0;
+  // Each residue pair's strongest interaction type, marked on its cell with a legend, or none.
+  const type_marks* marks = nullptr;
 };
 
 std::string draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const map_style& style);

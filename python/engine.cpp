@@ -12,6 +12,7 @@
 #include <limits>
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -298,6 +299,48 @@ py::dict residue_pair_columns_of(const std::vector<residue_pair_row>& rows) {
   return columns;
 }
 
+// One count column per interaction type, appended to the residue pairs as the table appends them.
+void add_type_counts(py::dict& columns, const std::vector<residue_pair_row>& pairs, const std::vector<interaction_row>& typed) {
+  std::map<std::pair<std::string_view, std::string_view>, type_counts> by_pair;
+  for (const interaction_row& r : typed) ++by_pair[{r.first.id, r.second.id}][static_cast<std::size_t>(r.type)];
+  std::vector<number_column<std::int64_t>> counts(interaction_type_count);
+  for (const residue_pair_row& r : pairs) {
+    const auto found = by_pair.find({r.first.id, r.second.id});
+    for (std::size_t t = 0; t < interaction_type_count; ++t)
+      counts[t].values.push_back(found == by_pair.end() ? 0 : static_cast<std::int64_t>(found->second[t]));
+  }
+  for (std::size_t t = 0; t < interaction_type_count; ++t)
+    columns[interaction_name(static_cast<interaction_type>(t))] = counts[t].take();
+}
+
+py::dict interaction_columns_of(const std::vector<interaction_row>& rows) {
+  const std::size_t n = rows.size();
+  residue_columns first(n), second(n);
+  string_column atom1(n), atom2(n), image2(n), type(n), via(n);
+  number_column<float> distance, angle1, angle2;
+  for (std::size_t r = 0; r < n; ++r) {
+    const interaction_row& row = rows[r];
+    first.set(r, row.first), second.set(r, row.second);
+    atom1.set(r, row.atom1), atom2.set(r, row.atom2), image2.set(r, row.second.image);
+    distance.values.push_back(row.distance);
+    type.set(r, interaction_name(row.type));
+    angle1.values.push_back(row.angle1), angle2.values.push_back(row.angle2);
+    via.set(r, row.via != nullptr ? residue_identifier(row.via_chain->name, row.via->seqid) : std::string());
+  }
+  py::dict columns;
+  first.put(columns, "1", "resname");
+  columns["atom1"] = atom1.take();
+  second.put(columns, "2", "resname");
+  columns["atom2"] = atom2.take();
+  columns["image2"] = image2.take();
+  columns["distance"] = distance.take();
+  columns["type"] = type.take();
+  columns["angle1"] = angle1.take();
+  columns["angle2"] = angle2.take();
+  columns["via"] = via.take();
+  return columns;
+}
+
 py::dict residue_columns_of(const std::vector<residue_row>& rows) {
   const std::size_t n = rows.size();
   residue_columns residue(n);
@@ -347,9 +390,10 @@ py::dict area_columns_of(const std::vector<residue_area_row>& rows) {
 py::dict tables(const std::string& path, const std::string& selection, const py::object& selection2, float cutoff,
                 bool same_residue, int min_separation, bool skip_links, bool allow_empty, const std::string& altloc,
                 bool waters, bool hydrogens, bool symmetry, const std::string& assembly,
-                const std::vector<std::string>& write, bool label_numbers) {
+                const std::vector<std::string>& write, bool label_numbers, const std::map<std::string, std::string>& criteria) {
   scan_request request = request_of(selection, selection2, cutoff, same_residue, min_separation, skip_links, allow_empty,
                                     altloc, waters, hydrogens, symmetry, assembly);
+  for (const auto& [name, value] : criteria) request.criteria.set(name, value);
   request.tables = true;
   request.summary = false;
   std::unique_ptr<selection_contacts> found;
@@ -360,6 +404,8 @@ py::dict tables(const std::string& path, const std::string& selection, const py:
   std::vector<residue_area_row> area_rows;
   const auto wants = [&](const char* noun) { return std::find(write.begin(), write.end(), noun) != write.end(); };
   request.areas = wants("areas");
+  request.interactions = wants("interactions");
+  std::vector<interaction_row> typed_rows;
   request.check();
   {
     py::gil_scoped_release unlocked;
@@ -373,11 +419,17 @@ py::dict tables(const std::string& path, const std::string& selection, const py:
     if (wants("residue-pairs") || wants("residues")) pair_rows = contact_tables::residue_pairs(contact_rows);
     if (wants("residues")) residue_rows = made.residues(pair_rows);
     if (found->areas) area_rows = found->areas->rows(0, found->self ? 0 : 1);
+    if (request.interactions) typed_rows = made.interactions(found->result.interactions);
   }
   py::dict result;
   if (wants("contacts")) result["contacts"] = contact_columns_of(contact_rows);
   if (wants("residues")) result["residues"] = residue_columns_of(residue_rows);
-  if (wants("residue-pairs")) result["residue-pairs"] = residue_pair_columns_of(pair_rows);
+  if (wants("residue-pairs")) {
+    py::dict pairs = residue_pair_columns_of(pair_rows);
+    if (request.interactions) add_type_counts(pairs, pair_rows, typed_rows);
+    result["residue-pairs"] = pairs;
+  }
+  if (request.interactions) result["interactions"] = interaction_columns_of(typed_rows);
   if (wants("areas")) result["areas"] = area_columns_of(area_rows);
   return result;
 }
@@ -629,7 +681,7 @@ PYBIND11_MODULE(_engine, module) {
   module.def("tables", &tables, py::arg("path"), py::arg("selection"), py::arg("selection2"), py::arg("cutoff"),
              py::arg("same_residue"), py::arg("min_separation"), py::arg("skip_links"), py::arg("allow_empty"),
              py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"), py::arg("assembly"),
-             py::arg("write"), py::arg("label_numbers"));
+             py::arg("write"), py::arg("label_numbers"), py::arg("criteria"));
   module.def("chains", &chains, py::arg("path"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),
              py::arg("assembly"), py::arg("label_numbers"));
   module.def("ligands", &ligands, py::arg("path"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"),

@@ -129,6 +129,8 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
       style.column_title = named ? second : "chain " + second;
       style.cutoff = options.request.cutoff;
       style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
+      type_marks marks;
+      if (options.map_types && pair.result.tables) marks = marks_of(*pair.result.tables, pair.result.interactions), style.marks = &marks;
       const std::string svg = draw(*pair.result.map, style);
       if (options.maps) write_whole_file(folder + "/map.svg", svg);
       if (page != nullptr) {

@@ -130,6 +130,8 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
     // One selection: its residues on both axes. Two: the first's residues are rows, unless a residue is on
     // both sides (selections by atom), which the map then draws square.
     if (self) result.map->set_square();
+    type_marks marks;
+    if (options.map_types) marks = marks_of(*result.tables, result.interactions), style.marks = &marks;
     svg = draw(*result.map, style);
     if (page != nullptr) {
       const std::vector<contact_row> rows = result.tables->contacts();

@@ -34,6 +34,8 @@ const char* const scan_help =
     "  --allow-empty          a selection that matches no atom gives an empty output, not an error\n"
     "  --map FILE.svg         draw the residue contact map (rows: the first selection)\n"
     "  --title TEXT           the map's title\n"
+    "  --map-types            mark each cell of the maps with its residue pair's strongest interaction type\n"
+    "                         (a legend names the marks)\n"
     "  --summary FILE.tsv     write the summary row: atoms, contacts, residue pairs, closest, residues\n"
     "  --contacts FILE.tsv    one row per atom pair, the first selection's atom first\n"
     "  --residues FILE.tsv    one row per residue in contact, of either side: the pocket of a ligand\n"
@@ -138,6 +140,8 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
       options.request.min_separation = read_count("--min-separation", option_value(all, i, "--min-separation"));
     } else if (is_option(all[i], "--map")) {
       options.map = option_value(all, i, "--map");
+    } else if (all[i] == "--map-types") {
+      options.map_types = true;
     } else if (all[i] == "--maps") {
       options.maps = true;
     } else if (is_option(all[i], "--contacts")) {
@@ -246,7 +250,9 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
                         "--interactions and --areas do not apply");
     if (options.write_interactions && !options.models.empty())
       throw usage_error("--models counts residue pairs over the models; interactions are typed in the first: not both");
-    options.request.interactions = options.write_interactions;
+    if (options.map_types && !options.maps && options.html.empty())
+      throw usage_error("--map-types marks the maps: add --maps");
+    options.request.interactions = options.write_interactions || options.map_types;
     options.structure = operands[0];
     options.request.map = options.maps;
     // Kinds compare each pair's residue pairs and buried area; a page needs each pair's map and closest atoms.
@@ -268,7 +274,9 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   options.request.selections.assign(operands.begin() + 1, operands.end() - 1);
   options.output = operands.back();
   options.request.areas = !options.areas.empty();
-  options.request.interactions = !options.interactions.empty();
+  options.request.interactions = !options.interactions.empty() || options.map_types;
+  if (options.map_types && options.map.empty() && options.html.empty())
+    throw usage_error("--map-types marks the map: give --map FILE.svg");
   if (options.request.interactions && (!options.models.empty() || !options.trajectory.empty()))
     throw usage_error("--interactions types the contacts of one model; --models and --trajectory do not apply");
   if (!options.trajectory.empty()) {

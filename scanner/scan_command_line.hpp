@@ -17,6 +17,7 @@ struct scan_options {
   std::string map, summary, title;     // optional outputs; title "" : made from the structure and sides
   std::string contacts, residues, residue_pairs, areas, interactions;  // the tables people read, or ""
   bool maps = false;                   // interfaces: each pair's map.svg
+  bool map_types = false;              // mark each map cell with its strongest interaction type
   bool write_contacts = false, write_residues = false, write_residue_pairs = false, write_areas = false,
        write_kinds = false, write_interactions = false;  // interfaces: each pair's tables
   std::string pairs;                   // interfaces: named pairs of selections, one per line, instead of chains

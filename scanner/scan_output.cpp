@@ -50,6 +50,12 @@ std::string summary_row(bool symmetry, const pair_summary& summary, const std::s
   return row;
 }
 
+type_marks marks_of(const contact_tables& tables, std::vector<typed_interaction>& found) {
+  type_marks marks;
+  for (const interaction_row& row : tables.interactions(found)) marks.add(row.first.id, row.second.id, interaction_name(row.type));
+  return marks;
+}
+
 std::string draw(contact_map& map, const map_style& style) { return draw_svg(map, map.ordered_cells(), style); }
 
 void write_sorted(file_in_parts& file, contact_groups& groups) {

@@ -31,6 +31,9 @@ std::string summary_row(bool symmetry, const pair_summary& summary, const std::s
                         const std::string& first, const std::string& second, std::size_t first_atoms,
                         std::size_t second_atoms, std::uint64_t image_contacts);
 
+// Each residue pair's strongest interaction type, for the map's marks.
+type_marks marks_of(const contact_tables& tables, std::vector<typed_interaction>& found);
+
 // The map of one pair in the style given (titles, cut-off, colour scale).
 std::string draw(contact_map& map, const map_style& style);
 

@@ -24,7 +24,7 @@ __all__ = ["Contacts", "Points", "search", "read", "contacts", "contacts_frame",
            "interfaces", "frequencies"]
 
 # The tables a call of tables() can return, by the nouns of pairscan's options.
-TABLES = ("contacts", "residues", "residue-pairs", "areas")
+TABLES = ("contacts", "residues", "residue-pairs", "interactions", "areas")
 
 PathLike = Union[str, "os.PathLike[str]"]
 
@@ -141,12 +141,15 @@ def _real_rows(points, name: str):
 def tables(path: PathLike, selection: str, selection2: Optional[str] = None, *,
            write=("contacts", "residues"), cutoff: float = 4.0, same_residue: bool = False, min_separation: int = 0,
            skip_links: bool = False, allow_empty: bool = False, altloc: str = "first", waters: bool = False,
-           hydrogens: bool = False, symmetry: bool = False, assembly=None, numbering: str = "author") -> dict:
+           hydrogens: bool = False, symmetry: bool = False, assembly=None, numbering: str = "author",
+           criteria: Optional[dict] = None) -> dict:
     """The tables pairscan writes with --contacts, --residues and --residue-pairs, as pandas DataFrames keyed by
     those nouns (those named in write), with the same columns and rows: each atom pair with the first selection's
     atom first; each residue in contact of either side (side 1 or 2: the pocket of a ligand); each residue pair;
-    each residue's solvent-accessible area with its side alone and the part the other side buries ("areas",
-    as --areas). The other arguments are those of contacts()."""
+    each typed interaction ("interactions", as --interactions: the residue pairs then gain one count per type;
+    angles are NaN where a type has none); each residue's solvent-accessible area with its side alone and the
+    part the other side buries ("areas", as --areas). criteria changes thresholds of the interaction types by
+    name, as --criterion does ({"hbond_distance": 4.1}). The other arguments are those of contacts()."""
     import pandas as pd
 
     if isinstance(write, str):
@@ -158,8 +161,22 @@ def tables(path: PathLike, selection: str, selection2: Optional[str] = None, *,
     found = _engine.tables(_path(path), _selection(selection, "selection"),
                            None if selection2 is None else _selection(selection2, "selection2"), float(cutoff),
                            same_residue, int(min_separation), skip_links, allow_empty, _altloc(altloc), waters,
-                           hydrogens, bool(symmetry), _assembly(assembly), list(write), _label_numbers(numbering))
+                           hydrogens, bool(symmetry), _assembly(assembly), list(write), _label_numbers(numbering),
+                           _criteria(criteria))
     return {noun: pd.DataFrame(columns) for noun, columns in found.items()}
+
+
+def _criteria(criteria) -> dict:
+    if criteria is None:
+        return {}
+    if not isinstance(criteria, dict):
+        raise TypeError(f"criteria takes a dict of names and numbers, not {type(criteria).__name__}")
+    out = {}
+    for name, value in criteria.items():
+        if not isinstance(name, str) or isinstance(value, bool) or not isinstance(value, (int, float)):
+            raise TypeError(f"criteria: {name!r} takes a number, not {value!r}")
+        out[name] = repr(float(value))
+    return out
 
 
 def chains(path: PathLike, *, altloc: str = "first", waters: bool = False, hydrogens: bool = False,

@@ -241,6 +241,30 @@ expect 'areas: the summary and the residues agree' 'yes\n' <(awk -F'\t' 'FNR == 
 expect 'area atoms: standard, then all' '0\n0\n1\nyes\n' <(grep -c '478' standard.tsv; awk -F'\t' 'NR > 1 && $7 > 0' standard.tsv | wc -l
   grep -c $'\t478\t' all.tsv; awk -F'\t' 'NR > 1 && $1 == 1 && $7 > 0 {n++} END {print (n > 10 ? "yes" : "no")}' all.tsv)
 
+# Interaction types: each chain pair of a six-chain entry typed in one run of every interface is what a run of
+# its two chains gives, table for table; the hexamer's copies are joined by their engineered disulfides.
+rm -rf interfaces
+hwu="$project/tests/scanner/data/1hwu.pdb.gz"
+"$pairscan" --interfaces interfaces --write interactions,residue-pairs "$hwu"
+for folder in interfaces/*_vs_*; do
+  pair=${folder#interfaces/}
+  "$pairscan" --interactions interactions.tsv --residue-pairs residue-pairs.tsv --summary summary.tsv "$hwu" "//${pair%_vs_*}" "//${pair#*_vs_}" got.pairtab
+  same "interactions of $pair as its two chains give them" interactions.tsv "$folder/interactions.tsv"
+  same "typed residue pairs of $pair as its two chains give them" residue-pairs.tsv "$folder/residue-pairs.tsv"
+  expect "counts of $pair in the summary" "$(tail -n 1 summary.tsv | cut -f 11-)\n" \
+    <(awk -F'\t' -v f="$pair" '$11 == f' interfaces/summary.tsv | cut -f 12-)
+done
+rm -rf interfaces
+"$pairscan" --interfaces interfaces --assembly 1 --write interactions "$project/tests/scanner/data/4qnb.pdb.gz"
+expect 'interactions: a disulfide between each two neighbouring copies' '6\n' \
+  <(cat interfaces/*/interactions.tsv | awk -F'\t' '$13 == "covalent" && $5 == "SG" && $10 == "SG"' | wc -l)
+# --skip-links leaves them out, with the peptide bonds of a chain kept as contacts.
+"$pairscan" --interfaces skipped --assembly 1 --skip-links --write contacts "$project/tests/scanner/data/4qnb.pdb.gz"
+expect 'skip-links: no disulfide between copies' '0\n' <(cat skipped/*/contacts.tsv | awk -F'\t' '$5 == "SG" && $10 == "SG"' | wc -l)
+"$pairscan" --skip-links "$examples/1hpv.pdb" //A got.pairtab
+expect 'skip-links: peptide bonds of one chain stay contacts' 'yes\n' \
+  <(awk '$1 ~ /^A1:/ && $2 ~ /^A2:/ && $3 < 1.4 {found = 1} END {print found ? "yes" : "no"}' got.pairtab)
+
 run "$pairscan" '--help'
 expect '--help' '0\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' <(cat status.txt; head -n 1 stdout.txt)
 for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out" "--min-separation -1 $examples/1hpv.pdb //A out" \
@@ -249,7 +273,9 @@ for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out"
     "--pairs p.tsv $examples/1hpv.pdb //A out" "--self $examples/1hpv.pdb //A out" \
     "--areas a.tsv --symmetry $examples/1hpv.pdb //A //B out" "--area-points 0 --areas a.tsv $examples/1hpv.pdb //A out" \
     "--area-atoms some --areas a.tsv $examples/1hpv.pdb //A out" "--write areas $examples/1hpv.pdb //A out" \
-    "--interfaces d --areas a.tsv $examples/1hpv.pdb"; do
+    "--interfaces d --areas a.tsv $examples/1hpv.pdb" "--criterion hbond=3 --interactions i.tsv $examples/1hpv.pdb //A out" \
+    "--criterion hbond_distance=-1 $examples/1hpv.pdb //A out" "--write interactions $examples/1hpv.pdb //A out" \
+    "--interactions i.tsv --models all --residue-pairs r.tsv $examples/1hpv.pdb //A out"; do
   run "$pairscan" "$wrong"
   expect "'$wrong': status and usage" '1\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' \
     <(cat status.txt; sed -n 2p stderr.txt)

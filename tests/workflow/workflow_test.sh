@@ -109,12 +109,15 @@ expect 'self maps: rows' 'A\tB\nA\tA\nB\tB\n' <(tail -n +2 self/summary.tsv | cu
 
 # Areas and kinds: the structure's rows and kinds as pairscan gives them.
 mkdir capsid && cp "$project/tests/scanner/data/4qnb.pdb.gz" capsid/
-flow structures="$work/capsid" results="$work/capsid.out" assembly=1 'write=[areas, kinds]' --cores 2 -q >log.txt 2>&1
+flow structures="$work/capsid" results="$work/capsid.out" assembly=1 'write=[areas, kinds, interactions]' --cores 2 -q >log.txt 2>&1
 "$build/scanner/pairscan" --interfaces capsid.expected --maps --cutoff 4 --min-distance 2.5 --max-distance 4 --assembly 1 \
-  --write areas,kinds capsid/4qnb.pdb.gz
+  --write areas,kinds,interactions capsid/4qnb.pdb.gz
 same 'areas and kinds: the summary' capsid.expected/summary.tsv capsid.out/4qnb.pdb/summary.tsv
 same 'areas and kinds: the kinds' capsid.expected/kinds.tsv capsid.out/4qnb.pdb/kinds.tsv
-expect 'areas and kinds: the columns' 'folder\tkind\tburied_area\tinterface_area\n' <(head -n 1 capsid.out/summary.tsv | cut -f 11-)
+same 'interactions: a pair' capsid.expected/A1_vs_A5/interactions.tsv capsid.out/4qnb.pdb/A1_vs_A5/interactions.tsv
+expect 'areas, kinds and interactions: the columns' \
+  'folder\tkind\tburied_area\tinterface_area\thydrogen_bond\tsalt_bridge\thydrophobic\tstacking_parallel\tstacking_t_shaped\tcation_pi\thalogen_bond\tmetal\twater_bridge\tcovalent\tclash\n' \
+  <(head -n 1 capsid.out/summary.tsv | cut -f 11-)
 
 # Models: each chain against itself over the ten models of an NMR entry, as pairscan --models gives it.
 mkdir nmr && cp "$project/tests/scanner/data/1d3z.pdb.gz" nmr/
@@ -211,7 +214,7 @@ done <<CASES
 cuttoff=5|config: Additional properties are not allowed ('cuttoff' was unexpected)
 cutoff=abc|config: cutoff: 'abc' is not of type 'number'
 cutoff=-1|config: cutoff: -1 is less than or equal to the minimum of 0
-'write=[contacts, pictures]'|config: write.1: 'pictures' is not one of ['contacts', 'residues', 'residue-pairs', 'areas', 'kinds']
+'write=[contacts, pictures]'|config: write.1: 'pictures' is not one of ['contacts', 'residues', 'residue-pairs', 'interactions', 'areas', 'kinds']
 structures=$work/nowhere|structures folder '$work/nowhere': No such file or directory
 structures=$work/empty|structures folder '$work/empty' holds no structure file (.pdb, .ent, .cif, .mmcif, each optionally .gz)
 CASES
