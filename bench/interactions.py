@@ -59,7 +59,14 @@ def run_plip(pdb, out, peptides=None):
     return took, ET.parse(os.path.join(out, "report.xml")).getroot()
 
 
-def plip_pairs(report):
+# The distance plip reports for each type, and ours for the same type: a pair plip finds only beyond ours is
+# a difference of threshold.
+PLIP_DISTANCE = {"hydrogen_bond": ("dist_d-a", 3.5), "salt_bridge": ("dist", 4.0), "water_bridge": ("dist_a-w", 3.5),
+                 "hydrophobic": ("dist", 4.0), "metal": ("dist", 3.0)}
+PLIP_DISTANCES = {}  # (entry, pair, type): the smallest distance plip gives the pair
+
+
+def plip_pairs(report, entry=""):
     """Binding sites (their member residues) and each type's pairs of residues (a member and its partner, in
     sorted order: an ion and a ligand are each other's partners)."""
     sites, pairs = [], collections.defaultdict(set)
@@ -74,7 +81,15 @@ def plip_pairs(report):
                 ligand = (found.findtext("reschain_lig"), int(found.findtext("resnr_lig")))
                 partner = (found.findtext("reschain"), int(found.findtext("resnr")))
                 if ligand != partner:
-                    pairs[ours].add(tuple(sorted((ligand, partner))))
+                    pair = tuple(sorted((ligand, partner)))
+                    pairs[ours].add(pair)
+                    if ours in PLIP_DISTANCE:
+                        field = PLIP_DISTANCE[ours][0]
+                        texts = [found.findtext(f) for f in (field, "dist_d-w") if found.findtext(f)]
+                        # A water bridge is as long as its longer leg.
+                        d = (max if ours == "water_bridge" else min)(float(t) for t in texts) if texts else 0.0
+                        key = (entry, pair, ours)
+                        PLIP_DISTANCES[key] = min(d, PLIP_DISTANCES.get(key, d))
     # Between two binding sites only a metal's pairs count, as for pairscan's.
     in_sites = {(c, n) for members in sites for c, n, _ in members}
     for kind in pairs:
@@ -83,7 +98,7 @@ def plip_pairs(report):
     return sites, pairs
 
 
-def our_pairs(pairscan, path, sites, work):
+def our_pairs(pairscan, path, sites, work, criteria=()):
     """Each site's residues typed against the rest of the model; as plip reports them, a partner is not a
     water, and only a metal's partner may be another binding site's residue (a ligand beside its ion)."""
     pairs = collections.defaultdict(set)
@@ -92,11 +107,12 @@ def our_pairs(pairscan, path, sites, work):
         own = {(c, n) for c, n, _ in members}
         for chain, number, name in members:
             out = os.path.join(work, "i.tsv")
-            subprocess.run([pairscan, "--waters", "--interactions", out, path, f"//{chain}/{number}({name})", "/1",
+            subprocess.run([pairscan, "--waters", "--interactions", out, *criteria, path, f"//{chain}/{number}({name})", "/1",
                             os.path.join(work, "o.pairtab")], check=True, stdout=subprocess.DEVNULL)
             for row in table(out):
                 partner = (row["chain2"], int(row["number2"]))
-                if row["resname2"] in ("HOH", "WAT", "DOD") or partner in own or \
+                water = row["resname2"] in ("HOH", "WAT", "DOD")
+                if (water and row["type"] != "metal") or partner in own or \
                         (partner in in_sites and row["type"] != "metal"):
                     continue
                 pairs[OURS.get(row["type"], row["type"])].add(tuple(sorted(((row["chain1"], int(row["number1"])), partner))))
@@ -135,6 +151,7 @@ def main():
     if args.entries:
         names = args.entries.split(",")
     totals = {t: [set(), set()] for t in TYPES}
+    plip_distance = {t: set() for t in TYPES}
     speed = []
     with tempfile.TemporaryDirectory() as work:
         for name in names:
@@ -142,22 +159,38 @@ def main():
             with gzip.open(os.path.join(COMPLEXES, name + ".pdb.gz")) as source, open(pdb, "wb") as out:
                 out.write(source.read())
             plip_time, report = run_plip(pdb, os.path.join(work, "plip_" + name))
-            sites, theirs = plip_pairs(report)
+            sites, theirs = plip_pairs(report, name)
             ours = our_pairs(pairscan, pdb, sites, work)
+            wider = our_pairs(pairscan, pdb, sites, work, ["--criterion", "hbond_distance=4.1"])
             for t in TYPES:
                 totals[t][0] |= {(name,) + p for p in ours[t]}
                 totals[t][1] |= {(name,) + p for p in theirs[t]}
+                plip_distance[t] |= {(name,) + p for p in wider[t]}
             ligands = sorted({n for members in sites for _, _, n in members})
             if ligands:
                 ours_time = wall([pairscan, "--waters", "--interactions", os.path.join(work, "all.tsv"), pdb,
                                   "//*/(" + ",".join(ligands) + ")", "/1", os.path.join(work, "all.pairtab")], args.repeat)
                 speed.append((name, plip_time, ours_time))
-        print("| type | pairscan | plipcmd | both | Jaccard |")
-        print("|---|---|---|---|---|")
+        print("| type | pairscan | plipcmd | both | Jaccard | Jaccard, hbond_distance=4.1 |")
+        print("|---|---|---|---|---|---|")
         for t in TYPES:
             a, b = totals[t]
-            j = jaccard(a, b)
-            print(f"| {t} | {len(a)} | {len(b)} | {len(a & b)} | {'-' if j is None else f'{j:.2f}'} |")
+            j, k = jaccard(a, b), jaccard(plip_distance[t], b)
+            print(f"| {t} | {len(a)} | {len(b)} | {len(a & b)} | {'-' if j is None else f'{j:.2f}'} | "
+                  f"{'-' if k is None else f'{k:.2f}'} |")
+        # The differences by their reason: plip's longer thresholds, and plip's rule that a salt bridge's groups
+        # make no hydrogen bond (or water bridge) as well.
+        print()
+        print("| type | only pairscan | of them plip's salt bridges | only plip | of them beyond our distance | "
+              "Jaccard without these |")
+        print("|---|---|---|---|---|---|")
+        for t in TYPES:
+            a, b = totals[t]
+            salts = {p for p in a - b if p in totals["salt_bridge"][1]} if t in ("hydrogen_bond", "water_bridge") else set()
+            limit = PLIP_DISTANCE.get(t, (None, float("inf")))[1]
+            beyond = {p for p in b - a if PLIP_DISTANCES.get((p[0], p[1:], t), 0) > limit}
+            j = jaccard(a - salts, b - beyond)
+            print(f"| {t} | {len(a - b)} | {len(salts)} | {len(b - a)} | {len(beyond)} | {'-' if j is None else f'{j:.2f}'} |")
         if os.environ.get("SHOW_DIFFERENCES"):
             for t in TYPES:
                 a, b = totals[t]
@@ -175,7 +208,7 @@ def main():
         with gzip.open(os.path.join(SHARED, "1a0q.pdb.gz")) as source, open(fab, "wb") as out:
             out.write(source.read())
         plip_time, report = run_plip(fab, os.path.join(work, "plip_fab"), peptides="L")
-        _, theirs = plip_pairs(report)
+        _, theirs = plip_pairs(report, "1a0q")
         out = os.path.join(work, "fab.tsv")
         started = time.perf_counter()
         subprocess.run([pairscan, "--waters", "--interactions", out, fab, "//L", "//H", os.path.join(work, "fab.pairtab")],

@@ -239,10 +239,12 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
   const bool bar_below = grid_height < 120;
   const double bar_length = bar_below ? std::clamp(grid_width, 200.0, 360.0) : std::min(grid_height, 360.0);
   const double bar_x = bar_below ? left : left + grid_width + 24, bar_y = bar_below ? top + grid_height + 40 : top;
-  const double width = std::max({bar_below ? left + bar_length + 40 : bar_x + 90, left + grid_width + 20,
-                                 10 + 8.4 * static_cast<double>(std::max(style.title.size(), subtitle.size()))});
   // The marks' legend under the colour bar: one line per type that marks a cell.
   const std::vector<int> legend = style.marks != nullptr && style.models == 0 ? style.marks->used() : std::vector<int>();
+  const double legend_width = legend.empty() ? 0 : 170;  // "strongest interaction", "stacking_parallel" and a dot
+  const double width = std::max({bar_below ? left + bar_length + 40 : bar_x + 90, left + grid_width + 20,
+                                 bar_x + legend_width,
+                                 10 + 8.4 * static_cast<double>(std::max(style.title.size(), subtitle.size()))});
   const double legend_y = bar_below ? bar_y + 48 : top + bar_length + 36;
   const double legend_height = legend.empty() ? 0 : 16 + 14 * static_cast<double>(legend.size());
   const double height =

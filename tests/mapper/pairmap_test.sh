@@ -19,6 +19,17 @@ fails "$pairmap" 'short.pairtab kept.pairtab' 'pairmap: short.pairtab:3: expecte
 fails "$pairmap" 'word.pairtab kept.pairtab' "pairmap: word.pairtab:1: distance '3.5x' is not a number"
 fails "$pairmap" 'nan.pairtab kept.pairtab' "pairmap: nan.pairtab:1: distance 'nan' is not a number"
 fails "$pairmap" 'binary.pairtab kept.pairtab' 'pairmap: binary.pairtab: not a text file'
+# --types: an interactions table, checked before the picture is written.
+printf 'A1:ALA:CA\tB2:GLY:N\t3.5\n' >one.pairtab
+printf 'chain1\tnumber1\ticode1\tchain2\tnumber2\ticode2\timage2\n' >untyped.tsv
+printf 'chain1\tnumber1\ticode1\tchain2\tnumber2\ticode2\timage2\ttype\nA\t1\t\tB\n' >cut.tsv
+fails "$pairmap" '--types untyped.tsv one.pairtab kept.pairtab' "pairmap: untyped.tsv:1: not an interactions table: no column 'type'"
+fails "$pairmap" '--types cut.tsv one.pairtab kept.pairtab' 'pairmap: cut.tsv:2: expected 8 fields, found 4'
+fails "$pairmap" '--types missing.tsv one.pairtab kept.pairtab' 'pairmap: cannot read missing.tsv: No such file or directory'
+# A mark for the strongest type only: a salt bridge over the hydrogen bond of the same pair, none for a clash.
+printf 'chain1\tnumber1\ticode1\tchain2\tnumber2\ticode2\timage2\ttype\nA\t1\t\tB\t2\t\t\thydrogen_bond\nA\t1\t\tB\t2\t\t\tsalt_bridge\nA\t1\t\tB\t2\t\t\tclash\n' >typed.tsv
+run "$pairmap" '--types typed.tsv one.pairtab typed.svg'
+expect '--types: the strongest type marks the cell' '0\nsalt_bridge\n' <(cat status.txt; grep -o 'data-type="[a-z_]*"' typed.svg | cut -d'"' -f2)
 # What counts as a plain distance: what from_chars reads whole, finite and not negative.
 for text in 3 3.5 .5 5. -0 1e0 1E+00 2.5e-1 '1 ' "$(printf '1\r')"; do
   printf 'A1:ALA:CA\tB2:GLY:N\t%s\n' "$text" >plain.pairtab

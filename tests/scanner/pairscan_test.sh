@@ -214,6 +214,12 @@ while read -r arguments; do
 done <readme_commands.txt
 same "README's self-contact map is the bundled one" "$project/examples/1hpv_A_self_map.svg" aa_map.svg
 same "README's large map is the bundled one" "$project/examples/7cfn_self_map.svg" 7cfn_map.svg
+same "README's typed map is the bundled one" "$project/examples/1hpv_ligand_types_map.svg" pocket_types.svg
+# pairmap marks the same cells from the interactions table.
+"$pairmap" --types pocket_types.tsv pocket_types.pairtab pairmap_types.svg
+same 'pairmap --types marks the cells pairscan marks' <(grep '<circle' pocket_types.svg) <(grep '<circle' pairmap_types.svg)
+expect 'typed map: its legend' 'hydrogen_bond\nwater_bridge\nhydrophobic\n' \
+  <(sed -n '/type-legend/,/<.g>/p' pocket_types.svg | grep -o '>[a-z_]*</text>' | sed 's/[<>]//g; s|/text||' | grep -v strongest)
 # The figures for 1A8O in docs/pairscan.md: the dimer of assembly 1 is the crystal contact 6_665, atom pair for atom pair.
 expect 'README: 1A8O image contacts' '260\n' <(tail -n 1 lattice.tsv | cut -f 11)
 expect 'README: 1A8O assembly interface' '72\t22\t2.43675\n' <(tail -n 1 assembly/summary.tsv | cut -f 6-8)
