@@ -121,22 +121,24 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
   // Interaction types between chains: from the contact search when the cut-off reaches the longest criterion.
   std::unique_ptr<interaction_typer> typer;
   if (request.interactions) typer = std::make_unique<interaction_typer>(request.criteria, model);
-  const bool typed_by_search = typer && typer->rides_on(request.cutoff, all, nullptr);
+  const float reach = contact_reach(request, all, nullptr);
+  const bool typed_by_search = typer && typer->rides_on(reach, all, nullptr);
   const float typer_reach = typer ? typer->radius(all, nullptr) : 0;
   const interaction_typer::pair_filter between_sides = [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
     return side_of(a) != side_of(b) && !rules.drops(t_a, a, t_b, b, INFINITY);
   };
   if (all.size() > 0) {
-    const cell_list grid = cell_list::for_points(request.cutoff, all.points(), all.points());
+    const cell_list grid = cell_list::for_points(reach, all.points(), all.points());
     grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) {
       std::size_t pa = static_cast<std::size_t>(a), pb = static_cast<std::size_t>(b);
       std::uint32_t sa = side_of(pa), sb = side_of(pb);
       if (sa == sb || rules.drops(all, pa, all, pb, d)) return;
       if (typed_by_search && d <= typer_reach) typer->offer(all, pa, all, pb, d);
+      if (d > reach || rules.beyond(all, pa, all, pb, d)) return;
       if (sa > sb) std::swap(pa, pb), std::swap(sa, sb);
       const auto& ma = side_min[sa];
       const auto& mb = side_min[sb];
-      const contact_order order(request.cutoff, std::min(ma[0], mb[0]), std::min(ma[1], mb[1]), std::min(ma[2], mb[2]));
+      const contact_order order(reach, std::min(ma[0], mb[0]), std::min(ma[1], mb[1]), std::min(ma[2], mb[2]));
       found[sa * n_sides + sb].push_back({order.of(all.x[pa], all.y[pa], all.z[pa], place[pa], all.x[pb], all.y[pb], all.z[pb], place[pb]),
                                           static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(pb), d});
     });
@@ -157,15 +159,16 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
   std::vector<std::vector<image_contact>> image_found(request.symmetry ? n_sides * n_sides : 0);
   atom_table images;
   if (request.symmetry && all.size() > 0) {
-    images = crystal_images(structure, all, all, request.cutoff, tables);
+    images = crystal_images(structure, all, all, reach, tables);
     if (images.size() > 0) {
-      const cell_list grid = cell_list::for_points(request.cutoff, all.points(), images.points());
+      const cell_list grid = cell_list::for_points(reach, all.points(), images.points());
       grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
         const auto pa = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         const std::uint32_t sa = side_of(pa), sb = side_of(images.source[ib]);
         if (sa >= sb) return;
-        image_found[sa * n_sides + sb].push_back({static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(ib), d});
         if (typer && d <= typer_reach) typer->offer(all, pa, images, ib, d);
+        if (rules.beyond(all, pa, images, ib, d)) return;
+        image_found[sa * n_sides + sb].push_back({static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(ib), d});
       });
       if (typer)
         typer->add_groups(all, &images, [&](const atom_table&, std::size_t a, const atom_table&, std::size_t b) {

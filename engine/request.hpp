@@ -15,6 +15,8 @@ struct scan_request {
   // for every pair of polymer chains (for_each_chain_pair).
   std::vector<std::string> selections;
   float cutoff = 4;
+  // >= 0: a contact is a pair within the sum of its van der Waals radii plus this, instead of within cutoff.
+  float vdw_tolerance = -1;
   atom_defaults atoms;        // which atoms a selection keeps: conformers, waters, hydrogens
   bool same_residue = false;  // self-contacts: keep pairs within one residue, each once
   int min_separation = 0;     // leave out polymer residue pairs of one chain closer in number than this

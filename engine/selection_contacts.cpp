@@ -57,7 +57,9 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
   std::unique_ptr<interaction_typer> typer;
   if (request.interactions) typer = std::make_unique<interaction_typer>(request.criteria, model);
   const atom_table* other_side = self ? nullptr : &other;
-  const bool typed_by_search = typer && typer->rides_on(request.cutoff, first, other_side);
+  // With a van der Waals tolerance the search reaches the largest contact the radii allow.
+  const float reach = contact_reach(request, first, self ? nullptr : &other);
+  const bool typed_by_search = typer && typer->rides_on(reach, first, other_side);
   const float typer_reach = typer ? typer->radius(first, other_side) : 0;
   const interaction_typer::pair_filter keep = [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
     return !rules.drops(t_a, a, t_b, b, INFINITY);
@@ -67,12 +69,13 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
     std::unique_ptr<group_numbers> second_numbers;
     if (!self) second_numbers = std::make_unique<group_numbers>(result.groups, other);
     const group_numbers& other_numbers = self ? first_numbers : *second_numbers;
-    const cell_list grid = cell_list::for_points(request.cutoff, first.points(), other.points());
+    const cell_list grid = cell_list::for_points(reach, first.points(), other.points());
     const auto meet = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
       if (rules.drops(first, ia, other, ib, d)) return;
       if (typed_by_search && d <= typer_reach) typer->offer(first, ia, other, ib, d);
-      if (d <= request.cutoff) result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
+      if (d <= reach && !rules.beyond(first, ia, other, ib, d))
+        result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
     };
     if (self)
       grid.for_each_self_contact(meet);
@@ -87,15 +90,16 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
   if (request.symmetry) {
     // After the identity's contacts, each image's: a copy is another molecule, so no rule of one chain or of
     // the file's bonds applies; an atom on a special position does not meet itself.
-    found->images = crystal_images(structure, self ? first : imaged, first, request.cutoff, tables);
+    found->images = crystal_images(structure, self ? first : imaged, first, reach, tables);
     const atom_table& images = found->images;
     if (first.size() > 0 && images.size() > 0) {
       const group_numbers first_numbers(result.groups, first), image_numbers(result.groups, images);
-      const cell_list grid = cell_list::for_points(request.cutoff, first.points(), images.points());
+      const cell_list grid = cell_list::for_points(reach, first.points(), images.points());
       grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
         const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         if (first.atoms[ia] == images.atoms[ib] && d < 0.8f) return;
         if (typer && d <= typer_reach) typer->offer(first, ia, images, ib, d);
+        if (rules.beyond(first, ia, images, ib, d)) return;
         result.feed(first, ia, images, ib, as_written(d), &first_numbers, &image_numbers);
         ++found->image_contacts;
       });

@@ -1,6 +1,7 @@
 // What a scan keeps for one pair of sides while the search runs: which pairs count, and the results they feed.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -24,6 +25,7 @@ struct pair_rules {
   int min_separation = 0;
   const covalent_links* links = nullptr;
   float covalent_tolerance = -1;  // >= 0: also leave out pairs covalently bonded by distance (covalent_pair)
+  float vdw_tolerance = -1;       // >= 0: a contact is within the van der Waals radii plus this (beyond)
 
   bool drops(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d) const {
     if (drop_same_residue && t_a.residue[a] == t_b.residue[b]) return true;
@@ -34,13 +36,29 @@ struct pair_rules {
     if (links != nullptr && links->bonded(t_a.atoms[a], t_b.atoms[b])) return true;
     return covalent_tolerance >= 0 && covalent_pair(t_a, a, t_b, b, d, covalent_tolerance);
   }
+  // Whether a pair the search found is not a contact by the radii (with vdw_tolerance).
+  bool beyond(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d) const {
+    return vdw_tolerance >= 0 &&
+           d > contact_radius(t_a.atoms[a]->element.elem) + contact_radius(t_b.atoms[b]->element.elem) + vdw_tolerance;
+  }
 };
 
 // The request's rules for a side against itself (self: a pair within one residue counts only when asked) or
 // against another side.
 inline pair_rules rules_of(const scan_request& request, bool self, const covalent_links* links) {
   return {self && !request.same_residue, request.min_separation, links,
-          request.skip_links ? request.criteria.covalent_tolerance : -1.f};
+          request.skip_links ? request.criteria.covalent_tolerance : -1.f, request.vdw_tolerance};
+}
+
+// How far the search reaches: the cut-off, or with a van der Waals tolerance the largest sum of radii of the
+// elements present plus it.
+inline float contact_reach(const scan_request& request, const atom_table& a, const atom_table* b) {
+  if (request.vdw_tolerance < 0) return request.cutoff;
+  float largest = 0;
+  for (const atom_table* t : {&a, b})
+    if (t != nullptr)
+      for (const gemmi::Atom* atom : t->atoms) largest = std::max(largest, contact_radius(atom->element.elem));
+  return largest > 0 ? 2 * largest + request.vdw_tolerance : request.cutoff;
 }
 
 // Each atom's residue identifier and atom name as numbered in a pair's contact groups: numbered once per atom,

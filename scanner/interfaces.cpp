@@ -127,7 +127,7 @@ void scan_interfaces(const scan_options& options, gemmi::Structure& structure, s
                     over;
       style.row_title = named ? first : "chain " + first;
       style.column_title = named ? second : "chain " + second;
-      style.cutoff = options.request.cutoff;
+      style.cutoff = options.request.vdw_tolerance >= 0 ? 0 : options.request.cutoff;
       style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
       type_marks marks;
       if (options.map_types && pair.result.tables) marks = marks_of(*pair.result.tables, pair.result.interactions), style.marks = &marks;

@@ -124,7 +124,7 @@ void scan_selections(const scan_options& options, const std::vector<gemmi::Selec
                          : name + ": " + first_name + " and " + second_name;
     if (options.title.empty() && frames > 0) style.title += ", frequency over " + std::to_string(frames) + " models";
     style.row_title = first_name, style.column_title = self ? first_name : second_name;
-    style.cutoff = request.cutoff;
+    style.cutoff = request.vdw_tolerance >= 0 ? 0 : request.cutoff;
     style.min_distance = options.map_min_distance, style.max_distance = options.map_max_distance;
     style.models = frames;
     // One selection: its residues on both axes. Two: the first's residues are rows, unless a residue is on

@@ -19,6 +19,8 @@ const char* const scan_help =
     "  OUTPUT                 the sorted contact list; - for standard output\n"
     "\n"
     "  --cutoff D             the cut-off distance in Angstrom (default 4)\n"
+    "  --vdw-tolerance T      instead of the cut-off, a contact is a pair within the sum of its van der Waals\n"
+    "                         radii (Bondi's; H 1.1) plus T Angstrom (T from 0 to 100; 0.5 is common)\n"
     "  --same-residue         self-contacts: keep pairs within one residue, each once\n"
     "  --min-separation N     leave out pairs of polymer residues of one chain whose numbers differ by less\n"
     "                         than N (1: other residues only; 6, 12, 24: short, medium, long range)\n"
@@ -136,6 +138,13 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
   const scanned_command_line line = scan_command_line(arguments, [&](const auto& all, std::size_t& i) {
     if (is_option(all[i], "--cutoff")) {
       options.request.cutoff = positive_option("--cutoff", option_value(all, i, "--cutoff"));
+    } else if (is_option(all[i], "--vdw-tolerance")) {
+      const std::string text = option_value(all, i, "--vdw-tolerance");
+      char* end = nullptr;
+      const float value = std::strtof(text.c_str(), &end);
+      if (text.empty() || *end != '\0' || !(value >= 0 && value <= 100))
+        throw usage_error("--vdw-tolerance takes a number from 0 to 100, not " + quoted(text));
+      options.request.vdw_tolerance = value;
     } else if (is_option(all[i], "--min-separation")) {
       options.request.min_separation = read_count("--min-separation", option_value(all, i, "--min-separation"));
     } else if (is_option(all[i], "--map")) {
@@ -279,6 +288,8 @@ scan_options parse_scan_command_line(const std::vector<std::string>& arguments) 
     throw usage_error("--map-types marks the map: give --map FILE.svg");
   if (options.request.interactions && (!options.models.empty() || !options.trajectory.empty()))
     throw usage_error("--interactions types the contacts of one model; --models and --trajectory do not apply");
+  if (!options.trajectory.empty() && options.request.vdw_tolerance >= 0)
+    throw usage_error("frequencies over frames count contacts within the cut-off; --vdw-tolerance does not apply");
   if (!options.trajectory.empty()) {
     if (!options.models.empty()) throw usage_error("--trajectory and --models: frames of one or the other");
     if (options.residue_pairs.empty()) throw usage_error("--trajectory counts residue pairs over the frames: give --residue-pairs FILE");

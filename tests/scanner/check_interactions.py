@@ -2,7 +2,8 @@
 """pairscan --interactions against a reference written here in NumPy from the criteria as published (not from
 pairscan's code): hand-made structures that put each type just inside and just outside each distance and angle,
 with and without hydrogens. Each scene is chain A against chain B; the rows must be the reference's, type by type.
-    check_interactions.py PAIRSCAN
+And --vdw-tolerance, contacts by radii, against NumPy on the Fab 1A0Q.
+    check_interactions.py PAIRSCAN [1a0q.pdb.gz]
 """
 import itertools
 import os
@@ -13,8 +14,8 @@ import tempfile
 import numpy as np
 
 # Cordero covalent and Bondi van der Waals radii (H 1.1) of the elements the scenes use.
-COVALENT = {"H": 0.31, "C": 0.76, "N": 0.71, "O": 0.66, "S": 1.05, "CL": 1.02, "ZN": 1.22}
-VDW = {"H": 1.1, "C": 1.7, "N": 1.55, "O": 1.52, "S": 1.8, "CL": 1.75, "ZN": 1.39}
+COVALENT = {"H": 0.31, "C": 0.76, "N": 0.71, "O": 0.66, "P": 1.07, "S": 1.05, "CL": 1.02, "ZN": 1.22}
+VDW = {"H": 1.1, "C": 1.7, "N": 1.55, "O": 1.52, "P": 1.8, "S": 1.8, "CL": 1.75, "ZN": 1.39}
 METALS = {"ZN"}
 # The roles of the standard atoms the scenes use, as the criteria name them.
 DONORS = {("SER", "OG"), ("LYS", "NZ"), ("HOH", "O")}
@@ -285,9 +286,39 @@ def scenes():
     return out
 
 
+def vdw_contacts(pairscan, path):
+    """--vdw-tolerance 0.5 on a real interface (the Fab's light chain against its heavy chain) against NumPy: every
+    atom pair within the sum of its Bondi radii plus 0.5, distances in single precision as the search takes them."""
+    import gemmi
+    structure = gemmi.read_structure(path)
+    structure.remove_alternative_conformations()
+    sides = []
+    for chain in "LH":
+        atoms = [(f"{chain}{r.seqid.num}{r.seqid.icode.strip()}:{r.name}:{a.name}", a) for r in structure[0][chain]
+                 for a in r if not r.is_water() and not a.is_hydrogen()]
+        xyz = np.array([[a.pos.x, a.pos.y, a.pos.z] for _, a in atoms], dtype=np.float32)
+        radii = np.array([VDW[a.element.name.upper()] for _, a in atoms], dtype=np.float32)
+        sides.append(([label for label, _ in atoms], xyz, radii))
+    (la, a, ra), (lb, b, rb) = sides
+    dx, dy, dz = (a[:, None, k] - b[None, :, k] for k in range(3))
+    d = np.sqrt((dz * dz + (dx * dx + dy * dy)).astype(np.float64)).astype(np.float32)
+    i, j = np.nonzero(d <= ra[:, None] + rb[None, :] + np.float32(0.5))
+    want = {frozenset((la[p], lb[q])) for p, q in zip(i, j)}
+    with tempfile.TemporaryDirectory() as folder:
+        out = os.path.join(folder, "out.pairtab")
+        subprocess.run([pairscan, "--vdw-tolerance", "0.5", path, "//L", "//H", out], check=True, timeout=120)
+        with open(out) as lines:
+            got = {frozenset(line.split("\t")[:2]) for line in lines}
+    return got, want
+
+
 def main():
     pairscan = sys.argv[1]
     problems, types = [], set()
+    if len(sys.argv) > 2:
+        got, want = vdw_contacts(pairscan, sys.argv[2])
+        if got != want or not got:
+            problems.append(f"--vdw-tolerance: {len(got - want)} pairs only pairscan's, {len(want - got)} only the reference's")
     for name, atoms, waters in scenes():
         got = observed(pairscan, atoms, waters)
         want = reference(atoms)

@@ -281,7 +281,8 @@ for wrong in '' "$examples/1hpv.pdb //A" "--cutoff 0 $examples/1hpv.pdb //A out"
     "--area-atoms some --areas a.tsv $examples/1hpv.pdb //A out" "--write areas $examples/1hpv.pdb //A out" \
     "--interfaces d --areas a.tsv $examples/1hpv.pdb" "--criterion hbond=3 --interactions i.tsv $examples/1hpv.pdb //A out" \
     "--criterion hbond_distance=-1 $examples/1hpv.pdb //A out" "--write interactions $examples/1hpv.pdb //A out" \
-    "--interactions i.tsv --models all --residue-pairs r.tsv $examples/1hpv.pdb //A out"; do
+    "--interactions i.tsv --models all --residue-pairs r.tsv $examples/1hpv.pdb //A out" \
+    "--vdw-tolerance -1 $examples/1hpv.pdb //A out" "--vdw-tolerance 0.5 --models all --residue-pairs r.tsv $examples/1hpv.pdb //A out"; do
   run "$pairscan" "$wrong"
   expect "'$wrong': status and usage" '1\nUsage: pairscan [options] STRUCTURE SELECTION [SELECTION2] OUTPUT\n' \
     <(cat status.txt; sed -n 2p stderr.txt)
