@@ -14,7 +14,36 @@ import numpy as np
 pairscan, pairpick, structure = sys.argv[1:4]
 LIGANDS = {"NAG", "ZN"}
 BONDED = {frozenset({"A3:CYS:SG", "A10:CYS:SG"}), frozenset({"A20:ASN:ND2", "A901:NAG:C1"})}  # ZN-HIS stays
+# --skip-links also leaves out two atoms of different residues within their covalent radii (Cordero) plus 0.4,
+# but a metal's, and the peptide bond of residues next to each other in their chain.
+COVALENT = {"C": 0.76, "N": 0.71, "O": 0.66, "S": 1.05}
 failures = []
+
+
+def chain_places(path):
+    """Each residue identifier's place in its chain, in file order."""
+    places, seen = {}, {}
+    with open(path) as lines:
+        for line in lines:
+            if line.startswith(("ATOM", "HETATM")):
+                chain, number = line[21], line[22:27].strip()
+                key = f"{chain}{'_' if chain[-1].isdigit() else ''}{number}"
+                if key not in places:
+                    seen[chain] = seen.get(chain, -1) + 1
+                    places[key] = (chain, seen[chain])
+    return places
+
+
+PLACES = chain_places(structure)
+
+
+def bonded_by_distance(p, q, d):
+    (id_p, kind_p, atom_p), (id_q, kind_q, atom_q) = p[0].split(":"), q[0].split(":")
+    element_p, element_q = re.sub(r"[^A-Z]", "", atom_p)[0], re.sub(r"[^A-Z]", "", atom_q)[0]
+    if id_p == id_q or "ZN" in (kind_p, kind_q) or d > COVALENT[element_p] + COVALENT[element_q] + 0.4:
+        return False
+    (chain_p, at_p), (chain_q, at_q) = PLACES[id_p], PLACES[id_q]
+    return not (chain_p == chain_q and abs(at_p - at_q) == 1 and {atom_p, atom_q} == {"C", "N"})
 
 
 def points(selection):
@@ -51,7 +80,7 @@ def expected(first, second, cutoff=4.0, same_residue=True, separation=0, links=F
             continue
         if separation and poly_p and poly_q and chain_p == chain_q and abs(n_p - n_q) < separation:
             continue
-        if links and frozenset({p[0], q[0]}) in BONDED:
+        if links and (frozenset({p[0], q[0]}) in BONDED or bonded_by_distance(p, q, d)):
             continue
         pairs[frozenset({p[0], q[0]})] = "%g" % d
     return pairs
