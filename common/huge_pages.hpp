@@ -5,7 +5,13 @@
 
 #include <cstddef>
 
-// Asks for huge pages over the whole 2 MiB blocks inside [first, first + bytes); untouched memory only.
+
+// Below this an array keeps ordinary pages: a huge page commits 2 MiB at its first touch, more than a small
+// array of a typical structure needs (and more page faults' worth of zeroing than it saves).
+constexpr std::size_t huge_page_threshold = std::size_t{32} << 20;
+
+// Asks for huge pages over the whole 2 MiB blocks inside [first, first + bytes) when bytes reach the
+// threshold; untouched memory only.
 void prefer_huge_pages(void* first, std::size_t bytes);
 
 // Makes c hold n value-initialized elements (zeros), on huge pages when it is large and newly allocated.

@@ -53,6 +53,70 @@ struct interface_contact {
   bool operator<(const interface_contact& o) const { return key < o.key; }
 };
 
+// The atom pairs of different sides of one table within reach, side pair by side pair (first side first), each
+// pair of sides searched in the slabs their boxes leave: no pair within a side is ever measured.
+class between_chains {
+ public:
+  template <class SideOf>
+  between_chains(const atom_table& table, const SideOf& side_of, std::size_t n_sides, float reach)
+      : table_(table), members_(n_sides), reach_(reach) {
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    low_.assign(n_sides, {inf, inf, inf});
+    high_.assign(n_sides, {-inf, -inf, -inf});
+    for (std::size_t p = 0; p < table.size(); ++p) {
+      const std::uint32_t s = side_of(p);
+      members_[s].push_back(static_cast<std::uint32_t>(p));
+      const float at[3] = {table.x[p], table.y[p], table.z[p]};
+      for (int k = 0; k < 3; ++k) low_[s][k] = std::min(low_[s][k], at[k]), high_[s][k] = std::max(high_[s][k], at[k]);
+    }
+    // A little more than reach, so that a pair whose single-precision distance rounds to within it is kept: the
+    // grid measures every candidate exactly.
+    margin_ = reach * (1.0f + 0x1p-16f) + 0x1p-60f;
+  }
+
+  // Calls visit(first side, second side, first atom, second atom, distance) for every pair within reach.
+  template <class Visit>
+  void for_each_pair(Visit&& visit) const {
+    const std::size_t n = members_.size();
+    std::vector<std::uint32_t> slab_a, slab_b;
+    for (std::uint32_t sa = 0; sa < n; ++sa)
+      for (std::uint32_t sb = sa + 1; sb < n; ++sb) {
+        if (!slab(sa, sb, slab_a) || !slab(sb, sa, slab_b)) continue;
+        const cell_list grid = cell_list::for_points(reach_, points(slab_a), points(slab_b));
+        grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+          visit(sa, sb, std::size_t{slab_a[static_cast<std::size_t>(a)]}, std::size_t{slab_b[static_cast<std::size_t>(b)]}, d);
+        });
+      }
+  }
+
+ private:
+  // The atoms of side s within margin of side t's box; false when there are none.
+  bool slab(std::uint32_t s, std::uint32_t t, std::vector<std::uint32_t>& out) const {
+    out.clear();
+    for (int k = 0; k < 3; ++k)
+      if (low_[s][k] > high_[t][k] + margin_ || high_[s][k] < low_[t][k] - margin_) return false;
+    const float lo[3] = {low_[t][0] - margin_, low_[t][1] - margin_, low_[t][2] - margin_};
+    const float hi[3] = {high_[t][0] + margin_, high_[t][1] + margin_, high_[t][2] + margin_};
+    for (const std::uint32_t p : members_[s]) {
+      const float x = table_.x[p], y = table_.y[p], z = table_.z[p];
+      if (x >= lo[0] && x <= hi[0] && y >= lo[1] && y <= hi[1] && z >= lo[2] && z <= hi[2]) out.push_back(p);
+    }
+    return !out.empty();
+  }
+  point_set points(const std::vector<std::uint32_t>& atoms) const {
+    point_set set;
+    set.labels.resize(atoms.size());
+    set.x.reserve(atoms.size()), set.y.reserve(atoms.size()), set.z.reserve(atoms.size());
+    for (const std::uint32_t p : atoms) set.x.push_back(table_.x[p]), set.y.push_back(table_.y[p]), set.z.push_back(table_.z[p]);
+    return set;
+  }
+
+  const atom_table& table_;
+  std::vector<std::vector<std::uint32_t>> members_;
+  std::vector<std::array<float, 3>> low_, high_;
+  float reach_, margin_ = 0;
+};
+
 }  // namespace
 
 void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::Structure& structure,
@@ -128,14 +192,14 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
     return side_of(a) != side_of(b) && !rules.drops(t_a, a, t_b, b, INFINITY);
   };
   if (all.size() > 0) {
-    const cell_list grid = cell_list::for_points(reach, all.points(), all.points());
-    grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) {
-      std::size_t pa = static_cast<std::size_t>(a), pb = static_cast<std::size_t>(b);
-      std::uint32_t sa = side_of(pa), sb = side_of(pb);
-      if (sa == sb || rules.drops(all, pa, all, pb, d)) return;
+    // Only between chains: each pair whose boxes come within reach searches the slab of each chain that lies
+    // within reach of the other's box. The pairs and distances are those of one search of every atom, and each
+    // pair's contacts are put in its own run's order below, so the output does not depend on the search.
+    const between_chains chains_apart(all, side_of, n_sides, reach);
+    chains_apart.for_each_pair([&](std::uint32_t sa, std::uint32_t sb, std::size_t pa, std::size_t pb, float d) {
+      if (rules.drops(all, pa, all, pb, d)) return;
       if (typed_by_search && d <= typer_reach) typer->offer(all, pa, all, pb, d);
       if (d > reach || rules.beyond(all, pa, all, pb, d)) return;
-      if (sa > sb) std::swap(pa, pb), std::swap(sa, sb);
       const auto& ma = side_min[sa];
       const auto& mb = side_min[sb];
       const contact_order order(reach, std::min(ma[0], mb[0]), std::min(ma[1], mb[1]), std::min(ma[2], mb[2]));

@@ -124,8 +124,13 @@ class cell_list {
   float cut_off() const { return cutoff; }
   std::array<std::uint32_t, 3> cells_per_axis() const { return {cells_x, cells_y, cells_z}; }
   cell_index cell_count() const { return n_cells; }
-  // The number of existing cells around cell c (c included), in a box kept with per-cell arrays.
-  std::uint32_t neighbour_count(cell_index c) const { return n_neighbours[c]; }
+  // The number of existing cells around cell c (c included).
+  std::uint32_t neighbour_count(cell_index c) const {
+    std::uint32_t i = 0, j = 0, k = 0;
+    cell_index near[27];
+    revert2_3d(c, i, j, k);
+    return neighbours_of(i, j, k, near);
+  }
   std::string_view label_A(std::size_t point) const { return labels_A[point]; }
   std::string_view label_B(std::size_t point) const { return labels_B[point]; }
 
@@ -142,8 +147,6 @@ class cell_list {
   std::vector<std::uint32_t> cell_fill_A, cell_fill_B;
   std::vector<float> x_A, y_A, z_A;
   std::vector<float> x_B, y_B, z_B;
-  std::vector<std::uint32_t> n_neighbours;
-  std::vector<std::array<std::uint32_t, 27>> neighbours;
   // Every cell's member list, one after the other in cell order; in a dense box cell c's list starts at
   // cell_start_A[c] and holds cell_fill_A[c] entries.
   std::vector<std::int32_t> cell_members_A, cell_members_B;
@@ -273,16 +276,18 @@ template <bool self, class Found>
 void cell_list::search(Found& found) const {
   std::vector<std::pair<std::int32_t, float>> far;
   std::uint32_t i = 0, j = 0, k = 0;
+  // A cell's neighbours come from its coordinates when it holds list A points: nothing is kept or touched for
+  // the others.
+  cell_index near[27];
   if (!sparse) {
     for (cell_index c = 1; c <= n_cells; ++c) {
       if (cell_fill_A[c] == 0) continue;
       if (poll) poll();
       revert2_3d(c, i, j, k);
-      search_cell<self>(members_A(c), c, i, j, k, neighbours[c].data(), n_neighbours[c], far, found);
+      search_cell<self>(members_A(c), c, i, j, k, near, neighbours_of(i, j, k, near), far, found);
     }
     return;
   }
-  cell_index near[27];
   for (std::size_t u = 0; u < occupied_A.size(); ++u) {
     if (poll) poll();
     revert2_3d(occupied_A[u], i, j, k);

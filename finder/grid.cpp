@@ -89,19 +89,9 @@ void cell_list::build_box() {
   // larger box is kept by occupied cell.
   sparse = n_cells > std::min<std::uint64_t>(binned, UINT32_MAX - 1);
   if (sparse) {
-    for (auto* per_cell : {&n_neighbours, &cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B}) per_cell->clear();
-    neighbours.clear();
+    for (auto* per_cell : {&cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B}) per_cell->clear();
     return;
   }
-
-  assign_on_huge_pages(n_neighbours, std::size_t{n_cells} + 1);
-  assign_on_huge_pages(neighbours, std::size_t{n_cells} + 1);
-  // Walking the cells in index order visits (i, j, k) with i fastest, which spares a revert2_3d per cell.
-  cell_index c = 1;
-  for (std::uint32_t k = 1; k <= cells_z; ++k)
-    for (std::uint32_t j = 1; j <= cells_y; ++j)
-      for (std::uint32_t i = 1; i <= cells_x; ++i, ++c) n_neighbours[c] = neighbours_of(i, j, k, neighbours[c].data());
-
   for (auto* per_cell : {&cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B})
     assign_on_huge_pages(*per_cell, std::size_t{n_cells} + 1);
 }
