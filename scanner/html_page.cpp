@@ -1,5 +1,7 @@
 #include "html_page.hpp"
 
+#include <array>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,23 +40,37 @@ std::string html_text(std::string_view text) {
 // A JSON string that is safe inside a script element: quotes, backslashes and control characters escaped, "</"
 // written "<\/" so that no text ends the script, bytes that are not UTF-8 kept as they are.
 std::string json_string(std::string_view text) {
-  std::string out = "\"";
-  char previous = 0;
-  for (const char c : text) {
+  // Runs of plain bytes are copied whole: a structure's text is most of a page.
+  std::string out;
+  out.reserve(text.size() + text.size() / 8 + 2);
+  out += '"';
+  // The bytes that may need escaping: quote, backslash, control characters, and "/" (after "<" only).
+  static const auto special = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x20; ++c) table[static_cast<std::size_t>(c)] = true;
+    table['"'] = table['\\'] = table['/'] = true;
+    return table;
+  }();
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      (out += '\\') += c;
-    } else if (c == '/' && previous == '<') {
+    if (!special[u]) continue;
+    const bool closes = c == '/' && i > 0 && text[i - 1] == '<';
+    if (c == '/' && !closes) continue;
+    out.append(text.data() + run, i - run);
+    run = i + 1;
+    if (closes) {
       out += "\\/";
     } else if (u < 0x20) {
       static const char hex[] = "0123456789abcdef";
       out += "\\u00";
       out += hex[u >> 4], out += hex[u & 15];
     } else {
-      out += c;
+      (out += '\\') += c;
     }
-    previous = c;
   }
+  out.append(text.data() + run, text.size() - run);
   return out + '"';
 }
 
