@@ -43,39 +43,51 @@ contact_columns search_arrays(const float* a, std::size_t n_a, const float* b, s
 }
 
 contact_columns search_self_array(const float* a, std::size_t n, float cutoff, const std::function<void()>& poll) {
-  point_set points = columns_of(a, n, "a");
-  point_set same = points;
-  cell_list grid = cell_list::for_points(cutoff, std::move(points), std::move(same));
-  grid.poll = poll;
-  // The search gives each pair once in its own order; a counting sort on the smaller index, then each point's
-  // few partners sorted, gives the order by i, then j.
-  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
-  std::vector<float> distances;
-  std::vector<std::int64_t> start(n + 1, 0);
-  grid.for_each_self_contact([&](std::int32_t i, std::int32_t j, float d) {
-    pairs.emplace_back(std::min(i, j), std::max(i, j));
-    distances.push_back(d);
-    ++start[static_cast<std::size_t>(pairs.back().first) + 1];
-  });
-  std::partial_sum(start.begin(), start.end(), start.begin());
-  const std::size_t m = pairs.size();
-  std::vector<std::pair<std::int32_t, float>> partners(m);
-  std::vector<std::int64_t> next(start.begin(), start.end() - 1);
-  for (std::size_t p = 0; p < m; ++p)
-    partners[static_cast<std::size_t>(next[static_cast<std::size_t>(pairs[p].first)]++)] = {pairs[p].second, distances[p]};
-  std::vector<std::pair<std::int32_t, std::int32_t>>().swap(pairs);
-  std::vector<float>().swap(distances);
+  // Two passes of the search, so that nothing but the output grows with the pairs: the first counts each point's
+  // partners of higher index, the second puts every pair in its place (ordered by i), then each point's few
+  // partners are sorted by j. The grid is gone before the caller takes the columns.
   contact_columns found;
-  found.i.resize(m), found.j.resize(m), found.distance.resize(m);
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto first = partners.begin() + start[i], last = partners.begin() + start[i + 1];
-    std::sort(first, last, [](const auto& x, const auto& y) { return x.first < y.first; });
-    for (auto p = first; p != last; ++p) {
-      const auto row = static_cast<std::size_t>(p - partners.begin());
-      found.i[row] = static_cast<std::int64_t>(i);
-      found.j[row] = p->first;
-      found.distance[row] = p->second;
+  std::vector<std::uint32_t> next(n + 1, 0);
+  {
+    point_set points = columns_of(a, n, "a");
+    point_set same = points;
+    cell_list grid = cell_list::for_points(cutoff, std::move(points), std::move(same));
+    grid.poll = poll;
+    grid.for_each_self_contact([&](std::int32_t i, std::int32_t j, float) {
+      ++next[static_cast<std::size_t>(std::min(i, j)) + 1];
+    });
+    std::uint64_t total = 0;
+    for (std::size_t p = 1; p <= n; ++p) total += next[p];
+    if (total > UINT32_MAX) fail("more than " + std::to_string(UINT32_MAX) + " pairs");
+    std::partial_sum(next.begin(), next.end(), next.begin());
+    found.i.resize(total), found.j.resize(total), found.distance.resize(total);
+    grid.for_each_self_contact([&](std::int32_t i, std::int32_t j, float d) {
+      const std::uint32_t row = next[static_cast<std::size_t>(std::min(i, j))]++;
+      found.j[row] = std::max(i, j);
+      found.distance[row] = d;
+    });
+  }
+  // next[p] is now where point p's partners end, and so where those of p + 1 start.
+  std::uint32_t first = 0;
+  for (std::size_t p = 0; p < n; ++p) {
+    const std::uint32_t last = next[p];
+    if (last - first > 32) {
+      // Many points on one spot: a sort of the point's (j, distance) pairs.
+      std::vector<std::pair<std::int64_t, float>> partners;
+      for (std::uint32_t r = first; r < last; ++r) partners.emplace_back(found.j[r], found.distance[r]);
+      std::sort(partners.begin(), partners.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+      for (std::uint32_t r = first; r < last; ++r) found.j[r] = partners[r - first].first, found.distance[r] = partners[r - first].second;
     }
+    // A point has a few partners: an insertion sort by j, carrying the distance along.
+    for (std::uint32_t r = first + 1; r < last; ++r) {
+      const std::int64_t j = found.j[r];
+      const float d = found.distance[r];
+      std::uint32_t q = r;
+      for (; q > first && found.j[q - 1] > j; --q) found.j[q] = found.j[q - 1], found.distance[q] = found.distance[q - 1];
+      found.j[q] = j, found.distance[q] = d;
+    }
+    std::fill(found.i.begin() + first, found.i.begin() + last, static_cast<std::int64_t>(p));
+    first = last;
   }
   return found;
 }

@@ -152,6 +152,8 @@ void cell_list::bin_points(std::uint32_t n_points, const std::vector<std::uint32
     members[start[c] + fill[c]] = static_cast<std::int32_t>(point_cell[q].second);
     ++fill[c];
   }
+  // Binned: the search needs only the members.
+  std::vector<std::pair<cell_index, std::uint32_t>>().swap(point_cell);
 }
 
 void cell_list::choose_partnered() {

@@ -57,6 +57,8 @@ def random_points(seed, n, box):
 def test_search_against_brute_force(cutoff, other):
     a = random_points(1, 700, 12)
     b = random_points(2, 500, 12) if other else None
+    if b is None:
+        a = np.concatenate([a, np.repeat(a[:1], 40, axis=0)])  # a pile: one point with more than 32 partners
     found = pairscan.search(a, b, cutoff=cutoff)
     assert found.i.dtype == np.int64 and found.j.dtype == np.int64 and found.distance.dtype == np.float32
     i, j, d = brute_force(a, a if b is None else b, cutoff)
