@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <memory>
 
@@ -79,17 +80,77 @@ class between_chains {
   void for_each_pair(Visit&& visit) const {
     const std::size_t n = members_.size();
     std::vector<std::uint32_t> slab_a, slab_b;
+    const auto search = [&](std::uint32_t sa, std::uint32_t sb) {
+      const cell_list grid = cell_list::for_points(reach_, points(slab_a), points(slab_b));
+      grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
+        visit(sa, sb, std::size_t{slab_a[static_cast<std::size_t>(a)]}, std::size_t{slab_b[static_cast<std::size_t>(b)]}, d);
+      });
+    };
+    std::vector<std::vector<std::uint32_t>> near;
+    if (near_atoms(near)) {
+      // The atoms of each side near another side, by coarse cells: only those of a real interface.
+      for (std::uint32_t sa = 0; sa < n; ++sa)
+        for (std::uint32_t sb = sa + 1; sb < n; ++sb) {
+          const std::vector<std::uint32_t>& ab = near[sa * n + sb];
+          const std::vector<std::uint32_t>& ba = near[sb * n + sa];
+          if (ab.empty() || ba.empty()) continue;
+          slab_a = ab, slab_b = ba;
+          search(sa, sb);
+        }
+      return;
+    }
     for (std::uint32_t sa = 0; sa < n; ++sa)
-      for (std::uint32_t sb = sa + 1; sb < n; ++sb) {
-        if (!slab(sa, sb, slab_a) || !slab(sb, sa, slab_b)) continue;
-        const cell_list grid = cell_list::for_points(reach_, points(slab_a), points(slab_b));
-        grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) {
-          visit(sa, sb, std::size_t{slab_a[static_cast<std::size_t>(a)]}, std::size_t{slab_b[static_cast<std::size_t>(b)]}, d);
-        });
-      }
+      for (std::uint32_t sb = sa + 1; sb < n; ++sb)
+        if (slab(sa, sb, slab_a) && slab(sb, sa, slab_b)) search(sa, sb);
   }
 
  private:
+  // For up to 64 sides in a box of not too many cells: near[s * n + t] gets the atoms of side s (in table order)
+  // with an atom of side t in their own or a neighbouring cell of edge margin, a superset of those within reach
+  // of side t. False (near untouched) when the box is too large for cells, or there are more sides.
+  bool near_atoms(std::vector<std::vector<std::uint32_t>>& near) const {
+    const std::size_t n = members_.size();
+    if (n > 64 || table_.size() == 0) return false;
+    double low[3], count[3];
+    double cells = 1;
+    for (int k = 0; k < 3; ++k) {
+      low[k] = INFINITY;
+      double high = -INFINITY;
+      for (std::size_t s = 0; s < n; ++s)
+        if (!members_[s].empty()) low[k] = std::min<double>(low[k], low_[s][k]), high = std::max<double>(high, high_[s][k]);
+      count[k] = std::floor((high - low[k]) / margin_) + 1;
+      cells *= count[k];
+    }
+    if (!(cells <= 4.0 * static_cast<double>(table_.size()) + 4096)) return false;
+    const auto nx = static_cast<std::size_t>(count[0]), ny = static_cast<std::size_t>(count[1]),
+               nz = static_cast<std::size_t>(count[2]);
+    const auto cell_of = [&](std::size_t p, std::size_t axis_cell[3]) {
+      const float at[3] = {table_.x[p], table_.y[p], table_.z[p]};
+      for (int k = 0; k < 3; ++k) axis_cell[k] = static_cast<std::size_t>(std::floor((at[k] - low[k]) / margin_));
+    };
+    // Each cell's sides, as a bit mask.
+    std::vector<std::uint64_t> sides(nx * ny * nz, 0);
+    std::size_t at[3];
+    for (std::size_t s = 0; s < n; ++s)
+      for (const std::uint32_t p : members_[s]) {
+        cell_of(p, at);
+        sides[(at[2] * ny + at[1]) * nx + at[0]] |= std::uint64_t{1} << s;
+      }
+    near.assign(n * n, {});
+    for (std::size_t s = 0; s < n; ++s)
+      for (const std::uint32_t p : members_[s]) {
+        cell_of(p, at);
+        std::uint64_t around = 0;
+        for (std::size_t k = at[2] > 0 ? at[2] - 1 : 0; k <= std::min(at[2] + 1, nz - 1); ++k)
+          for (std::size_t j = at[1] > 0 ? at[1] - 1 : 0; j <= std::min(at[1] + 1, ny - 1); ++j)
+            for (std::size_t i = at[0] > 0 ? at[0] - 1 : 0; i <= std::min(at[0] + 1, nx - 1); ++i)
+              around |= sides[(k * ny + j) * nx + i];
+        around &= ~(std::uint64_t{1} << s);
+        for (; around != 0; around &= around - 1) near[s * n + static_cast<std::size_t>(__builtin_ctzll(around))].push_back(p);
+      }
+    return true;
+  }
+
   // The atoms of side s within margin of side t's box; false when there are none.
   bool slab(std::uint32_t s, std::uint32_t t, std::vector<std::uint32_t>& out) const {
     out.clear();

@@ -1,5 +1,6 @@
 #include "scan_output.hpp"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <openssl/evp.h>
@@ -84,6 +85,29 @@ void make_folder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) fail_system("cannot create " + file_name(path), errno);
 }
 
+namespace {
+
+// OpenSSL's SHA-256, loaded at its first use.
+struct sha256_functions {
+  int (*digest)(const void*, std::size_t, unsigned char*, unsigned int*, const EVP_MD*, ENGINE*) = nullptr;
+  const EVP_MD* (*method)() = nullptr;
+};
+
+const sha256_functions& crypto() {
+  static const sha256_functions functions = [] {
+    sha256_functions f;
+    void* library = ::dlopen(CRYPTO_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) fail(std::string("cannot load " CRYPTO_SONAME " to hash a long folder name: ") + ::dlerror());
+    f.digest = reinterpret_cast<decltype(f.digest)>(::dlsym(library, "EVP_Digest"));
+    f.method = reinterpret_cast<decltype(f.method)>(::dlsym(library, "EVP_sha256"));
+    if (f.digest == nullptr || f.method == nullptr) fail("cannot find SHA-256 in " CRYPTO_SONAME);
+    return f;
+  }();
+  return functions;
+}
+
+}  // namespace
+
 std::string pair_folder_name(const std::string& first, const std::string& second) {
   std::string name = first + "_vs_" + second;
   // Past 100 bytes a name is cut and told apart by a hash of the whole: a chain of 130 letters still has a
@@ -91,7 +115,8 @@ std::string pair_folder_name(const std::string& first, const std::string& second
   if (name.size() <= 100) return name;
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int size = 0;
-  if (EVP_Digest(name.data(), name.size(), digest, &size, EVP_sha256(), nullptr) != 1 || size < 8)
+  const sha256_functions& sha256 = crypto();
+  if (sha256.digest(name.data(), name.size(), digest, &size, sha256.method(), nullptr) != 1 || size < 8)
     fail("cannot compute the SHA-256 of a folder name");
   static const char hex[] = "0123456789abcdef";
   name.resize(80);
