@@ -480,16 +480,18 @@ py::dict ligands(const std::string& path, const std::string& altloc, bool waters
 
 py::dict interfaces(const std::string& path, float cutoff, int min_separation, bool skip_links, const std::string& altloc,
                     bool waters, bool hydrogens, bool symmetry, const std::string& assembly, bool self_pairs,
-                    bool label_numbers, bool areas) {
+                    bool label_numbers, bool areas, bool interactions) {
   scan_request request = request_of("", py::none(), cutoff, false, min_separation, skip_links, false, altloc, waters,
                                     hydrogens, symmetry, assembly);
   request.areas = areas;
+  request.interactions = interactions;
   request.check();
   struct row {
     std::string first, second, first_residues, second_residues;
     std::size_t first_atoms, second_atoms, residue_pairs;
     std::uint64_t contacts, image_contacts;
     float closest, buried;
+    type_counts types;
   };
   std::vector<row> rows;
   std::string name;
@@ -504,8 +506,11 @@ py::dict interfaces(const std::string& path, float cutoff, int min_separation, b
       const float buried = !pair.areas || pair.self ? std::numeric_limits<float>::quiet_NaN()
                            : static_cast<float>(pair.areas->buried(pair.first_side, pair.second_side) +
                                                 pair.areas->buried(pair.second_side, pair.first_side));
+      type_counts types{};
+      for (const typed_interaction& t : pair.result.interactions) ++types[static_cast<std::size_t>(t.type)];
       rows.push_back({pair.first, pair.second, s.first_residues(), s.second_residues(), pair.first_atoms,
-                      pair.second_atoms, s.residue_pairs(), s.contacts(), pair.image_contacts, s.closest(), buried});
+                      pair.second_atoms, s.residue_pairs(), s.contacts(), pair.image_contacts, s.closest(), buried,
+                      types});
     });
   }
   const std::size_t n = rows.size();
@@ -539,6 +544,12 @@ py::dict interfaces(const std::string& path, float cutoff, int min_separation, b
     columns["buried_area"] = buried.take();
     columns["interface_area"] = interface.take();
   }
+  if (interactions)
+    for (std::size_t t = 0; t < interaction_type_count; ++t) {
+      number_column<std::int64_t> counts;
+      for (const row& r : rows) counts.values.push_back(static_cast<std::int64_t>(r.types[t]));
+      columns[interaction_name(static_cast<interaction_type>(t))] = counts.take();
+    }
   return columns;
 }
 
@@ -688,7 +699,8 @@ PYBIND11_MODULE(_engine, module) {
              py::arg("assembly"), py::arg("label_numbers"));
   module.def("interfaces", &interfaces, py::arg("path"), py::arg("cutoff"), py::arg("min_separation"),
              py::arg("skip_links"), py::arg("altloc"), py::arg("waters"), py::arg("hydrogens"), py::arg("symmetry"),
-             py::arg("assembly"), py::arg("self_pairs"), py::arg("label_numbers"), py::arg("areas"));
+             py::arg("assembly"), py::arg("self_pairs"), py::arg("label_numbers"), py::arg("areas"),
+             py::arg("interactions"));
   py::class_<frequency_run>(module, "Frequencies")
       .def(py::init<const std::string&, const std::string&, const py::object&, float, bool, int, bool, const std::string&,
                     bool, bool, bool, bool>(),

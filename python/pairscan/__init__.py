@@ -201,17 +201,19 @@ def ligands(path: PathLike, *, altloc: str = "first", waters: bool = False, hydr
 
 def interfaces(path: PathLike, *, cutoff: float = 4.0, min_separation: int = 0, skip_links: bool = False,
                altloc: str = "first", waters: bool = False, hydrogens: bool = False, symmetry: bool = False,
-               assembly=None, self_pairs: bool = False, numbering: str = "author", areas: bool = False):
+               assembly=None, self_pairs: bool = False, numbering: str = "author", areas: bool = False,
+               interactions: bool = False):
     """Every pair of polymer chains as pairscan --interfaces gives its summary rows, as a DataFrame (closest is
     NaN for a pair without contacts; image_contacts with symmetry=True); self_pairs=True adds each chain against
     itself, with min_separation; areas=True adds buried_area and interface_area (NaN for a chain against
-    itself), as --write areas does."""
+    itself), as --write areas does; interactions=True one count per interaction type, as --write
+    interactions does."""
     import pandas as pd
 
     _check_call(None, min_separation)
     columns = _engine.interfaces(_path(path), float(cutoff), int(min_separation), skip_links, _altloc(altloc), waters,
                                  hydrogens, bool(symmetry), _assembly(assembly), bool(self_pairs),
-                                 _label_numbers(numbering), bool(areas))
+                                 _label_numbers(numbering), bool(areas), bool(interactions))
     return pd.DataFrame(columns)
 
 

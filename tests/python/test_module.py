@@ -334,6 +334,8 @@ def test_tables_chains_ligands_and_interfaces_are_the_programs(tmp_path):
     pd.testing.assert_frame_equal(as_text(pairscan.interfaces(A8O, assembly=1)), summary)
     # With areas, as --write areas gives them; a chain against itself has none.
     bundled = os.path.join(EXAMPLES, "structures", "2BEG.pdb.gz")
-    subprocess.run([tool("pairscan"), "--self", "--write", "areas", "--interfaces", tmp_path / "areas", bundled], check=True)
+    subprocess.run([tool("pairscan"), "--self", "--write", "areas,interactions", "--interfaces", tmp_path / "areas",
+                    bundled], check=True)
     summary = read(tmp_path / "areas" / "summary.tsv").drop(columns=["structure", "folder"])
-    pd.testing.assert_frame_equal(as_text(pairscan.interfaces(bundled, areas=True, self_pairs=True)), summary)
+    pd.testing.assert_frame_equal(as_text(pairscan.interfaces(bundled, areas=True, self_pairs=True, interactions=True)),
+                                  summary)
