@@ -84,13 +84,18 @@ std::vector<std::vector<std::uint32_t>> small_rings(const std::vector<std::vecto
   const auto walk = [&](auto&& self, std::uint32_t at) -> void {
     for (const std::uint32_t next : bonded[at]) {
       if (next == path.front() && path.size() >= 5 && path[1] < path.back()) rings.push_back(path);
-      if (next <= path.front() || path.size() == 6 || std::find(path.begin(), path.end(), next) != path.end()) continue;
+      if (next <= path.front() || path.size() == 6 || bonded[next].size() > 4 ||
+          std::find(path.begin(), path.end(), next) != path.end())
+        continue;
       path.push_back(next);
       self(self, next);
       path.pop_back();
     }
   };
+  // Atoms of an aromatic ring have at most three heavy neighbours (four leaves room for coordinates that
+  // bond too eagerly); atoms of many neighbours (a pile of atoms in garbage input) would make the walk explode.
   for (std::uint32_t start = 0; start < bonded.size(); ++start) {
+    if (bonded[start].size() > 4) continue;
     path.assign(1, start);
     walk(walk, start);
   }
@@ -116,17 +121,38 @@ const residue_roles& role_book::of(const gemmi::Chain& chain, const gemmi::Resid
   r.bonded.resize(n);
   r.hydrogens.resize(n);
   const float tolerance = criteria_.covalent_tolerance;
+  // Bonds by distance, found by a sweep along x: a residue of many atoms (a whole chain filed as one residue)
+  // costs in proportion to its atoms, not their square.
+  std::vector<std::uint32_t> by_x(n);
+  double longest = 0;
   for (std::uint32_t i = 0; i < n; ++i) {
+    by_x[i] = i;
+    if (residue.atoms[i].is_hydrogen()) r.has_hydrogens = true;
+    longest = std::max<double>(longest, bond_radius(residue.atoms[i].element.elem));
+  }
+  const double reach = 2 * longest + tolerance;
+  std::sort(by_x.begin(), by_x.end(), [&](std::uint32_t x, std::uint32_t y) {
+    return residue.atoms[x].pos.x < residue.atoms[y].pos.x || (residue.atoms[x].pos.x == residue.atoms[y].pos.x && x < y);
+  });
+  for (std::uint32_t u = 0; u < n; ++u) {
+    const std::uint32_t i = by_x[u];
     const gemmi::Atom& a = residue.atoms[i];
-    if (a.is_hydrogen()) r.has_hydrogens = true;
-    for (std::uint32_t j = i + 1; j < n; ++j) {
+    for (std::uint32_t v = u + 1; v < n && residue.atoms[by_x[v]].pos.x - a.pos.x <= reach; ++v) {
+      const std::uint32_t j = by_x[v];
       const gemmi::Atom& b = residue.atoms[j];
       if (!same_conformer(a, b) || !within_bond(a, b, tolerance)) continue;
       if (a.is_hydrogen() && b.is_hydrogen()) continue;
+      // No atom has more than a dozen bonds; more are a pile of atoms in broken input, kept bounded.
+      if (r.bonded[i].size() + r.hydrogens[i].size() >= 16 || r.bonded[j].size() + r.hydrogens[j].size() >= 16) continue;
       if (b.is_hydrogen()) r.hydrogens[i].push_back(j);
       else if (a.is_hydrogen()) r.hydrogens[j].push_back(i);
       else r.bonded[i].push_back(j), r.bonded[j].push_back(i);
     }
+  }
+  // In atom order, as a pass over every pair would give them.
+  for (std::uint32_t i = 0; i < n; ++i) {
+    std::sort(r.bonded[i].begin(), r.bonded[i].end());
+    std::sort(r.hydrogens[i].begin(), r.hydrogens[i].end());
   }
   // The residue's first conformer: rings and groups are made of its atoms.
   char first_altloc = '\0';

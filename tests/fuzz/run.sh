@@ -6,7 +6,7 @@ set -u
 build=$(realpath "$1") seconds=$2 work=${3:-$(mktemp -d)}
 corpus=$(dirname "$(realpath "$0")")/corpus
 status=0
-for target in coordinates contacts map search sift structure dcd; do
+for target in coordinates contacts map search sift structure dcd interactions; do
   mkdir -p "$work/$target"
   cp -n "$corpus/$target"/* "$work/$target/" 2>/dev/null
   if ! "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
