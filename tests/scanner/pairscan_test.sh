@@ -215,6 +215,7 @@ done <readme_commands.txt
 same "README's self-contact map is the bundled one" "$project/examples/1hpv_A_self_map.svg" aa_map.svg
 same "README's large map is the bundled one" "$project/examples/7cfn_self_map.svg" 7cfn_map.svg
 same "README's typed map is the bundled one" "$project/examples/1hpv_ligand_types_map.svg" pocket_types.svg
+same "README's typed Fab map is the bundled one" "$project/examples/1a0q_LH_types_map.svg" fab_types.svg
 # pairmap marks the same cells from the interactions table.
 "$pairmap" --types pocket_types.tsv pocket_types.pairtab pairmap_types.svg
 same 'pairmap --types marks the cells pairscan marks' <(grep '<circle' pocket_types.svg) <(grep '<circle' pairmap_types.svg)
