@@ -62,9 +62,8 @@ void contact_frequencies::add_frame(const float* first_xyz, const float* second_
   const std::vector<std::uint32_t>& other_rank = self ? rank_first_ : rank_second_;
   const std::uint64_t frame = frames_;
   if (first_.size() > 0 && other.size() > 0) {
-    const point_set a = points_of(first_, first_xyz);
-    const point_set b = self ? a : points_of(other, second_xyz);
-    const cell_list grid = cell_list::for_points(cutoff_, a, b);
+    const cell_list grid = self ? cell_list::for_self_points(cutoff_, points_of(first_, first_xyz))
+                                : cell_list::for_points(cutoff_, points_of(first_, first_xyz), points_of(other, second_xyz));
     const auto meet = [&](std::int32_t ia, std::int32_t ib, float d) {
       const auto pa = static_cast<std::size_t>(ia), pb = static_cast<std::size_t>(ib);
       if ((between_chains_ && first_.chain[pa] == other.chain[pb]) || rules_.drops(first_, pa, other, pb, d)) return;

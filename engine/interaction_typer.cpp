@@ -73,7 +73,8 @@ interaction_typer::interaction_typer(const interaction_criteria& criteria, const
 void interaction_typer::search(const atom_table& a, const atom_table* b, const pair_filter& keep) {
   const atom_table& other = b != nullptr ? *b : a;
   if (a.size() == 0 || other.size() == 0) return;
-  const cell_list grid = cell_list::for_points(radius(a, b), a.points(), other.points());
+  const cell_list grid = b == nullptr ? cell_list::for_self_points(radius(a, b), a.points())
+                                      : cell_list::for_points(radius(a, b), a.points(), other.points());
   const auto meet = [&](std::int32_t i, std::int32_t j, float d) {
     const auto p = static_cast<std::size_t>(i), q = static_cast<std::size_t>(j);
     if (keep(a, p, other, q)) offer(a, p, other, q, d);
@@ -333,7 +334,8 @@ void interaction_typer::rings_and_cations(const atom_table& a, const atom_table*
       found_.push_back({type, &a, &t_b, x.p, y.p, x.names, y.names, static_cast<float>(distance), static_cast<float>(angle),
                         NAN, nullptr, nullptr});
     };
-    const cell_list grid = cell_list::for_points(criteria_.stacking_distance, points(first.rings), points(other.rings));
+    const cell_list grid = b == nullptr ? cell_list::for_self_points(criteria_.stacking_distance, points(first.rings))
+                                        : cell_list::for_points(criteria_.stacking_distance, points(first.rings), points(other.rings));
     if (b == nullptr) grid.for_each_self_contact(stack);
     else grid.for_each_contact(stack);
   }

@@ -69,7 +69,8 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
     std::unique_ptr<group_numbers> second_numbers;
     if (!self) second_numbers = std::make_unique<group_numbers>(result.groups, other);
     const group_numbers& other_numbers = self ? first_numbers : *second_numbers;
-    const cell_list grid = cell_list::for_points(reach, first.points(), other.points());
+    const cell_list grid =
+        self ? cell_list::for_self_points(reach, first.points()) : cell_list::for_points(reach, first.points(), other.points());
     const auto meet = [&](std::int32_t a, std::int32_t b, float d) {
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
       if (rules.drops(first, ia, other, ib, d)) return;

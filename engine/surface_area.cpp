@@ -82,7 +82,7 @@ surface_areas::surface_areas(const area_atoms& atoms, double probe, int points) 
   // the exact test below is in double.
   const float reach = static_cast<float>(2 * (largest + probe)) + 0.01f;
   std::vector<std::vector<std::uint32_t>> near(n);
-  const cell_list grid = cell_list::for_points(reach, set, set);
+  const cell_list grid = cell_list::for_self_points(reach, std::move(set));
   grid.for_each_contact([&](std::int32_t a, std::int32_t b, float) {
     if (a == b) return;
     const auto i = static_cast<std::size_t>(a), j = static_cast<std::size_t>(b);

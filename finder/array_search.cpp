@@ -1,5 +1,7 @@
 #include "array_search.hpp"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -49,9 +51,7 @@ contact_columns search_self_array(const float* a, std::size_t n, float cutoff, c
   contact_columns found;
   std::vector<std::uint32_t> next(n + 1, 0);
   {
-    point_set points = columns_of(a, n, "a");
-    point_set same = points;
-    cell_list grid = cell_list::for_points(cutoff, std::move(points), std::move(same));
+    cell_list grid = cell_list::for_self_points(cutoff, columns_of(a, n, "a"));
     grid.poll = poll;
     grid.for_each_self_contact([&](std::int32_t i, std::int32_t j, float) {
       ++next[static_cast<std::size_t>(std::min(i, j)) + 1];
@@ -60,14 +60,18 @@ contact_columns search_self_array(const float* a, std::size_t n, float cutoff, c
     for (std::size_t p = 1; p <= n; ++p) total += next[p];
     if (total > UINT32_MAX) fail("more than " + std::to_string(UINT32_MAX) + " pairs");
     std::partial_sum(next.begin(), next.end(), next.begin());
-    found.i.resize(total), found.j.resize(total), found.distance.resize(total);
+    // The i column only after the grid is gone: it needs nothing but the counts.
+    found.j.resize(total), found.distance.resize(total);
     grid.for_each_self_contact([&](std::int32_t i, std::int32_t j, float d) {
       const std::uint32_t row = next[static_cast<std::size_t>(std::min(i, j))]++;
       found.j[row] = std::max(i, j);
       found.distance[row] = d;
     });
   }
+  // The grid's pages go back to the system before the i column takes its own (glibc keeps freed pages else).
+  ::malloc_trim(0);
   // next[p] is now where point p's partners end, and so where those of p + 1 start.
+  found.i.resize(found.j.size());
   std::uint32_t first = 0;
   for (std::size_t p = 0; p < n; ++p) {
     const std::uint32_t last = next[p];

@@ -8,7 +8,7 @@
 void cell_list::assign_points() {
   std::fill(cell_fill_A.begin(), cell_fill_A.end(), 0);
   feed_box_A();
-  std::fill(cell_fill_B.begin(), cell_fill_B.end(), 0);
+  if (!same_lists) std::fill(cell_fill_B.begin(), cell_fill_B.end(), 0);
   feed_box_B();
 }
 
@@ -23,12 +23,17 @@ void cell_list::feed_box_A() {
 }
 
 void cell_list::feed_box_B() {
+  if (!sparse && same_lists) {
+    // One list as both: its cells are A's.
+    std::vector<std::pair<cell_index, std::uint32_t>>().swap(point_cell_B);
+    return;
+  }
   if (!sparse) {
-    bin_points(n_points_B, every_B_partnered ? nullptr : &partnered_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, cell_fill_B, cell_start_B,
+    bin_points(n_points_B, every_B_partnered ? nullptr : &partnered_B, bx(), by(), bz(), point_cell_B, cell_fill_B, cell_start_B,
                cell_members_B);
     return;
   }
-  sort_points(n_points_B, every_B_partnered ? nullptr : &partnered_B, x_B.data(), y_B.data(), z_B.data(), point_cell_B, occupied_B,
+  sort_points(n_points_B, every_B_partnered ? nullptr : &partnered_B, bx(), by(), bz(), point_cell_B, occupied_B,
               occupied_start_B, cell_members_B);
   // B's cells are looked up from A's: a hash of the occupied cells, and their span, outside which no A cell
   // needs a look at all.
@@ -86,6 +91,7 @@ point_range cell_list::members_A(cell_index cell) const {
 
 point_range cell_list::members_B(cell_index cell) const {
   if (!sparse) {
+    if (same_lists) return members_A(cell);
     const std::int32_t* first = cell_members_B.data() + cell_start_B[cell];
     return {first, first + cell_fill_B[cell]};
   }
@@ -181,7 +187,7 @@ void cell_list::choose_partnered() {
     return false;
   };
   const float* axes_A[3] = {x_A.data(), y_A.data(), z_A.data()};
-  const float* axes_B[3] = {x_B.data(), y_B.data(), z_B.data()};
+  const float* axes_B[3] = {bx(), by(), bz()};
   every_A_partnered = keep(n_points_A, axes_A, low_A, high_A, low_B, high_B, partnered_A);
   every_B_partnered = keep(n_points_B, axes_B, low_B, high_B, low_A, high_A, partnered_B);
 }

@@ -25,6 +25,21 @@ cell_list cell_list::for_points(float c, point_set list_A, point_set list_B) {
   return grid;
 }
 
+cell_list cell_list::for_self_points(float c, point_set list) {
+  cell_list grid;
+  grid.set_cutoff(c);
+  grid.n_points_A = grid.n_points_B = static_cast<std::uint32_t>(list.x.size());
+  grid.labels_A = std::move(list.labels);
+  grid.labels_B = grid.labels_A;
+  grid.x_A = std::move(list.x), grid.y_A = std::move(list.y), grid.z_A = std::move(list.z);
+  grid.same_lists = true;
+  assign_on_huge_pages(grid.point_cell_A, grid.n_points_A);
+  assign_on_huge_pages(grid.point_cell_B, grid.n_points_B);
+  grid.build_box();
+  grid.assign_points();
+  return grid;
+}
+
 float read_cutoff(const std::string& text) {
   const auto value = static_cast<float>(std::atof(text.c_str()));
   if (!(value > 0.0f)) fail("the cut-off must be a positive number, not " + quoted(text));

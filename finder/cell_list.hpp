@@ -66,6 +66,8 @@ class cell_list {
   void compute_files(float cutoff, std::string file_A, std::string file_B, std::string out_file);
   // A grid of points already in memory, ready to search: set_cutoff, load_points, build_box, assign_points.
   static cell_list for_points(float cutoff, point_set list_A, point_set list_B);
+  // A grid of one list as both A and B (for for_each_self_contact), its coordinates held once.
+  static cell_list for_self_points(float cutoff, point_set list);
   // Refuses a cut-off that is not a positive number (0, negative, NaN), before any input is read.
   void set_cutoff(float c);
   // Reads each list once and loads its points; a list may be empty.
@@ -146,7 +148,11 @@ class cell_list {
   std::uint32_t n_points_B = 0;
   std::vector<std::uint32_t> cell_fill_A, cell_fill_B;
   std::vector<float> x_A, y_A, z_A;
-  std::vector<float> x_B, y_B, z_B;
+  std::vector<float> x_B, y_B, z_B;  // empty when list B is list A (same_lists)
+  bool same_lists = false;
+  const float* bx() const { return same_lists ? x_A.data() : x_B.data(); }
+  const float* by() const { return same_lists ? y_A.data() : y_B.data(); }
+  const float* bz() const { return same_lists ? z_A.data() : z_B.data(); }
   // Every cell's member list, one after the other in cell order; in a dense box cell c's list starts at
   // cell_start_A[c] and holds cell_fill_A[c] entries.
   std::vector<std::int32_t> cell_members_A, cell_members_B;
@@ -250,6 +256,7 @@ void cell_list::search_cell(point_range in_A, cell_index cell, std::uint32_t i, 
     ranges[n_ranges] = own[n_ranges] ? in_A : members_B(near[m]);
     if (ranges[n_ranges].first != ranges[n_ranges].last) ++n_ranges;  // an empty cell adds nothing
   }
+  const float *x_b = bx(), *y_b = by(), *z_b = bz();
   for (const std::int32_t* place = in_A.first; place != in_A.last; ++place) {
     const std::int32_t a = *place;
     const auto ia = static_cast<std::uint32_t>(a);
@@ -257,7 +264,7 @@ void cell_list::search_cell(point_range in_A, cell_index cell, std::uint32_t i, 
     for (std::uint32_t m = 0; m < n_ranges; ++m) {
       for (const std::int32_t* partner = own[m] ? place + 1 : ranges[m].first; partner != ranges[m].last; ++partner) {
         const auto ib = static_cast<std::uint32_t>(*partner);
-        const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
+        const float d = dist(xa, ya, za, x_b[ib], y_b[ib], z_b[ib]);
         if (d <= cutoff) found(a, *partner, d);
       }
     }
@@ -265,7 +272,7 @@ void cell_list::search_cell(point_range in_A, cell_index cell, std::uint32_t i, 
     for (const auto& partner : far) {
       if (self) {
         const auto ib = static_cast<std::uint32_t>(partner.first);
-        if (find_cell(x_B[ib], y_B[ib], z_B[ib]) < cell) continue;  // never the same cell: it lies beyond the block
+        if (find_cell(x_b[ib], y_b[ib], z_b[ib]) < cell) continue;  // never the same cell: it lies beyond the block
       }
       found(a, partner.first, partner.second);
     }

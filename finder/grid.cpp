@@ -19,12 +19,12 @@ std::string axis_text(float quotient) {
 }  // namespace
 
 void cell_list::fail_not_finite() const {
-  const std::vector<float>* lists[2][3] = {{&x_A, &y_A, &z_A}, {&x_B, &y_B, &z_B}};
+  const float* lists[2][3] = {{x_A.data(), y_A.data(), z_A.data()}, {bx(), by(), bz()}};
   const std::uint32_t counts[2] = {n_points_A, n_points_B};
   for (int list = 0; list < 2; ++list)
     for (std::uint32_t p = 0; p < counts[list]; ++p)
-      for (const std::vector<float>* axis : lists[list])
-        if (!std::isfinite((*axis)[p]))
+      for (const float* axis : lists[list])
+        if (!std::isfinite(axis[p]))
           fail(std::string("point ") + std::to_string(p + 1) + " of list " + (list == 0 ? "A" : "B") +
                " has a coordinate that is not a finite number");
   fail("a coordinate is not a finite number");
@@ -45,7 +45,7 @@ void cell_list::build_box() {
     cells_x = cells_y = cells_z = n_cells = 0;
   } else {
     const float* axes_A[3] = {x_A.data(), y_A.data(), z_A.data()};
-    const float* axes_B[3] = {x_B.data(), y_B.data(), z_B.data()};
+    const float* axes_B[3] = {bx(), by(), bz()};
     // A NaN would poison the box (or, past element 0, land in no cell) and an infinity would stretch it without
     // end: the readers refuse both, and the grid refuses them again for callers that hand it points directly.
     for (int axis = 0; axis < 3; ++axis)
@@ -92,8 +92,11 @@ void cell_list::build_box() {
     for (auto* per_cell : {&cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B}) per_cell->clear();
     return;
   }
-  for (auto* per_cell : {&cell_fill_A, &cell_fill_B, &cell_start_A, &cell_start_B})
-    assign_on_huge_pages(*per_cell, std::size_t{n_cells} + 1);
+  for (auto* per_cell : {&cell_fill_A, &cell_start_A}) assign_on_huge_pages(*per_cell, std::size_t{n_cells} + 1);
+  // One list as both keeps one set of cells.
+  for (auto* per_cell : {&cell_fill_B, &cell_start_B})
+    if (same_lists) per_cell->clear();
+    else assign_on_huge_pages(*per_cell, std::size_t{n_cells} + 1);
 }
 
 cell_index cell_list::find_cell(float x, float y, float z) const {

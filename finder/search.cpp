@@ -34,6 +34,7 @@ void cell_list::far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, s
   const float reach = far_reach();
   const auto ia = static_cast<std::uint32_t>(a);
   const float xa = x_A[ia], ya = y_A[ia], za = z_A[ia];
+  const float *x_b = bx(), *y_b = by(), *z_b = bz();
   const std::int64_t lo_i = clamped_axis_cell(xa - reach - box_min_x, cells_x);
   const std::int64_t hi_i = clamped_axis_cell(xa + reach - box_min_x, cells_x);
   const std::int64_t lo_j = clamped_axis_cell(ya - reach - box_min_y, cells_y);
@@ -48,7 +49,7 @@ void cell_list::far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, s
   };
   const auto measure = [&](std::int32_t b) {
     const auto ib = static_cast<std::uint32_t>(b);
-    const float d = dist(xa, ya, za, x_B[ib], y_B[ib], z_B[ib]);
+    const float d = dist(xa, ya, za, x_b[ib], y_b[ib], z_b[ib]);
     if (d <= cutoff) far.emplace_back(b, d);
   };
   const auto span = [](std::int64_t lo, std::int64_t hi) { return static_cast<std::uint64_t>(hi - lo + 1); };
@@ -56,8 +57,8 @@ void cell_list::far_partners(std::int32_t a, std::uint32_t i, std::uint32_t j, s
     // A reach of many cells (only a cut-off below 2^-62, where squares round coarsely, gives one) would visit
     // more cells than list B has points: the points themselves are fewer to look at.
     for (std::uint32_t b = 0; b < n_points_B; ++b) {
-      const std::int64_t ni = axis_cell(x_B[b] - box_min_x), nj = axis_cell(y_B[b] - box_min_y),
-                         nk = axis_cell(z_B[b] - box_min_z);
+      const std::int64_t ni = axis_cell(x_b[b] - box_min_x), nj = axis_cell(y_b[b] - box_min_y),
+                         nk = axis_cell(z_b[b] - box_min_z);
       if (ni >= lo_i && ni <= hi_i && nj >= lo_j && nj <= hi_j && nk >= lo_k && nk <= hi_k && outside_block(ni, nj, nk))
         measure(static_cast<std::int32_t>(b));
     }
