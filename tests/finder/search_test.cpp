@@ -133,6 +133,14 @@ TEST(Search, FindsExactlyTheBruteForcePairs) {
     });
     grid.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) { self.emplace_back(a, b, d); });
     ASSERT_EQ(self, first_seen) << "cut-off " << cutoff;
+    // A grid that holds the one list once gives both streams unchanged.
+    const cell_list once = cell_list::for_self_points(cutoff, as_point_set(both));
+    std::vector<std::tuple<std::int32_t, std::int32_t, float>> all_once, all_twice, self_once;
+    grid.for_each_contact([&](std::int32_t a, std::int32_t b, float d) { all_twice.emplace_back(a, b, d); });
+    once.for_each_contact([&](std::int32_t a, std::int32_t b, float d) { all_once.emplace_back(a, b, d); });
+    once.for_each_self_contact([&](std::int32_t a, std::int32_t b, float d) { self_once.emplace_back(a, b, d); });
+    ASSERT_EQ(all_once, all_twice) << "cut-off " << cutoff;
+    ASSERT_EQ(self_once, self) << "cut-off " << cutoff;
   }
 }
 
