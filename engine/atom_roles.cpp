@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-extern const char* const residue_atoms_text;
+#include "data_file.hpp"
 
 namespace {
 
@@ -21,20 +21,12 @@ struct residue_table {
   std::unordered_map<std::string, table_entry> atoms;
   std::unordered_map<std::string, bool> residues;  // residue name: whether it is an amino acid
   residue_table() {
-    std::string_view rest = residue_atoms_text;
-    while (!rest.empty()) {
-      const std::size_t end = rest.find('\n');
-      const std::string_view line = rest.substr(0, end);
-      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-      if (line.empty() || line[0] == '#') continue;
-      const std::size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1);
-      const std::string residue(line.substr(0, t1)), atom(line.substr(t1 + 1, t2 - t1 - 1));
+    std::vector<std::string_view> roles;
+    for_each_data_line(residue_atoms_text, [&](const std::vector<std::string_view>& line) {
+      const std::string residue(line.at(0)), atom(line.at(1));
       table_entry entry;
-      std::string_view roles = line.substr(t2 + 1);
-      while (!roles.empty()) {
-        const std::size_t comma = roles.find(',');
-        const std::string_view role = roles.substr(0, comma);
-        roles = comma == std::string_view::npos ? std::string_view() : roles.substr(comma + 1);
+      split_views(line.at(2), ',', roles);
+      for (const std::string_view role : roles) {
         if (role == "donor") entry.roles |= role_donor;
         else if (role == "acceptor") entry.roles |= role_acceptor;
         else if (role == "positive") entry.roles |= role_positive;
@@ -48,7 +40,7 @@ struct residue_table {
       atoms[residue + '\t' + atom] = entry;
       if (atom == "CA") residues[residue] = true;
       else residues.emplace(residue, false);
-    }
+    });
   }
 };
 

@@ -5,12 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "data_file.hpp"
 #include "error.hpp"
-#include "number_text.hpp"
-#include "split.hpp"
-
-extern const char* const interaction_criteria_text;
-extern const char* const element_radii_text;
 
 namespace {
 
@@ -39,37 +35,15 @@ const std::pair<const char*, member> criteria_names[] = {
     {"ring_planarity", &interaction_criteria::ring_planarity},
 };
 
-// The data lines of a tab-separated text: comments and blank lines left out.
-std::vector<std::vector<std::string>> data_lines(const char* text) {
-  std::vector<std::vector<std::string>> lines;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    const std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> fields;
-    std::size_t from = 0;
-    for (;;) {
-      const std::size_t tab = line.find('\t', from);
-      fields.emplace_back(line.substr(from, tab - from));
-      if (tab == std::string_view::npos) break;
-      from = tab + 1;
-    }
-    lines.push_back(std::move(fields));
-  }
-  return lines;
-}
-
 struct radii {
   std::array<float, 128> covalent{}, vdw{};
   radii() {
     for (std::size_t e = 0; e < covalent.size(); ++e) covalent[e] = vdw[e] = -1;
-    for (const auto& line : data_lines(element_radii_text)) {
-      const auto e = static_cast<std::size_t>(gemmi::find_element(line.at(0).c_str()));
-      covalent[e] = std::strtof(line.at(1).c_str(), nullptr);
-      if (line.at(2) != "-") vdw[e] = std::strtof(line.at(2).c_str(), nullptr);
-    }
+    for_each_data_line(element_radii_text, [&](const std::vector<std::string_view>& line) {
+      const auto e = static_cast<std::size_t>(gemmi::find_element(std::string(line.at(0)).c_str()));
+      covalent[e] = std::strtof(std::string(line.at(1)).c_str(), nullptr);
+      if (line.at(2) != "-") vdw[e] = std::strtof(std::string(line.at(2)).c_str(), nullptr);
+    });
   }
 };
 
@@ -81,7 +55,9 @@ const radii& element_radii() {
 }  // namespace
 
 interaction_criteria::interaction_criteria() {
-  for (const auto& line : data_lines(interaction_criteria_text)) set(line.at(0), line.at(1));
+  for_each_data_line(interaction_criteria_text, [&](const std::vector<std::string_view>& line) {
+    set(std::string(line.at(0)), std::string(line.at(1)));
+  });
 }
 
 void interaction_criteria::set(const std::string& name, const std::string& value) {
@@ -101,12 +77,6 @@ void interaction_criteria::set(const std::string& assignment) {
   const std::size_t equals = assignment.find('=');
   if (equals == std::string::npos) throw usage_error("--criterion takes NAME=VALUE, not " + quoted(assignment));
   set(assignment.substr(0, equals), assignment.substr(equals + 1));
-}
-
-std::vector<std::string> interaction_criteria::names() {
-  std::vector<std::string> out;
-  for (const auto& entry : criteria_names) out.emplace_back(entry.first);
-  return out;
 }
 
 float bond_radius(gemmi::El element) {

@@ -24,8 +24,6 @@ struct interaction_criteria {
   void set(const std::string& name, const std::string& value);
   // "NAME=VALUE", as the command line gives it.
   void set(const std::string& assignment);
-  // The names, in the data file's order.
-  static std::vector<std::string> names();
 };
 
 // Covalent (Cordero) and van der Waals (Bondi, H 1.1) radii by element, from the data file; gemmi's for the rest.
