@@ -70,11 +70,11 @@ bool covalent_pair(const atom_table& t_a, std::size_t a, const atom_table& t_b, 
 interaction_typer::interaction_typer(const interaction_criteria& criteria, const gemmi::Model& model)
     : criteria_(criteria), model_(model), book_(criteria) {}
 
-void interaction_typer::search(const atom_table& a, const atom_table* b, const pair_filter& keep) {
+void interaction_typer::search(const atom_table& a, const atom_table* b, float reach, const pair_filter& keep) {
   const atom_table& other = b != nullptr ? *b : a;
   if (a.size() == 0 || other.size() == 0) return;
-  const cell_list grid = b == nullptr ? cell_list::for_self_points(radius(a, b), a.points())
-                                      : cell_list::for_points(radius(a, b), a.points(), other.points());
+  const cell_list grid = b == nullptr ? cell_list::for_self_points(reach, a.points())
+                                      : cell_list::for_points(reach, a.points(), other.points());
   const auto meet = [&](std::int32_t i, std::int32_t j, float d) {
     const auto p = static_cast<std::size_t>(i), q = static_cast<std::size_t>(j);
     if (keep(a, p, other, q)) offer(a, p, other, q, d);

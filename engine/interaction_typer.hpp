@@ -68,10 +68,9 @@ class interaction_typer {
   float radius(const atom_table& a, const atom_table* b) const;
   // An atom pair the search found within radius() that the rules keep.
   void offer(const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b, float d);
-  // Whether a search at cutoff finds every pair radius() asks for (else search() runs one of its own).
-  bool rides_on(float cutoff, const atom_table& a, const atom_table* b) const { return cutoff >= radius(a, b); }
-  // Offers every pair of the tables (b null: a against itself) within radius() that keep lets through.
-  void search(const atom_table& a, const atom_table* b, const pair_filter& keep);
+  // Offers every pair of the tables (b null: a against itself) within reach (their radius()) that keep lets
+  // through: for a contact search that does not reach that far.
+  void search(const atom_table& a, const atom_table* b, float reach, const pair_filter& keep);
   // Stacking and cation-pi between the tables' rings and cations, and with waters the water bridges between
   // them. b null: table a against itself.
   void add_groups(const atom_table& a, const atom_table* b, const pair_filter& keep, bool waters);

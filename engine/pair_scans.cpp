@@ -247,8 +247,8 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
   std::unique_ptr<interaction_typer> typer;
   if (request.interactions) typer = std::make_unique<interaction_typer>(request.criteria, model);
   const float reach = contact_reach(request, all, nullptr);
-  const bool typed_by_search = typer && typer->rides_on(reach, all, nullptr);
   const float typer_reach = typer ? typer->radius(all, nullptr) : 0;
+  const bool typed_by_search = typer && reach >= typer_reach;
   const interaction_typer::pair_filter between_sides = [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
     return side_of(a) != side_of(b) && !rules.drops(t_a, a, t_b, b, INFINITY);
   };
@@ -260,17 +260,14 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
     chains_apart.for_each_pair([&](std::uint32_t sa, std::uint32_t sb, std::size_t pa, std::size_t pb, float d) {
       if (rules.drops(all, pa, all, pb, d)) return;
       if (typed_by_search && d <= typer_reach) typer->offer(all, pa, all, pb, d);
-      if (d > reach || rules.beyond(all, pa, all, pb, d)) return;
+      if (rules.beyond(all, pa, all, pb, d)) return;
       const auto& ma = side_min[sa];
       const auto& mb = side_min[sb];
       const contact_order order(reach, std::min(ma[0], mb[0]), std::min(ma[1], mb[1]), std::min(ma[2], mb[2]));
       found[sa * n_sides + sb].push_back({order.of(all.x[pa], all.y[pa], all.z[pa], place[pa], all.x[pb], all.y[pb], all.z[pb], place[pb]),
                                           static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(pb), d});
     });
-    if (typer && !typed_by_search)
-      typer->search(all, nullptr, [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
-        return side_of(a) != side_of(b) && !rules.drops(t_a, a, t_b, b, INFINITY);
-      });
+    if (typer && !typed_by_search) typer->search(all, nullptr, typer_reach, between_sides);
     if (typer) typer->add_groups(all, nullptr, between_sides, request.atoms.keep_waters);
   }
 

@@ -59,8 +59,8 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
   const atom_table* other_side = self ? nullptr : &other;
   // With a van der Waals tolerance the search reaches the largest contact the radii allow.
   const float reach = contact_reach(request, first, self ? nullptr : &other);
-  const bool typed_by_search = typer && typer->rides_on(reach, first, other_side);
   const float typer_reach = typer ? typer->radius(first, other_side) : 0;
+  const bool typed_by_search = typer && reach >= typer_reach;
   const interaction_typer::pair_filter keep = [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
     return !rules.drops(t_a, a, t_b, b, INFINITY);
   };
@@ -75,17 +75,13 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
       const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
       if (rules.drops(first, ia, other, ib, d)) return;
       if (typed_by_search && d <= typer_reach) typer->offer(first, ia, other, ib, d);
-      if (d <= reach && !rules.beyond(first, ia, other, ib, d))
-        result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
+      if (!rules.beyond(first, ia, other, ib, d)) result.feed(first, ia, other, ib, as_written(d), &first_numbers, &other_numbers);
     };
     if (self)
       grid.for_each_self_contact(meet);
     else
       grid.for_each_contact(meet);
-    if (typer && !typed_by_search)
-      typer->search(first, other_side, [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
-        return !rules.drops(t_a, a, t_b, b, INFINITY);
-      });
+    if (typer && !typed_by_search) typer->search(first, other_side, typer_reach, keep);
   }
   if (typer) typer->add_groups(first, other_side, keep, request.atoms.keep_waters);
   if (request.symmetry) {

@@ -261,6 +261,17 @@ for folder in interfaces/*_vs_*; do
   expect "counts of $pair in the summary" "$(tail -n 1 summary.tsv | cut -f 11-)\n" \
     <(awk -F'\t' -v f="$pair" '$11 == f' interfaces/summary.tsv | cut -f 12-)
 done
+# A cut-off shorter than the longest criterion: the typer searches on its own and finds the same.
+"$pairscan" --cutoff 2.5 --interactions short.tsv "$hwu" //A //C got.pairtab
+"$pairscan" --interactions long.tsv "$hwu" //A //C got.pairtab
+same 'interactions: the same at a shorter cut-off, two selections' long.tsv short.tsv
+"$pairscan" --cutoff 2.5 --interactions short.tsv "$hwu" //A got.pairtab
+"$pairscan" --interactions long.tsv "$hwu" //A got.pairtab
+same 'interactions: the same at a shorter cut-off, one selection' long.tsv short.tsv
+rm -rf short_interfaces
+"$pairscan" --interfaces short_interfaces --cutoff 2.5 --write interactions "$hwu"
+same 'interactions: the same at a shorter cut-off, every interface' <(cat interfaces/*_vs_*/interactions.tsv) \
+  <(cat short_interfaces/*_vs_*/interactions.tsv)
 rm -rf interfaces
 "$pairscan" --interfaces interfaces --assembly 1 --write interactions "$project/tests/scanner/data/4qnb.pdb.gz"
 expect 'interactions: a disulfide between each two neighbouring copies' '6\n' \
