@@ -48,22 +48,31 @@ bool contact_tables::residue_less(const table_residue& x, const table_residue& y
   return key(x) < key(y);
 }
 
+bool contact_tables::turned(const atom_table& t_a, std::uint32_t a, const atom_table& t_b, std::uint32_t b) const {
+  const table_residue ra = residue_of(t_a, a), rb = residue_of(t_b, b);
+  if (!rb.image.empty()) return false;
+  return residue_less(rb, ra) || (ra.residue == rb.residue && b < a);
+}
+
+int contact_tables::residue_order(const atom_table& x_a, std::uint32_t xa, const atom_table& x_b, std::uint32_t xb,
+                                  const atom_table& y_a, std::uint32_t ya, const atom_table& y_b, std::uint32_t yb) const {
+  const auto sign = [](bool less) { return less ? -1 : 1; };
+  const table_residue x1 = residue_of(x_a, xa), y1 = residue_of(y_a, ya);
+  if (x1.residue != y1.residue || x1.image != y1.image) return sign(residue_less(x1, y1));
+  const table_residue x2 = residue_of(x_b, xb), y2 = residue_of(y_b, yb);
+  if (x2.image != y2.image) return sign(x2.image.empty() || (!y2.image.empty() && x2.image < y2.image));
+  if (x2.residue != y2.residue) return sign(residue_less(x2, y2));
+  return 0;
+}
+
 std::vector<contact_tables::found> contact_tables::sorted() const {
   std::vector<found> rows = found_;
   if (self_)
-    for (found& f : rows) {
-      // An image stays second: it is the partner, named by image2.
-      const table_residue ra = residue_of(*f.t_a, f.a), rb = residue_of(*f.t_b, f.b);
-      if (!rb.image.empty()) continue;
-      if (residue_less(rb, ra) || (ra.residue == rb.residue && f.b < f.a)) std::swap(f.t_a, f.t_b), std::swap(f.a, f.b);
-    }
-  // First residue, the partner's image (the file's own first), the partner residue, distance, atoms in file order.
+    for (found& f : rows)
+      if (turned(*f.t_a, f.a, *f.t_b, f.b)) std::swap(f.t_a, f.t_b), std::swap(f.a, f.b);
+  // By residues, then distance, then atoms in file order.
   std::stable_sort(rows.begin(), rows.end(), [&](const found& x, const found& y) {
-    const table_residue x1 = residue_of(*x.t_a, x.a), y1 = residue_of(*y.t_a, y.a);
-    if (x1.residue != y1.residue || x1.image != y1.image) return residue_less(x1, y1);
-    const table_residue x2 = residue_of(*x.t_b, x.b), y2 = residue_of(*y.t_b, y.b);
-    if (x2.image != y2.image) return x2.image.empty() || (!y2.image.empty() && x2.image < y2.image);
-    if (x2.residue != y2.residue) return residue_less(x2, y2);
+    if (const int by_residues = residue_order(*x.t_a, x.a, *x.t_b, x.b, *y.t_a, y.a, *y.t_b, y.b)) return by_residues < 0;
     if (x.distance != y.distance) return x.distance < y.distance;
     return std::tie(x.a, x.b) < std::tie(y.a, y.b);
   });
@@ -72,19 +81,14 @@ std::vector<contact_tables::found> contact_tables::sorted() const {
 
 std::vector<interaction_row> contact_tables::interactions(std::vector<typed_interaction>& found) const {
   if (self_)
-    for (typed_interaction& f : found) {
-      const table_residue ra = residue_of(*f.t_a, f.a), rb = residue_of(*f.t_b, f.b);
-      if (!rb.image.empty()) continue;
-      if (residue_less(rb, ra) || (ra.residue == rb.residue && f.b < f.a)) f.swap_sides();
-    }
+    for (typed_interaction& f : found)
+      if (turned(*f.t_a, f.a, *f.t_b, f.b)) f.swap_sides();
   std::vector<const typed_interaction*> order;
   for (const typed_interaction& f : found) order.push_back(&f);
+  // As the contacts, with the type before the distance.
   std::stable_sort(order.begin(), order.end(), [&](const typed_interaction* x, const typed_interaction* y) {
-    const table_residue x1 = residue_of(*x->t_a, x->a), y1 = residue_of(*y->t_a, y->a);
-    if (x1.residue != y1.residue || x1.image != y1.image) return residue_less(x1, y1);
-    const table_residue x2 = residue_of(*x->t_b, x->b), y2 = residue_of(*y->t_b, y->b);
-    if (x2.image != y2.image) return x2.image.empty() || (!y2.image.empty() && x2.image < y2.image);
-    if (x2.residue != y2.residue) return residue_less(x2, y2);
+    if (const int by_residues = residue_order(*x->t_a, x->a, *x->t_b, x->b, *y->t_a, y->a, *y->t_b, y->b))
+      return by_residues < 0;
     if (x->type != y->type) return x->type < y->type;
     if (x->distance != y->distance) return x->distance < y->distance;
     return std::tie(x->a, x->b) < std::tie(y->a, y->b);

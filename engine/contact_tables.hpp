@@ -92,6 +92,13 @@ class contact_tables {
   table_residue residue_of(const atom_table& t, std::uint32_t p) const;
   // Row order of residues: chain in the file's order, author number, insertion code; then image ("" first).
   bool residue_less(const table_residue& x, const table_residue& y) const;
+  // One side against itself: whether the pair (a of t_a, b of t_b) is written the other way round, its residue
+  // that comes first in row order first (an image stays second: it is the partner, named by image2).
+  bool turned(const atom_table& t_a, std::uint32_t a, const atom_table& t_b, std::uint32_t b) const;
+  // The row order of two pairs by their residues: first residue, the partner's image (the file's own first), the
+  // partner residue; negative, zero or positive.
+  int residue_order(const atom_table& x_a, std::uint32_t xa, const atom_table& x_b, std::uint32_t xb,
+                    const atom_table& y_a, std::uint32_t ya, const atom_table& y_b, std::uint32_t yb) const;
   std::vector<found> sorted() const;
 
   bool self_;
