@@ -259,14 +259,17 @@ struct residue_columns {
   }
 };
 
-py::dict contact_columns_of(const std::vector<contact_row>& rows) {
+// The columns of a table of atom pairs (contacts, interactions): each end's residue and atom, image2, distance.
+template <class Row, class AtomNames>
+py::dict atom_pair_columns(const std::vector<Row>& rows, AtomNames atom_names) {
   const std::size_t n = rows.size();
   residue_columns first(n), second(n);
   string_column atom1(n), atom2(n), image2(n);
   number_column<float> distance;
   for (std::size_t r = 0; r < n; ++r) {
     first.set(r, rows[r].first), second.set(r, rows[r].second);
-    atom1.set(r, rows[r].atom1->name), atom2.set(r, rows[r].atom2->name), image2.set(r, rows[r].second.image);
+    const auto [name1, name2] = atom_names(rows[r]);
+    atom1.set(r, name1), atom2.set(r, name2), image2.set(r, rows[r].second.image);
     distance.values.push_back(rows[r].distance);
   }
   py::dict columns;
@@ -277,6 +280,12 @@ py::dict contact_columns_of(const std::vector<contact_row>& rows) {
   columns["image2"] = image2.take();
   columns["distance"] = distance.take();
   return columns;
+}
+
+py::dict contact_columns_of(const std::vector<contact_row>& rows) {
+  return atom_pair_columns(rows, [](const contact_row& r) {
+    return std::pair<std::string_view, std::string_view>(r.atom1->name, r.atom2->name);
+  });
 }
 
 py::dict residue_pair_columns_of(const std::vector<residue_pair_row>& rows) {
@@ -314,26 +323,16 @@ void add_type_counts(py::dict& columns, const std::vector<residue_pair_row>& pai
 }
 
 py::dict interaction_columns_of(const std::vector<interaction_row>& rows) {
+  py::dict columns = atom_pair_columns(rows, [](const interaction_row& r) { return std::make_pair(r.atom1, r.atom2); });
   const std::size_t n = rows.size();
-  residue_columns first(n), second(n);
-  string_column atom1(n), atom2(n), image2(n), type(n), via(n);
-  number_column<float> distance, angle1, angle2;
+  string_column type(n), via(n);
+  number_column<float> angle1, angle2;
   for (std::size_t r = 0; r < n; ++r) {
     const interaction_row& row = rows[r];
-    first.set(r, row.first), second.set(r, row.second);
-    atom1.set(r, row.atom1), atom2.set(r, row.atom2), image2.set(r, row.second.image);
-    distance.values.push_back(row.distance);
     type.set(r, interaction_name(row.type));
     angle1.values.push_back(row.angle1), angle2.values.push_back(row.angle2);
     via.set(r, row.via != nullptr ? residue_identifier(row.via_chain->name, row.via->seqid) : std::string());
   }
-  py::dict columns;
-  first.put(columns, "1", "resname");
-  columns["atom1"] = atom1.take();
-  second.put(columns, "2", "resname");
-  columns["atom2"] = atom2.take();
-  columns["image2"] = image2.take();
-  columns["distance"] = distance.take();
   columns["type"] = type.take();
   columns["angle1"] = angle1.take();
   columns["angle2"] = angle2.take();
