@@ -331,7 +331,8 @@ py::dict interaction_columns_of(const std::vector<interaction_row>& rows) {
     const interaction_row& row = rows[r];
     type.set(r, interaction_name(row.type));
     angle1.values.push_back(row.angle1), angle2.values.push_back(row.angle2);
-    via.set(r, row.via != nullptr ? residue_identifier(row.via_chain->name, row.via->seqid) : std::string());
+    // Made for the row: not a key the column's cache may keep.
+    via.set_once(r, row.via != nullptr ? residue_identifier(row.via_chain->name, row.via->seqid) : std::string());
   }
   columns["type"] = type.take();
   columns["angle1"] = angle1.take();

@@ -294,7 +294,8 @@ def test_tables_chains_ligands_and_interfaces_are_the_programs(tmp_path):
     def read(path, **options):
         return pd.read_csv(path, sep="\t", keep_default_na=False, dtype=str, **options)
 
-    for first, second, options in [("//*/(478)", "//A", {}), ("//A", None, {"min_separation": 6}),
+    for first, second, options in [("//*/(478)", "//A", {}), ("//*/(478)", "//A,B", {"waters": True}),
+                                   ("//A", None, {"min_separation": 6}),
                                    ("//A", None, {"symmetry": True, "min_separation": 6})]:
         structure = A8O if options.get("symmetry") else HPV
         flags = [f"--{k.replace('_', '-')}" + ("" if v is True else f"={v}") for k, v in options.items()]
