@@ -252,14 +252,28 @@ std::string interactions_text(const std::vector<interaction_row>& rows) {
   return out;
 }
 
+std::vector<type_counts> residue_pair_type_counts(const std::vector<residue_pair_row>& pairs,
+                                                  const std::vector<interaction_row>& typed) {
+  std::unordered_map<std::pair<std::string_view, std::string_view>, type_counts, id_pair_hash> by_pair;
+  for (const interaction_row& r : typed) ++by_pair[{r.first.id, r.second.id}][static_cast<std::size_t>(r.type)];
+  std::vector<type_counts> counts;
+  counts.reserve(pairs.size());
+  for (const residue_pair_row& r : pairs) {
+    const auto found = by_pair.find({r.first.id, r.second.id});
+    counts.push_back(found == by_pair.end() ? type_counts{} : found->second);
+  }
+  return counts;
+}
+
 std::string residue_pairs_text(const std::vector<residue_pair_row>& rows, const std::vector<interaction_row>* typed) {
   std::string out = residue_pairs_header;
-  std::unordered_map<std::pair<std::string_view, std::string_view>, type_counts, id_pair_hash> counts;
+  std::vector<type_counts> counts;
   if (typed != nullptr) {
     out.insert(out.size() - 1, type_count_names());
-    for (const interaction_row& r : *typed) ++counts[{r.first.id, r.second.id}][static_cast<std::size_t>(r.type)];
+    counts = residue_pair_type_counts(rows, *typed);
   }
-  for (const residue_pair_row& r : rows) {
+  for (std::size_t p = 0; p < rows.size(); ++p) {
+    const residue_pair_row& r = rows[p];
     append_residue(out, r.first);
     out += '\t';
     append_residue(out, r.second);
@@ -267,10 +281,7 @@ std::string residue_pairs_text(const std::vector<residue_pair_row>& rows, const 
     (out += '\t') += std::to_string(r.contacts);
     out += '\t';
     append_number(out, r.closest);
-    if (typed != nullptr) {
-      const auto found = counts.find({r.first.id, r.second.id});
-      append_counts(out, found == counts.end() ? type_counts{} : found->second);
-    }
+    if (typed != nullptr) append_counts(out, counts[p]);
     out += '\n';
   }
   return out;

@@ -113,6 +113,9 @@ extern const char* const residue_pairs_header;
 extern const char* const residues_header;
 std::string contacts_text(const std::vector<contact_row>& rows);
 extern const char* const interactions_header;
+// Each residue pair's interactions by type, in the pairs' order (a pair met only beyond the cut-off has no row).
+std::vector<type_counts> residue_pair_type_counts(const std::vector<residue_pair_row>& pairs,
+                                                  const std::vector<interaction_row>& typed);
 // The residue pairs' table; with typed rows, one count per type appended.
 std::string residue_pairs_text(const std::vector<residue_pair_row>& rows, const std::vector<interaction_row>* typed = nullptr);
 std::string interactions_text(const std::vector<interaction_row>& rows);

@@ -310,14 +310,9 @@ py::dict residue_pair_columns_of(const std::vector<residue_pair_row>& rows) {
 
 // One count column per interaction type, appended to the residue pairs as the table appends them.
 void add_type_counts(py::dict& columns, const std::vector<residue_pair_row>& pairs, const std::vector<interaction_row>& typed) {
-  std::map<std::pair<std::string_view, std::string_view>, type_counts> by_pair;
-  for (const interaction_row& r : typed) ++by_pair[{r.first.id, r.second.id}][static_cast<std::size_t>(r.type)];
   std::vector<number_column<std::int64_t>> counts(interaction_type_count);
-  for (const residue_pair_row& r : pairs) {
-    const auto found = by_pair.find({r.first.id, r.second.id});
-    for (std::size_t t = 0; t < interaction_type_count; ++t)
-      counts[t].values.push_back(found == by_pair.end() ? 0 : static_cast<std::int64_t>(found->second[t]));
-  }
+  for (const type_counts& pair : residue_pair_type_counts(pairs, typed))
+    for (std::size_t t = 0; t < interaction_type_count; ++t) counts[t].values.push_back(static_cast<std::int64_t>(pair[t]));
   for (std::size_t t = 0; t < interaction_type_count; ++t)
     columns[interaction_name(static_cast<interaction_type>(t))] = counts[t].take();
 }
