@@ -71,6 +71,25 @@ std::string strf(float value, int decimals, bool plus_sign) {
   return strf(num2string(static_cast<double>(value)), decimals, plus_sign);
 }
 
+std::string name_from_table(std::string_view field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 1 < field.size()) {
+      const char next = field[++i];
+      out += next == 't' ? '\t' : next == 'n' ? '\n' : next;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
+}
+
+std::string residue_id(std::string_view chain, std::string_view number, std::string_view icode) {
+  std::string id(chain);
+  if (!id.empty() && (id.back() == '-' || (id.back() >= '0' && id.back() <= '9'))) id += '_';
+  return id.append(number).append(icode);
+}
+
 std::string table_name(std::string_view name) {
   std::string text;
   for (const char c : name) {

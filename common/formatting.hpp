@@ -42,3 +42,9 @@ std::string strf(float value, int decimals, bool plus_sign);
 // A name (chain, residue, atom) as the tables people read write it: the file's bytes, with a tab, a line break
 // and a backslash escaped as \t, \n and \\.
 std::string table_name(std::string_view name);
+// The name a table's field holds: table_name undone.
+std::string name_from_table(std::string_view field);
+
+// A residue's identifier in the lists and maps: the chain name, "_" after it when it ends in a digit or "-" (so
+// that chain 1's residue 7 is "1_7", never "17"), the author number, the insertion code.
+std::string residue_id(std::string_view chain, std::string_view number, std::string_view icode);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "error.hpp"
+#include "formatting.hpp"
 #include "text_file.hpp"
 
 namespace {
@@ -51,20 +52,6 @@ std::vector<int> type_marks::used() const {
 
 namespace {
 
-// A name as the table wrote it: \t, \n and \\ stand for a tab, a line break and a backslash.
-std::string unescaped(std::string_view field) {
-  std::string out;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 1 < field.size()) {
-      const char next = field[++i];
-      out += next == 't' ? '\t' : next == 'n' ? '\n' : next;
-    } else {
-      out += field[i];
-    }
-  }
-  return out;
-}
-
 std::vector<std::string_view> fields_of(std::string_view line) {
   std::vector<std::string_view> fields;
   std::size_t from = 0;
@@ -74,13 +61,6 @@ std::vector<std::string_view> fields_of(std::string_view line) {
     if (tab == std::string_view::npos) return fields;
     from = tab + 1;
   }
-}
-
-// The map's identifier of a residue: chain (with "_" after a final digit or "-"), number, insertion code.
-std::string map_id(std::string_view chain, std::string_view number, std::string_view icode) {
-  std::string id = unescaped(chain);
-  if (!id.empty() && (id.back() == '-' || (id.back() >= '0' && id.back() <= '9'))) id += '_';
-  return id.append(number).append(icode);
 }
 
 }  // namespace
@@ -106,9 +86,9 @@ type_marks read_type_marks(const std::string& path) {
     }
     if (fields.size() != columns)
       fail_at(path, number, "expected " + std::to_string(columns) + " fields, found " + std::to_string(fields.size()));
-    std::string partner = map_id(fields[at[3]], fields[at[4]], fields[at[5]]);
+    std::string partner = residue_id(name_from_table(fields[at[3]]), fields[at[4]], fields[at[5]]);
     if (!fields[at[6]].empty()) partner.append("@").append(fields[at[6]]);
-    marks.add(map_id(fields[at[0]], fields[at[1]], fields[at[2]]), partner, fields[at[7]]);
+    marks.add(residue_id(name_from_table(fields[at[0]]), fields[at[1]], fields[at[2]]), partner, fields[at[7]]);
   });
   if (at.empty()) fail(file_name(path) + ": not an interactions table: no header");
   return marks;

@@ -43,11 +43,7 @@ std::string chain_names(const gemmi::Model& model) {
 }  // namespace
 
 std::string residue_identifier(const std::string& chain_name, const gemmi::SeqId& seqid) {
-  std::string id = chain_name;
-  if (!id.empty() && (id.back() == '-' || (id.back() >= '0' && id.back() <= '9'))) id += '_';
-  id += std::to_string(*seqid.num);
-  id += icode_text(seqid);
-  return id;
+  return residue_id(chain_name, std::to_string(*seqid.num), icode_text(seqid));
 }
 
 void append_residue_fields(std::string& out, const gemmi::Chain& chain, const gemmi::Residue& residue) {
