@@ -324,10 +324,12 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
     for (const std::string& t : texts) n = std::max(n, t.size());
     return n;
   };
+  // A cell's mark: its radius made once; its text (two positions, the colour, the type) has room of its own.
+  const std::string mark_radius = number(std::max(cell * 0.3, 1.0));
   // The cells are made straight into one buffer, a part and room for one more cell (its fixed text, numbers and
   // names at their longest) after it, and handed on a part at a time.
   const std::size_t cell_room = 512 + 2 * side.size() + longest(x_of_columns) + longest(labels_of_rows) +
-                                longest(labels_of_columns) + 2 * longest(atom_text);
+                                longest(labels_of_columns) + 2 * longest(atom_text) + (legend.empty() ? 0 : 256);
   // A small picture's part is no larger than the picture.
   std::vector<char> buffer(std::min(part_size, cells.size() * 256) + cell_room);
   write(svg);
@@ -369,41 +371,37 @@ void draw_svg(const contact_map& map, const std::vector<map_cell>& cells, const 
       out.put(" models (");
       out.put(distance_text);
       out.put(")</title></rect>\n");
-      if (static_cast<std::size_t>(out.at - buffer.data()) + cell_room > buffer.size()) {
-        write(std::string_view(buffer.data(), static_cast<std::size_t>(out.at - buffer.data())));
-        out.at = buffer.data();
+    } else {
+      out.put("\" data-distance=\"");
+      out.put(distance_text);
+      out.put("\"><title>");
+      out.put(labels_of_rows[c.row]);
+      out.put(" - ");
+      out.put(labels_of_columns[c.column]);
+      out.put(": closest ");
+      out.put(atom_text[c.atom_row]);
+      out.put(" - ");
+      out.put(atom_text[c.atom_column]);
+      out.put(" at ");
+      out.put(distance_text);
+      out.put(", ");
+      out.put_count(c.contacts);
+      out.put(c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n");
+      const int mark = legend.empty() ? -1 : style.marks->of(rows[c.row].id, columns[c.column].id);
+      if (mark >= 0) {
+        // A dot in the cell's middle, in the type's colour, ringed so that it shows on every colour of the scale.
+        out.put("<circle cx=\"");
+        out.put(number(left + (static_cast<double>(c.column) + 0.5) * cell));
+        out.put("\" cy=\"");
+        out.put(number(top + (static_cast<double>(c.row) + 0.5) * cell));
+        out.put("\" r=\"");
+        out.put(mark_radius);
+        out.put("\" fill=\"");
+        out.put(mark_colour(mark));
+        out.put("\" stroke=\"#333333\" stroke-width=\"0.5\" data-type=\"");
+        out.put(type_marks::order()[static_cast<std::size_t>(mark)]);
+        out.put("\"/>\n");
       }
-      continue;
-    }
-    out.put("\" data-distance=\"");
-    out.put(distance_text);
-    out.put("\"><title>");
-    out.put(labels_of_rows[c.row]);
-    out.put(" - ");
-    out.put(labels_of_columns[c.column]);
-    out.put(": closest ");
-    out.put(atom_text[c.atom_row]);
-    out.put(" - ");
-    out.put(atom_text[c.atom_column]);
-    out.put(" at ");
-    out.put(distance_text);
-    out.put(", ");
-    out.put_count(c.contacts);
-    out.put(c.contacts == 1 ? " contact</title></rect>\n" : " contacts</title></rect>\n");
-    const int mark = legend.empty() ? -1 : style.marks->of(rows[c.row].id, columns[c.column].id);
-    if (mark >= 0) {
-      // A dot in the cell's middle, in the type's colour, ringed so that it shows on every colour of the scale.
-      out.put("<circle cx=\"");
-      out.put(number(left + (static_cast<double>(c.column) + 0.5) * cell));
-      out.put("\" cy=\"");
-      out.put(number(top + (static_cast<double>(c.row) + 0.5) * cell));
-      out.put("\" r=\"");
-      out.put(number(std::max(cell * 0.3, 1.0)));
-      out.put("\" fill=\"");
-      out.put(mark_colour(mark));
-      out.put("\" stroke=\"#333333\" stroke-width=\"0.5\" data-type=\"");
-      out.put(type_marks::order()[static_cast<std::size_t>(mark)]);
-      out.put("\"/>\n");
     }
     if (static_cast<std::size_t>(out.at - buffer.data()) + cell_room > buffer.size()) {
       write(std::string_view(buffer.data(), static_cast<std::size_t>(out.at - buffer.data())));
