@@ -75,6 +75,9 @@ class between_chains {
     margin_ = reach * (1.0f + 0x1p-16f) + 0x1p-60f;
   }
 
+  // Side s's box, its minimum corner.
+  const std::array<float, 3>& low(std::uint32_t s) const { return low_[s]; }
+
   // Calls visit(first side, second side, first atom, second atom, distance) for every pair within reach.
   template <class Visit>
   void for_each_pair(Visit&& visit) const {
@@ -222,15 +225,6 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
   std::vector<std::uint32_t> placed(n_sides, 0);
   for (std::size_t p = 0; p < all.size(); ++p) place[p] = placed[side_of(p)]++;
 
-  // Each pair's box, as the pipeline's run of its two chains would lay it: the minimum corner of both.
-  std::vector<std::array<float, 3>> side_min(n_sides, {std::numeric_limits<float>::infinity(),
-                                                       std::numeric_limits<float>::infinity(),
-                                                       std::numeric_limits<float>::infinity()});
-  for (std::size_t p = 0; p < all.size(); ++p) {
-    auto& m = side_min[side_of(p)];
-    m[0] = std::min(m[0], all.x[p]), m[1] = std::min(m[1], all.y[p]), m[2] = std::min(m[2], all.z[p]);
-  }
-
   // One surface for every chain, all pairs from it.
   std::unique_ptr<side_areas> areas;
   if (request.areas) {
@@ -261,8 +255,9 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
       if (rules.drops(all, pa, all, pb, d)) return;
       if (typed_by_search && d <= typer_reach) typer->offer(all, pa, all, pb, d);
       if (rules.beyond(all, pa, all, pb, d)) return;
-      const auto& ma = side_min[sa];
-      const auto& mb = side_min[sb];
+      // The pair's box as the pipeline's run of its two chains would lay it: the minimum corner of both.
+      const auto& ma = chains_apart.low(sa);
+      const auto& mb = chains_apart.low(sb);
       const contact_order order(reach, std::min(ma[0], mb[0]), std::min(ma[1], mb[1]), std::min(ma[2], mb[2]));
       found[sa * n_sides + sb].push_back({order.of(all.x[pa], all.y[pa], all.z[pa], place[pa], all.x[pb], all.y[pb], all.z[pb], place[pb]),
                                           static_cast<std::uint32_t>(pa), static_cast<std::uint32_t>(pb), d});
