@@ -15,13 +15,14 @@ import argparse
 import gzip
 import os
 import shutil
-import resource
 import subprocess
 import sys
 import tempfile
 
 import freesasa
 import gemmi
+
+from measure import cpu
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SHARED = os.path.join(ROOT, "..", "shared", "data", "structures")
@@ -30,16 +31,6 @@ ENTRIES = [os.path.join(ROOT, "tests", "scanner", "data", "1a0q.pdb.gz"),
            os.path.join(ROOT, "examples", "structures", "7CFN.cif.gz"),
            os.path.join(ROOT, "tests", "scanner", "data", "1hwu.pdb.gz"),
            os.path.join(SHARED, "complexes", "1tf6.pdb.gz")]
-
-
-def cpu(command, repeat):
-    """Processor seconds (user and system) of one run of the command, the mean of repeat runs (the kernel counts
-    children's time finer than GNU time prints it)."""
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    for _ in range(repeat):
-        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return (after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) / repeat
 
 
 def atoms_of(path):

@@ -18,12 +18,13 @@ import argparse
 import collections
 import gzip
 import os
-import resource
 import subprocess
 import sys
 import tempfile
 import time
 import xml.etree.ElementTree as ET
+
+from measure import cpu
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SHARED = os.path.join(ROOT, "..", "shared", "data", "structures")
@@ -121,14 +122,6 @@ def our_pairs(pairscan, path, sites, work, criteria=()):
 
 def jaccard(a, b):
     return len(a & b) / len(a | b) if a | b else None
-
-
-def cpu(command, repeat):
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    for _ in range(repeat):
-        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return (after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) / repeat
 
 
 def wall(command, repeat):
