@@ -206,9 +206,9 @@ void interaction_typer::offer(const atom_table& t_a, std::size_t a, const atom_t
   const bool metal_x = typed_metal(ex), metal_y = typed_metal(ey);
   const interaction_criteria& c = criteria_;
 
-  // Covalent: within bonding distance, not a metal's bond, not the backbone bond of consecutive residues.
-  if (!metal_x && !metal_y && d <= bond_radius(ex) + bond_radius(ey) + c.covalent_tolerance) {
-    if (consecutive(t_a, a, t_b, b) && backbone_link(x, y)) return;
+  // Covalent: a pair that is only that. (The backbone bond of consecutive residues has no roles to type and is
+  // never a clash.)
+  if (covalent_pair(t_a, a, t_b, b, d, c.covalent_tolerance)) {
     add(interaction_type::covalent, t_a, a, t_b, b, d);
     linked_residues_.insert(residue_pair_key(t_a.residue[a], t_b.residue[b]));
     return;

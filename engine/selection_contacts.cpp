@@ -58,7 +58,7 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
   if (request.interactions) typer = std::make_unique<interaction_typer>(request.criteria, model);
   const atom_table* other_side = self ? nullptr : &other;
   // With a van der Waals tolerance the search reaches the largest contact the radii allow.
-  const float reach = contact_reach(request, first, self ? nullptr : &other);
+  const float reach = contact_reach(request, first, other_side);
   const float typer_reach = typer ? typer->radius(first, other_side) : 0;
   const bool typed_by_search = typer && reach >= typer_reach;
   const interaction_typer::pair_filter keep = [&](const atom_table& t_a, std::size_t a, const atom_table& t_b, std::size_t b) {
