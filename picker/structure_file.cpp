@@ -18,6 +18,7 @@
 #include <gemmi/pdb.hpp>
 #include <gemmi/cif.hpp>
 
+#include "cif_document.hpp"
 #include "error.hpp"
 #include "text_file.hpp"
 
@@ -268,7 +269,9 @@ gemmi::Structure parse_structure(std::string_view bytes, const std::string& show
       structure = gemmi::read_pdb_from_memory(text.data(), text.size(), shown, options);
       if (!has_atoms(structure)) fail(shown + ": neither a PDB nor an mmCIF file");
     } else {
-      gemmi::cif::Document document = gemmi::cif::read_memory(bytes.data(), bytes.size(), shown.c_str());
+      gemmi::cif::Document document;
+      if (!read_cif_document(bytes, shown, document))
+        document = gemmi::cif::read_memory(bytes.data(), bytes.size(), shown.c_str());
       fill_missing_author_numbers(document, shown);
       structure = gemmi::make_structure(document);
     }

@@ -1,0 +1,199 @@
+#include "cif_document.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The classes of bytes in gemmi's grammar: whitespace (space, tab, CR, LF) and the printable ASCII that a tag or
+// an unquoted value is made of ('!' to '~').
+bool is_space(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+bool is_nonblank(char c) { return c >= '!' && c <= '~'; }
+
+bool starts_with_word(const char* p, const char* end, const char* word, std::size_t size) {
+  if (static_cast<std::size_t>(end - p) < size) return false;
+  for (std::size_t i = 0; i < size; ++i)
+    if ((p[i] | 0x20) != word[i] && p[i] != word[i]) return false;
+  return true;
+}
+
+// The grammar's reserved words, which no unquoted value may start with (in any case).
+bool at_keyword(const char* p, const char* end) {
+  const char first = static_cast<char>(*p | 0x20);
+  if (first != 'd' && first != 'l' && first != 's' && first != 'g') return false;
+  return starts_with_word(p, end, "data_", 5) || starts_with_word(p, end, "loop_", 5) ||
+         starts_with_word(p, end, "save_", 5) || starts_with_word(p, end, "stop_", 5) ||
+         starts_with_word(p, end, "global_", 7);
+}
+
+class reader {
+ public:
+  reader(std::string_view text) : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+
+  // Reads the whole text into blocks; false where gemmi's parser must decide.
+  bool read(std::vector<gemmi::cif::Block>& blocks) {
+    skip_space();
+    if (p_ == end_) return false;
+    while (p_ != end_) {
+      if (!starts_with_word(p_, end_, "data_", 5)) return false;
+      p_ += 5;
+      const char* name = p_;
+      while (p_ != end_ && is_nonblank(*p_)) ++p_;
+      blocks.emplace_back(std::string(name, p_));
+      if (blocks.back().name.empty()) blocks.back().name = "#";  // as gemmi names a block without a name
+      if (!space_or_end()) return false;
+      skip_space();
+      if (!read_items(blocks.back().items)) return false;
+    }
+    return true;
+  }
+
+ private:
+  // Items up to the next block or the end of the text.
+  bool read_items(std::vector<gemmi::cif::Item>& items) {
+    while (p_ != end_) {
+      if (*p_ == '_') {
+        const int line = line_at(p_);
+        const std::string_view tag = read_tag();
+        if (tag.empty() || !space_follows()) return false;
+        skip_space();
+        const std::string_view value = read_value();
+        if (value.empty() || !space_or_end()) return false;
+        skip_space();
+        items.emplace_back(std::string(tag));
+        items.back().line_number = line;
+        items.back().pair[1].assign(value.data(), value.size());
+      } else if (starts_with_word(p_, end_, "loop_", 5)) {
+        const int line = line_at(p_);
+        p_ += 5;
+        if (!space_follows()) return false;
+        skip_space();
+        items.emplace_back(gemmi::cif::LoopArg{});
+        items.back().line_number = line;
+        if (!read_loop(items.back().loop)) return false;
+      } else if (starts_with_word(p_, end_, "data_", 5)) {
+        return true;
+      } else {
+        return false;  // save frames, global_, stop_, or a value without a tag
+      }
+    }
+    return true;
+  }
+
+  bool read_loop(gemmi::cif::Loop& loop) {
+    while (p_ != end_ && *p_ == '_') {
+      const std::string_view tag = read_tag();
+      if (tag.empty() || !space_follows()) return false;
+      skip_space();
+      loop.tags.emplace_back(tag);
+    }
+    if (loop.tags.empty()) return false;
+    const char* first_row = p_;
+    while (p_ != end_ && *p_ != '_' && !at_keyword(p_, end_)) {
+      const std::string_view value = read_value();
+      if (value.empty() || !space_or_end()) return false;
+      skip_space();
+      loop.values.emplace_back(value);
+      if (loop.values.size() == loop.tags.size()) reserve_rows(loop, static_cast<std::size_t>(p_ - first_row));
+    }
+    // An empty loop, one ended by stop_, or one whose values do not fill its rows: gemmi's parser decides.
+    return !loop.values.empty() && loop.values.size() % loop.tags.size() == 0 &&
+           !starts_with_word(p_, end_, "stop_", 5);
+  }
+
+  // Room for the rows up to the loop's likely end (archive files end each category with a "#" line), guessed from
+  // the first row's length: growing a vector of a hundred thousand values moves them all several times.
+  void reserve_rows(gemmi::cif::Loop& loop, std::size_t row_length) {
+    const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
+    const std::size_t end = std::min(rest.find("\n#"), rest.size());
+    const std::size_t rows = end / std::max<std::size_t>(row_length, 1) + 1;
+    loop.values.reserve(std::min(loop.values.size() + rows * loop.tags.size(), loop.values.size() + rest.size() / 2));
+  }
+
+  // '_' and at least one more printable byte; empty when there is none.
+  std::string_view read_tag() {
+    const char* start = p_;
+    ++p_;
+    while (p_ != end_ && is_nonblank(*p_)) ++p_;
+    if (p_ - start < 2) return {};
+    return {start, static_cast<std::size_t>(p_ - start)};
+  }
+
+  // A value as the text has it: quoted (quotes kept), a text field (its semicolons kept) or unquoted. Empty where
+  // none starts here.
+  std::string_view read_value() {
+    if (p_ == end_) return {};
+    const char* start = p_;
+    const char c = *p_;
+    if (c == '\'' || c == '"') {
+      // The quote closes where it is followed by whitespace, a comment or the end; never past the line.
+      for (const char* q = p_ + 1; q != end_ && *q != '\n'; ++q)
+        if (*q == c && (q + 1 == end_ || is_space(q[1]) || q[1] == '#')) {
+          p_ = q + 1;
+          return {start, static_cast<std::size_t>(p_ - start)};
+        }
+      return {};
+    }
+    if (c == ';' && (p_ == begin_ || p_[-1] == '\n')) {
+      // A text field ends at the next semicolon that starts a line.
+      for (const char* q = p_ + 1; q != end_;) {
+        const void* found = std::memchr(q, '\n', static_cast<std::size_t>(end_ - q));
+        if (found == nullptr) break;
+        q = static_cast<const char*>(found) + 1;
+        if (q != end_ && *q == ';') {
+          p_ = q + 1;
+          return {start, static_cast<std::size_t>(p_ - start)};
+        }
+      }
+      return {};
+    }
+    if (!is_nonblank(c) || c == '_' || c == '$' || c == '#' || at_keyword(p_, end_)) return {};
+    while (p_ != end_ && is_nonblank(*p_)) ++p_;
+    return {start, static_cast<std::size_t>(p_ - start)};
+  }
+
+  bool space_follows() const { return p_ != end_ && (is_space(*p_) || *p_ == '#'); }
+  bool space_or_end() const { return p_ == end_ || is_space(*p_) || *p_ == '#'; }
+
+  // Whitespace and comments (from '#' to the end of the line).
+  void skip_space() {
+    while (p_ != end_) {
+      if (is_space(*p_)) {
+        ++p_;
+      } else if (*p_ == '#') {
+        const void* found = std::memchr(p_, '\n', static_cast<std::size_t>(end_ - p_));
+        p_ = found == nullptr ? end_ : static_cast<const char*>(found) + 1;
+      } else {
+        return;
+      }
+    }
+  }
+
+  // The line of a position, counted from 1 by line feeds as gemmi counts; positions are asked in order.
+  int line_at(const char* position) {
+    line_ += static_cast<int>(std::count(counted_, position, '\n'));
+    counted_ = position;
+    return line_;
+  }
+
+  const char* begin_;
+  const char* p_;
+  const char* end_;
+  const char* counted_ = begin_;
+  int line_ = 1;
+};
+
+}  // namespace
+
+bool read_cif_document(std::string_view text, const std::string& name, gemmi::cif::Document& document) {
+  document = gemmi::cif::Document();
+  if (!reader(text).read(document.blocks)) {
+    document = gemmi::cif::Document();
+    return false;
+  }
+  document.source = name;
+  if (!document.blocks.empty()) document.items_ = &document.blocks.back().items;
+  gemmi::cif::check_for_missing_values(document);
+  gemmi::cif::check_for_duplicates(document);
+  return true;
+}
