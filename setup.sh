@@ -5,12 +5,13 @@ set -euo pipefail
 packages=(
   cmake g++ make                          # the build
   gemmi-dev tao-pegtl-dev zlib1g-dev      # pairpick reads structures with gemmi
+  libdeflate-dev                          # and decompresses whole gzip files with libdeflate
   libssl-dev                              # SHA-256 of pair folder names too long for a file system
   gemmi libbenchmark-dev                  # the benchmark: gemmi contact beside pairscan, stage timings
   pybind11-dev python3-dev python3-numpy  # the Python module
   python3-pytest python3-pandas           # its tests and data frames
   python3-scipy python3-gemmi             # the module's benchmark: cKDTree and gemmi's NeighborSearch beside it
-  freesasa python3-freesasa libjson-c-dev libxml2-dev  # surface radii from its classifier; its areas check ours
+  freesasa python3-freesasa               # surface radii from its classifier; its areas check ours
   python3-mdanalysis                      # trajectories written and read in the frequency tests
   python3-mdtraj                          # the frequency benchmark: mdtraj's compute_contacts beside ours
   plip                                    # interaction types: the field's profiler, checked against ours

@@ -8,6 +8,13 @@ extern "C" {
 #include "number_text.hpp"
 #include "point_list.hpp"
 
+// FreeSASA's JSON and XML writers stood in for. Its library links them in beside freesasa_tree_export, which
+// nothing here calls; the real ones would load libxml2 (with ICU) and json-c at every start of every program.
+extern "C" {
+int freesasa_write_json(FILE*, freesasa_node*, int) { return FREESASA_FAIL; }
+int freesasa_write_xml(FILE*, freesasa_node*, int) { return FREESASA_FAIL; }
+}
+
 const char* const areas_header = "side\tchain\tnumber\ticode\tresname\tarea_alone\tarea_buried\n";
 
 double area_radii::of(const gemmi::Residue& residue, const gemmi::Atom& atom) {

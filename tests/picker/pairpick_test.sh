@@ -33,11 +33,16 @@ picks "$data/altlocs.pdb //A" 'A7:THR:N\t1\t0\t0\nA7:THR:CA\t2\t0\t0\nA7:THR:CB\
 A7:THR:CG2\t5\t0.75\t0\nA8:GLY:N\t6\t0\t0\n'
 # A missing author residue number takes the label number, and never the placeholder of a real residue -999.
 picks "$data/numbers.cif //A" 'A-999:ALA:CA\t1\t0\t0\nA7:GLY:CA\t2\t0\t0\nA8:SER:CA\t3\t0\t0\n'
-# Any file gemmi reads: a byte-order mark; gzip of several members with zero padding after them; standard input
-# of any kind, a socket too.
+# Any file gemmi reads: a byte-order mark; gzip of several members (the last one larger than the first) with zero
+# padding after them, or with a header checksum; standard input of any kind, a socket too.
 { printf '\xef\xbb\xbf'; cat "$data/altlocs.pdb"; } >bom.pdb
+/usr/bin/python3 -c 'import gzip, struct, sys, zlib
+head = b"\x1f\x8b\x08\x02\x00\x00\x00\x00\x00\x03"
+body = gzip.compress(open(sys.argv[1], "rb").read())[10:]
+open("checked.pdb.gz", "wb").write(head + struct.pack("<H", zlib.crc32(head) & 0xffff) + body)
+open("mischecked.pdb.gz", "wb").write(head + b"\0\0" + body)' "$data/altlocs.pdb"
 run "$pairpick" "$data/altlocs.pdb //A expected.xyz"
-for input in bom.pdb members.pdb.gz padded.pdb.gz "- <members.pdb.gz" "- <$data/altlocs.pdb"; do
+for input in bom.pdb members.pdb.gz padded.pdb.gz checked.pdb.gz "- <members.pdb.gz" "- <$data/altlocs.pdb"; do
   head -n 4 "$data/altlocs.pdb" | gzip >members.pdb.gz && tail -n +5 "$data/altlocs.pdb" | gzip >>members.pdb.gz
   { cat members.pdb.gz; head -c 1024 /dev/zero; } >padded.pdb.gz
   run "$pairpick" "$input //A got.xyz"
@@ -103,6 +108,7 @@ fails "$pairpick" "note.txt //A kept.pairtab" 'pairpick: note.txt: neither a PDB
 fails "$pairpick" "$data/nonumber.cif //A kept.pairtab" "pairpick: $data/nonumber.cif: atom '3' of chain 'A' has no residue number (auth_seq_id and label_seq_id are both missing)"
 printf '\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff' >broken.pdb.gz
 fails "$pairpick" "broken.pdb.gz //A kept.pairtab" 'pairpick: broken.pdb.gz: not a valid gzip file: invalid block type'
+fails "$pairpick" "mischecked.pdb.gz //A kept.pairtab" 'pairpick: mischecked.pdb.gz: not a valid gzip file: header crc mismatch'
 fails "$pairpick" "$hand '//A/[Q]' kept.pairtab" "pairpick: selection '//A/[Q]': Invalid selection syntax: //A/[Q]"
 fails "$pairpick" "$hand //C kept.pairtab" "pairpick: selection '//C' matches no atom; chains: A, B, 1, 12, Z-, (blank)"
 fails "$pairpick" "$hand '//*/(HOH)' kept.pairtab" "pairpick: selection '//*/(HOH)' matches no atom that is kept (waters, hydrogens and other conformations need --waters, --hydrogens, --altloc); chains: A, B, 1, 12, Z-, (blank)"
