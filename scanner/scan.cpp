@@ -219,8 +219,8 @@ void run_scan(const scan_options& options) {
     if (options.label_numbers) use_label_numbers(structure);
     const std::string& assembly = options.request.assembly;
     std::vector<std::string> source_chains;
-    for (const gemmi::Chain& chain : structure.models.empty() ? std::vector<gemmi::Chain>() : structure.models.front().chains)
-      source_chains.push_back(chain.name);
+    if (!structure.models.empty())
+      for (const gemmi::Chain& chain : structure.models.front().chains) source_chains.push_back(chain.name);
     const std::string missing = assembly.empty() ? "" : missing_assembly(structure, assembly);
     if (!missing.empty() && options.record_failures) {
       // Not a fault of the file: many entries declare no assembly.
