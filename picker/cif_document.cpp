@@ -101,13 +101,23 @@ class reader {
            !starts_with_word(p_, end_, "stop_", 5);
   }
 
-  // Room for the rows up to the loop's likely end (archive files end each category with a "#" line), guessed from
-  // the first row's length: growing a vector of a hundred thousand values moves them all several times.
+  // Room for the loop's rows, guessed from the first row's length and the loop's likely end (the first line that
+  // starts a tag, a comment or a reserved word): growing a vector of a hundred thousand values moves them all
+  // several times. At most one value for every two bytes of the loop, however short the first row.
   void reserve_rows(gemmi::cif::Loop& loop, std::size_t row_length) {
-    const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
-    const std::size_t end = std::min(rest.find("\n#"), rest.size());
-    const std::size_t rows = end / std::max<std::size_t>(row_length, 1) + 1;
-    loop.values.reserve(std::min(loop.values.size() + rows * loop.tags.size(), loop.values.size() + rest.size() / 2));
+    const char* end = p_;
+    while (end != end_) {
+      const void* found = std::memchr(end, '\n', static_cast<std::size_t>(end_ - end));
+      if (found == nullptr) {
+        end = end_;
+        break;
+      }
+      end = static_cast<const char*>(found) + 1;
+      if (end != end_ && (*end == '_' || *end == '#' || at_keyword(end, end_))) break;
+    }
+    const auto bytes = static_cast<std::size_t>(end - p_);
+    const std::size_t rows = bytes / std::max<std::size_t>(row_length, 1) + 1;
+    loop.values.reserve(loop.values.size() + std::min(rows * loop.tags.size(), bytes / 2 + 1));
   }
 
   // '_' and at least one more printable byte; empty when there is none.
