@@ -39,10 +39,8 @@ std::string html_text(std::string_view text) {
 
 // A JSON string that is safe inside a script element: quotes, backslashes and control characters escaped, "</"
 // written "<\/" so that no text ends the script, bytes that are not UTF-8 kept as they are.
-std::string json_string(std::string_view text) {
-  // Runs of plain bytes are copied whole: a structure's text is most of a page.
-  std::string out;
-  out.reserve(text.size() + text.size() / 8 + 2);
+void append_json_string(std::string& out, std::string_view text) {
+  // Runs of plain bytes are copied whole, into the page itself: a structure's text is most of a page.
   out += '"';
   // The bytes that may need escaping: quote, backslash, control characters, and "/" (after "<" only).
   static const auto special = [] {
@@ -71,7 +69,13 @@ std::string json_string(std::string_view text) {
     }
   }
   out.append(text.data() + run, text.size() - run);
-  return out + '"';
+  out += '"';
+}
+
+std::string json_string(std::string_view text) {
+  std::string out;
+  append_json_string(out, text);
+  return out;
 }
 
 std::string residue_id(const table_residue& r) {
@@ -174,6 +178,8 @@ std::string html_page(const viewer_files& viewer, const std::string& title, cons
   // Each {{key}} replaced once, in one pass: a value holding "{{maps}}" stays text.
   std::string out;
   const std::string_view text = page.bytes;
+  out.reserve(text.size() + map_html.size() + tables.size() + closest.size() + structure_text.size() * 9 / 8 +
+              title.size() * 2 + script_path.size() * 2 + 64);
   std::size_t at = 0;
   while (at < text.size()) {
     const std::size_t open = text.find("{{", at);
@@ -185,7 +191,7 @@ std::string html_page(const viewer_files& viewer, const std::string& title, cons
     if (key == "title") out += html_text(title);
     else if (key == "maps") out += map_html;
     else if (key == "tables") out += tables;
-    else if (key == "structure") out += json_string(structure_text);
+    else if (key == "structure") append_json_string(out, structure_text);
     else if (key == "format") out += mmcif ? "\"cif\"" : "\"pdb\"";
     else if (key == "closest") out += closest;
     else if (key == "script") out += html_text(script_path);
