@@ -28,7 +28,8 @@ bool at_keyword(const char* p, const char* end) {
 
 class reader {
  public:
-  reader(std::string_view text) : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+  explicit reader(std::string_view text)
+      : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()), room_left_(text.size() / 2 + 1) {}
 
   // Reads the whole text into blocks; false where gemmi's parser must decide.
   bool read(std::vector<gemmi::cif::Block>& blocks) {
@@ -103,21 +104,22 @@ class reader {
 
   // Room for the loop's rows, guessed from the first row's length and the loop's likely end (the first line that
   // starts a tag, a comment or a reserved word): growing a vector of a hundred thousand values moves them all
-  // several times. At most one value for every two bytes of the loop, however short the first row.
+  // several times. The search for that line goes over each byte once however many loops share a line, and all
+  // loops together get room for at most one value for every two bytes of the text.
   void reserve_rows(gemmi::cif::Loop& loop, std::size_t row_length) {
-    const char* end = p_;
-    while (end != end_) {
-      const void* found = std::memchr(end, '\n', static_cast<std::size_t>(end_ - end));
-      if (found == nullptr) {
-        end = end_;
-        break;
+    if (likely_end_ < p_) {
+      likely_end_ = p_;
+      while (likely_end_ != end_) {
+        const void* found = std::memchr(likely_end_, '\n', static_cast<std::size_t>(end_ - likely_end_));
+        likely_end_ = found == nullptr ? end_ : static_cast<const char*>(found) + 1;
+        if (likely_end_ != end_ && (*likely_end_ == '_' || *likely_end_ == '#' || at_keyword(likely_end_, end_))) break;
       }
-      end = static_cast<const char*>(found) + 1;
-      if (end != end_ && (*end == '_' || *end == '#' || at_keyword(end, end_))) break;
     }
-    const auto bytes = static_cast<std::size_t>(end - p_);
+    const auto bytes = static_cast<std::size_t>(likely_end_ - p_);
     const std::size_t rows = bytes / std::max<std::size_t>(row_length, 1) + 1;
-    loop.values.reserve(loop.values.size() + std::min(rows * loop.tags.size(), bytes / 2 + 1));
+    const std::size_t room = std::min({rows * loop.tags.size(), bytes / 2 + 1, room_left_});
+    room_left_ -= room;
+    loop.values.reserve(loop.values.size() + room);
   }
 
   // '_' and at least one more printable byte; empty when there is none.
@@ -191,6 +193,8 @@ class reader {
   const char* end_;
   const char* counted_ = begin_;
   int line_ = 1;
+  const char* likely_end_ = begin_;  // where the last loop's values likely end
+  std::size_t room_left_;             // values all loops may still reserve
 };
 
 }  // namespace
