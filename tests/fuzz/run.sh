@@ -9,7 +9,10 @@ status=0
 for target in coordinates contacts map search sift structure dcd interactions; do
   mkdir -p "$work/$target"
   cp -n "$corpus/$target"/* "$work/$target/" 2>/dev/null
-  if ! "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  # A target's dictionary (the words of its format) where there is one.
+  dictionary=()
+  [ -f "$(dirname "$corpus")/$target.dict" ] && dictionary=(-dict="$(dirname "$corpus")/$target.dict")
+  if ! "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "${dictionary[@]}" \
       -artifact_prefix="$work/$target-" -print_final_stats=1 "$work/$target" >"$work/$target.log" 2>&1; then
     echo "fuzz_$target found a failure:"
     tail -n 30 "$work/$target.log"
