@@ -140,15 +140,18 @@ class between_chains {
         sides[(at[2] * ny + at[1]) * nx + at[0]] |= std::uint64_t{1} << s;
       }
     near.assign(n * n, {});
+    // The sides around each occupied cell, made once for all its atoms (never 0: the cell's own side is in it).
+    std::vector<std::uint64_t> sides_around(sides.size(), 0);
     for (std::size_t s = 0; s < n; ++s)
       for (const std::uint32_t p : members_[s]) {
         cell_of(p, at);
-        std::uint64_t around = 0;
-        for (std::size_t k = at[2] > 0 ? at[2] - 1 : 0; k <= std::min(at[2] + 1, nz - 1); ++k)
-          for (std::size_t j = at[1] > 0 ? at[1] - 1 : 0; j <= std::min(at[1] + 1, ny - 1); ++j)
-            for (std::size_t i = at[0] > 0 ? at[0] - 1 : 0; i <= std::min(at[0] + 1, nx - 1); ++i)
-              around |= sides[(k * ny + j) * nx + i];
-        around &= ~(std::uint64_t{1} << s);
+        std::uint64_t& cell_around = sides_around[(at[2] * ny + at[1]) * nx + at[0]];
+        if (cell_around == 0)
+          for (std::size_t k = at[2] > 0 ? at[2] - 1 : 0; k <= std::min(at[2] + 1, nz - 1); ++k)
+            for (std::size_t j = at[1] > 0 ? at[1] - 1 : 0; j <= std::min(at[1] + 1, ny - 1); ++j)
+              for (std::size_t i = at[0] > 0 ? at[0] - 1 : 0; i <= std::min(at[0] + 1, nx - 1); ++i)
+                cell_around |= sides[(k * ny + j) * nx + i];
+        std::uint64_t around = cell_around & ~(std::uint64_t{1} << s);
         for (; around != 0; around &= around - 1) near[s * n + static_cast<std::size_t>(__builtin_ctzll(around))].push_back(p);
       }
     return true;
