@@ -25,14 +25,18 @@ ENTRIES = [os.path.join(ROOT, "examples", "structures", "7CFN.cif.gz"),
            os.path.join(ROOT, "tests", "scanner", "data", "1a0q.pdb.gz")]
 
 
-def usage(command, repeat):
+def usage(command, repeat, first=0):
     """Mean processor seconds, and the largest minor page faults and peak memory (KiB) of one run. GNU time
-    measures the faults and memory: a child forked from this script would count the script's own pages too."""
+    measures the faults and memory: a child forked from this script would count the script's own pages too.
+    "{n}" in the command becomes the run's number, so that each run writes new files, as an archive run does:
+    replacing the last run's files would free inodes, which this machine's file system (ext4 without a journal)
+    checks at every file it creates for half a minute after."""
     times, faults, memory = [], 0, 0
-    for _ in range(repeat):
+    for n in range(first, first + repeat):
         # The kernel counts children's processor time finer than GNU time prints it.
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        done = subprocess.run(["/usr/bin/time", "-f", "%R %M", *command], stdout=subprocess.DEVNULL,
+        done = subprocess.run(["/usr/bin/time", "-f", "%R %M", *(c.replace("{n}", str(n)) for c in command)],
+                              stdout=subprocess.DEVNULL,
                               stderr=subprocess.PIPE, text=True)
         after = resource.getrusage(resource.RUSAGE_CHILDREN)
         if done.returncode != 0:
@@ -70,8 +74,14 @@ def main():
             first, second, touching, pairs = largest_pair(pairscan, path, work)
             cells = []
             for _, tool in tools:
-                pair, _, _ = usage([tool, path, f"//{first}", f"//{second}", os.path.join(work, "pair.pairtab")], args.repeat)
-                every, _, _ = usage([tool, "--interfaces", os.path.join(work, "every"), path], args.repeat)
+                runs = os.path.join(work, f"{len(cells)}_{os.path.basename(path)}")
+                os.makedirs(runs)
+                # One run of each in turn, so that whatever the machine does meanwhile weighs on both alike.
+                pair = every = 0
+                for n in range(args.repeat):
+                    pair += usage([tool, path, f"//{first}", f"//{second}", os.path.join(runs, "pair{n}.pairtab")],
+                                  1, n)[0] / args.repeat
+                    every += usage([tool, "--interfaces", os.path.join(runs, "every{n}"), path], 1, n)[0] / args.repeat
                 cells.append(f"{pair * 1000:.1f} | {every * 1000:.1f} | {every / pair:.2f}")
             name = os.path.basename(path).split(".")[0]
             print(f"| {name} | {pairs} pairs ({touching}) | {first}-{second} | " + " | ".join(cells) + " |")
