@@ -93,7 +93,8 @@ bool inflate_whole(std::string_view packed, std::uint64_t max_size, std::string&
         inflater.get(), packed.data(), packed.size(), &bytes[used], bytes.size() - used, &taken, &made);
     if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
       if (bytes.size() >= most) return false;
-      bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(2 * bytes.size(), 1 << 16), most)));
+      const std::uint64_t grown = std::max<std::uint64_t>(2 * std::uint64_t{bytes.size()}, 1 << 16);
+      bytes.resize(static_cast<std::size_t>(std::min(grown, most)));
       continue;
     }
     if (result != LIBDEFLATE_SUCCESS) return false;
