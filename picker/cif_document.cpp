@@ -97,9 +97,9 @@ class reader {
       loop.values.emplace_back(value);
       if (loop.values.size() == loop.tags.size()) reserve_rows(loop, static_cast<std::size_t>(p_ - first_row));
     }
-    // An empty loop, one ended by stop_, or one whose values do not fill its rows: gemmi's parser decides.
-    return !loop.values.empty() && loop.values.size() % loop.tags.size() == 0 &&
-           !starts_with_word(p_, end_, "stop_", 5);
+    // An empty loop, or one whose values do not fill its rows: gemmi's parser decides (as for stop_ after a loop,
+    // which the items that follow do not take).
+    return !loop.values.empty() && loop.values.size() % loop.tags.size() == 0;
   }
 
   // Room for the loop's rows, guessed from the first row's length and the loop's likely end (the first line that
