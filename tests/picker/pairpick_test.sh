@@ -109,6 +109,9 @@ fails "$pairpick" "$data/nonumber.cif //A kept.pairtab" "pairpick: $data/nonumbe
 printf '\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff' >broken.pdb.gz
 fails "$pairpick" "broken.pdb.gz //A kept.pairtab" 'pairpick: broken.pdb.gz: not a valid gzip file: invalid block type'
 fails "$pairpick" "mischecked.pdb.gz //A kept.pairtab" 'pairpick: mischecked.pdb.gz: not a valid gzip file: header crc mismatch'
+# One byte over the bound only once the second member is in (the last member's size says less).
+over=$(( $(wc -c <"$data/altlocs.pdb") - 1 ))
+fails "$pairpick" "--max-input-size $over members.pdb.gz //A kept.pairtab" "pairpick: members.pdb.gz: larger than $over bytes decompressed (the largest structures are a few hundred MB); --max-input-size raises the bound"
 fails "$pairpick" "$hand '//A/[Q]' kept.pairtab" "pairpick: selection '//A/[Q]': Invalid selection syntax: //A/[Q]"
 fails "$pairpick" "$hand //C kept.pairtab" "pairpick: selection '//C' matches no atom; chains: A, B, 1, 12, Z-, (blank)"
 fails "$pairpick" "$hand '//*/(HOH)' kept.pairtab" "pairpick: selection '//*/(HOH)' matches no atom that is kept (waters, hydrogens and other conformations need --waters, --hydrogens, --altloc); chains: A, B, 1, 12, Z-, (blank)"
