@@ -15,7 +15,7 @@
 // ("PATH:LINE: reason" where gemmi gives the line), always as one printable line.
 // A file (or, gzipped, its decompressed text) larger than max_size bytes is refused as it is read, so that a
 // small gzip file of zeros or of endless REMARK lines cannot take the machine's memory; binary bytes are refused
-// from the first block.
+// from the first block (a gzip file that decompresses to at most 64 MiB is decompressed whole first).
 constexpr std::uint64_t default_max_input_size = std::uint64_t{4} << 30;
 gemmi::Structure read_structure(const std::string& path, std::uint64_t max_size = default_max_input_size);
 // The same, keeping the file's text (decompressed) in text, for a page that embeds it.
