@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
@@ -65,45 +66,45 @@ bool is_gzip(std::string_view bytes) {
          static_cast<unsigned char>(bytes[1]) == 0x8b;
 }
 
-// A gzip file in memory, each member decompressed in one call by libdeflate (about three times zlib's speed), into
-// bytes. False, deciding nothing, for what the streaming reader below must judge (and word): damaged data, bytes
+// A gzip file in memory, each member decompressed in one call by libdeflate (about three times zlib's speed).
+// Nothing, deciding nothing, for what the streaming reader below must judge (and word): damaged data, bytes
 // after the last member, a header checksum (which libdeflate does not check), more than max_size bytes, and
 // anything larger than whole_limit, which the streaming reader refuses early if it is binary.
 constexpr std::uint64_t whole_limit = std::uint64_t{64} << 20;
 
-bool inflate_whole(std::string_view packed, std::uint64_t max_size, std::string& bytes) {
+std::optional<std::string> inflate_whole(std::string_view packed, std::uint64_t max_size) {
   const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
       libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
-  if (inflater == nullptr || packed.size() < 18) return false;
+  if (inflater == nullptr || packed.size() < 18) return std::nullopt;
   // The last member's trailer holds its size (modulo 2^32): for the usual single member, the whole size. Deflate
   // expands at most 1032 times: a trailer that claims more is the streaming reader's to judge.
   std::uint64_t size = 0;
   for (std::size_t i = 1; i <= 4; ++i) size = (size << 8) | static_cast<unsigned char>(packed[packed.size() - i]);
   const std::uint64_t most =
       std::min<std::uint64_t>({max_size + 1, std::uint64_t{packed.size()} * 1032 + 1024, whole_limit});
-  if (size > most) return false;
-  bytes.resize(static_cast<std::size_t>(std::max<std::uint64_t>(size, 1)));
+  if (size > most) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(std::max<std::uint64_t>(size, 1)), '\0');
   std::size_t used = 0;
   while (!packed.empty()) {
     constexpr char header_checksum = 0x02;
-    if (!is_gzip(packed) || packed.size() < 18 || (packed[3] & header_checksum) != 0) return false;
+    if (!is_gzip(packed) || packed.size() < 18 || (packed[3] & header_checksum) != 0) return std::nullopt;
     std::size_t taken = 0;
     std::size_t made = 0;
     const libdeflate_result result = libdeflate_gzip_decompress_ex(
         inflater.get(), packed.data(), packed.size(), &bytes[used], bytes.size() - used, &taken, &made);
     if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
-      if (bytes.size() >= most) return false;
+      if (bytes.size() >= most) return std::nullopt;
       const std::uint64_t grown = std::max<std::uint64_t>(2 * std::uint64_t{bytes.size()}, 1 << 16);
       bytes.resize(static_cast<std::size_t>(std::min(grown, most)));
       continue;
     }
-    if (result != LIBDEFLATE_SUCCESS) return false;
+    if (result != LIBDEFLATE_SUCCESS) return std::nullopt;
     used += made;
     packed.remove_prefix(taken);
   }
-  if (used > max_size) return false;
+  if (used > max_size) return std::nullopt;
   bytes.resize(used);
-  return true;
+  return bytes;
 }
 
 // Everything fd gives, through zlib: gzip members one after another, trailing zero padding, or plain bytes
@@ -341,6 +342,7 @@ static gemmi::Structure read_structure_keeping(const std::string& path, std::uin
     ::close(fd);
     fail_system("cannot read " + shown, EISDIR);
   }
+  std::optional<std::string> whole;  // a mapped gzip file, decompressed at once
   {
     const mapped_file mapped(fd);
     if (!mapped.empty() && !is_gzip(mapped.bytes())) {
@@ -349,17 +351,17 @@ static gemmi::Structure read_structure_keeping(const std::string& path, std::uin
       if (text != nullptr) text->assign(mapped.bytes());
       return parse_structure(mapped.bytes(), shown);
     }
-    std::string bytes;
-    if (!mapped.empty() && inflate_whole(mapped.bytes(), max_size, bytes)) {
-      ::close(fd);
-      gemmi::Structure structure = parse_structure(bytes, shown);
-      if (text != nullptr) *text = std::move(bytes);
-      return structure;
-    }
+    if (!mapped.empty()) whole = inflate_whole(mapped.bytes(), max_size);
   }
-  const std::size_t hint = S_ISREG(info.st_mode) ? 4 * static_cast<std::size_t>(info.st_size) : 0;
-  std::string bytes =
-      read_through_zlib(fd, shown, static_cast<std::size_t>(std::min<std::uint64_t>(hint, max_size + 1)), max_size);
+  std::string bytes;
+  if (whole) {
+    ::close(fd);
+    bytes = std::move(*whole);
+  } else {
+    const std::size_t hint = S_ISREG(info.st_mode) ? 4 * static_cast<std::size_t>(info.st_size) : 0;
+    const auto size_hint = static_cast<std::size_t>(std::min<std::uint64_t>(hint, max_size + 1));
+    bytes = read_through_zlib(fd, shown, size_hint, max_size);
+  }
   gemmi::Structure structure = parse_structure(bytes, shown);
   if (text != nullptr) *text = std::move(bytes);
   return structure;
