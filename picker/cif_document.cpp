@@ -109,11 +109,8 @@ class reader {
   void reserve_rows(gemmi::cif::Loop& loop, std::size_t row_length) {
     if (likely_end_ < p_) {
       likely_end_ = p_;
-      while (likely_end_ != end_) {
-        const void* found = std::memchr(likely_end_, '\n', static_cast<std::size_t>(end_ - likely_end_));
-        likely_end_ = found == nullptr ? end_ : static_cast<const char*>(found) + 1;
-        if (likely_end_ != end_ && (*likely_end_ == '_' || *likely_end_ == '#' || at_keyword(likely_end_, end_))) break;
-      }
+      do likely_end_ = next_line(likely_end_);
+      while (likely_end_ != end_ && *likely_end_ != '_' && *likely_end_ != '#' && !at_keyword(likely_end_, end_));
     }
     const auto bytes = static_cast<std::size_t>(likely_end_ - p_);
     const std::size_t rows = bytes / std::max<std::size_t>(row_length, 1) + 1;
@@ -148,15 +145,11 @@ class reader {
     }
     if (c == ';' && (p_ == begin_ || p_[-1] == '\n')) {
       // A text field ends at the next semicolon that starts a line.
-      for (const char* q = p_ + 1; q != end_;) {
-        const void* found = std::memchr(q, '\n', static_cast<std::size_t>(end_ - q));
-        if (found == nullptr) break;
-        q = static_cast<const char*>(found) + 1;
-        if (q != end_ && *q == ';') {
+      for (const char* q = next_line(p_); q != end_; q = next_line(q))
+        if (*q == ';') {
           p_ = q + 1;
           return {start, static_cast<std::size_t>(p_ - start)};
         }
-      }
       return {};
     }
     if (!is_nonblank(c) || c == '_' || c == '$' || c == '#' || at_keyword(p_, end_)) return {};
@@ -173,12 +166,17 @@ class reader {
       if (is_space(*p_)) {
         ++p_;
       } else if (*p_ == '#') {
-        const void* found = std::memchr(p_, '\n', static_cast<std::size_t>(end_ - p_));
-        p_ = found == nullptr ? end_ : static_cast<const char*>(found) + 1;
+        p_ = next_line(p_);
       } else {
         return;
       }
     }
+  }
+
+  // The start of the line after the one at p, or the end of the text.
+  const char* next_line(const char* p) const {
+    const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end_ - p));
+    return found == nullptr ? end_ : static_cast<const char*>(found) + 1;
   }
 
   // The line of a position, counted from 1 by line feeds as gemmi counts; positions are asked in order.
