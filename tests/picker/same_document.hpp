@@ -1,7 +1,26 @@
-// Whether two of gemmi's documents hold the same blocks, items, tags, values and line numbers.
+// What gemmi's own parser makes of text, and whether two of gemmi's documents hold the same blocks, items, tags,
+// values and line numbers: the yardstick of our mmCIF reader.
 #pragma once
 
-#include <gemmi/cifdoc.hpp>
+#include <string>
+
+#include <gemmi/cif.hpp>
+
+// gemmi's document of the text, or its message.
+struct gemmi_reading {
+  gemmi::cif::Document document;
+  std::string error;
+};
+
+inline gemmi_reading read_with_gemmi(const std::string& text, const char* name) {
+  gemmi_reading reading;
+  try {
+    reading.document = gemmi::cif::read_memory(text.data(), text.size(), name);
+  } catch (const std::exception& e) {
+    reading.error = e.what();
+  }
+  return reading;
+}
 
 inline bool same_items(const std::vector<gemmi::cif::Item>& a, const std::vector<gemmi::cif::Item>& b) {
   if (a.size() != b.size()) return false;
