@@ -131,26 +131,30 @@ class between_chains {
       const float at[3] = {table_.x[p], table_.y[p], table_.z[p]};
       for (int k = 0; k < 3; ++k) axis_cell[k] = static_cast<std::size_t>(std::floor((at[k] - low[k]) / margin_));
     };
-    // Each cell's sides, as a bit mask.
+    // Each cell's sides, as a bit mask; each atom's cell, found once.
     std::vector<std::uint64_t> sides(nx * ny * nz, 0);
+    std::vector<std::uint32_t> cell_at(table_.size());
     std::size_t at[3];
     for (std::size_t s = 0; s < n; ++s)
       for (const std::uint32_t p : members_[s]) {
         cell_of(p, at);
-        sides[(at[2] * ny + at[1]) * nx + at[0]] |= std::uint64_t{1} << s;
+        cell_at[p] = static_cast<std::uint32_t>((at[2] * ny + at[1]) * nx + at[0]);
+        sides[cell_at[p]] |= std::uint64_t{1} << s;
       }
     near.assign(n * n, {});
     // The sides around each occupied cell, made once for all its atoms (never 0: the cell's own side is in it).
     std::vector<std::uint64_t> sides_around(sides.size(), 0);
     for (std::size_t s = 0; s < n; ++s)
       for (const std::uint32_t p : members_[s]) {
-        cell_of(p, at);
-        std::uint64_t& cell_around = sides_around[(at[2] * ny + at[1]) * nx + at[0]];
-        if (cell_around == 0)
+        std::uint64_t& cell_around = sides_around[cell_at[p]];
+        if (cell_around == 0) {
+          const std::size_t cell = cell_at[p];
+          at[0] = cell % nx, at[1] = cell / nx % ny, at[2] = cell / nx / ny;
           for (std::size_t k = at[2] > 0 ? at[2] - 1 : 0; k <= std::min(at[2] + 1, nz - 1); ++k)
             for (std::size_t j = at[1] > 0 ? at[1] - 1 : 0; j <= std::min(at[1] + 1, ny - 1); ++j)
               for (std::size_t i = at[0] > 0 ? at[0] - 1 : 0; i <= std::min(at[0] + 1, nx - 1); ++i)
                 cell_around |= sides[(k * ny + j) * nx + i];
+        }
         std::uint64_t around = cell_around & ~(std::uint64_t{1} << s);
         for (; around != 0; around &= around - 1) near[s * n + static_cast<std::size_t>(__builtin_ctzll(around))].push_back(p);
       }
@@ -204,6 +208,7 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
                               [&](const picked_atom& p) { return !chain_polymer[tables.chain_number(p.chain->name)]; }),
                picked.end());
   const atom_table all = tables.make(picked);
+  std::vector<picked_atom>().swap(picked);  // the table holds all it said: its room serves the search
 
   // Sides: polymer chains with atoms, in list order (chain numbers follow it); each atom's place in its side.
   std::vector<std::size_t> chain_atoms(chain_names.size(), 0);
