@@ -208,7 +208,8 @@ void for_each_chain_pair(const scan_request& request, bool self_pairs, gemmi::St
                               [&](const picked_atom& p) { return !chain_polymer[tables.chain_number(p.chain->name)]; }),
                picked.end());
   const atom_table all = tables.make(picked);
-  std::vector<picked_atom>().swap(picked);  // the table holds all it said: its room serves the search
+  // All the search needs is in the table now: freeing the list lets the search reuse its memory.
+  std::vector<picked_atom>().swap(picked);
 
   // Sides: polymer chains with atoms, in list order (chain numbers follow it); each atom's place in its side.
   std::vector<std::size_t> chain_atoms(chain_names.size(), 0);

@@ -41,7 +41,8 @@ std::unique_ptr<selection_contacts> find_selection_contacts(const scan_request& 
   for (std::size_t s = 0; s < picked.size(); ++s) found->matched[s] = picked[s].size();
   found->first = tables.make(picked[0]);
   if (!self) found->second = tables.make(picked[1]);
-  std::vector<std::vector<picked_atom>>().swap(picked);  // the tables hold all they said: their room serves the search
+  // All the search needs is in the tables now: freeing the lists lets the search reuse their memory.
+  std::vector<std::vector<picked_atom>>().swap(picked);
   const atom_table& first = found->first;
   const atom_table& other = found->other();
 
